@@ -1,0 +1,171 @@
+#pragma once
+
+#include "Layout.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace platform {
+class Desktop;
+class SocketControl;
+} // namespace platform
+
+namespace console {
+
+class ConsolePane;
+
+// The console's main window: input fields, the console pane, the buttons, the menu bar, the two
+// sockets and the two timers.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kListenerPort = 1001;
+
+    // The listener's port is a seam for tests; the shipped program uses kListenerPort.
+    explicit frmMain(platform::Desktop& desktop, int listenerPort = kListenerPort, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    void Form_Load();
+    void Form_Unload();
+    void Form_Resize();
+
+    void cmdConnect_Click();
+    void SendCommand(const QString& command);
+    void UDPClient_DataArrival(qint64 bytesTotal);
+
+    void LoadSettings();
+    void SaveSettings();
+    void UpdateLogMenu();
+
+    void mnuFileLog_Click();
+    void mnuFileDelete_Click();
+    void mnuFileExit_Click();
+    void cmdExit_Click();
+    void mnuEdit_Click();
+    void mnuEditCopy_Click();
+    void mnuEditClear_Click();
+    void mnuEditSelectAll_Click();
+    void mnuFileClearHistory_Click();
+    void mnuFileClearCommandHistory_Click();
+
+    void TCPClient_Connect();
+    void TCPClient_SendComplete();
+    void TCPClient_Error();
+    void tmrReboot_Timer();
+
+    // The layout the resize rules last produced, in twips.
+    const MainLayout& layout() const { return m_layout; }
+    // Outer size and position in twips.
+    double outerWidthTwips() const;
+    double outerHeightTwips() const;
+    int windowStateValue() const;
+
+    QString LastAddress, LastPort, LastPassword, LastCommand, ReplyText;
+
+    QGroupBox* fraSettings;
+    QLabel* Label1;
+    QComboBox* cboAddr;
+    QLabel* Label2;
+    QComboBox* cboPort;
+    QLabel* Label3;
+    QLineEdit* txtPassword;
+    QGroupBox* fraInput;
+    QLabel* lblCommand;
+    QComboBox* cboCommand;
+    QPushButton* cmdConnect;
+    QLabel* lblNotice;
+    QGroupBox* fraCommands;
+    QPushButton* cmdServerStatus;
+    QPushButton* cmdServerInfo;
+    QPushButton* cmdSay;
+    QPushButton* cmdExit;
+    ConsolePane* txtOutput;
+    platform::SocketControl* UDPClient;
+    platform::SocketControl* TCPClient;
+    QTimer* tmrMain;
+    QTimer* tmrReboot;
+
+    QMenu* mnuFile;
+    QAction* mnuFileLog;
+    QAction* mnuFileDelete;
+    QAction* mnuFileExit;
+    QMenu* mnuEdit;
+    QAction* mnuEditCopy;
+    QAction* mnuEditClear;
+    QAction* mnuEditSelectAll;
+    QMenu* mnuCommands;
+    QAction* mnuCommandsStatus;
+    QAction* mnuCommandsInfo;
+    QAction* mnuCommandsAutoQuery;
+    QAction* mnuFileClearHistory;
+    QAction* mnuFileClearCommandHistory;
+    QAction* mnuEditcommandList;
+    QMenu* mnuView;
+    QAction* mnuViewCommandList;
+    QAction* mnuViewVariables;
+    QMenu* mnuViewThemeS;
+    QAction* mnuViewThemeDefault;
+    QAction* mnuViewThemeDOS;
+    QAction* mnuViewThemeGreenScreen;
+    QAction* mnuViewThemeBloodshot;
+    QAction* mnuViewThemeBnW;
+    QAction* mnuViewThemePH;
+    QAction* mnuViewThemeCustom;
+    QAction* mnuViewThemeSettings;
+    QAction* mnuViewThemeBigScreen;
+    QAction* mnuViewOptions;
+    QMenu* mnuHelp;
+    QAction* mnuHelpUpdate;
+    QAction* mnuHelpFeedback;
+    QAction* mnuHelpBugReport;
+    QMenu* mnuHelpGameLinks;
+    QMenu* mnuGame1;
+    QAction* mnuGotToRtCW;
+    QAction* mnuHelpGoToAchtung;
+    QMenu* mnuGame2;
+    QAction* mnuGoToSTVEF;
+    QAction* mnuHelpGoToEF;
+    QMenu* mnuGame4;
+    QAction* mnuGoToPQ_Q2;
+    QMenu* mnuGame3;
+    QAction* mnuGotoQ3W;
+    QAction* mnuGoToPQ_Q3;
+    QAction* mnuHelpVelmoraHome;
+    QAction* mnuHelpAbout;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void applyLayout();
+    void applyPaneLook();
+    void applyPlacement();
+    void appendToPane(const QString& text);
+    void writeLog(const QString& text);
+    void startReboot();
+    void rebootFailed();
+    void runEnterDefault(QWidget* source);
+
+    platform::Desktop& m_desktop;
+    int m_listenerPort;
+    MainLayout m_layout;
+    bool m_unloaded = false;
+    bool m_placementPending = false;
+    bool m_rebootConnected = false; // "quit" has gone out for the running exchange
+};
+
+} // namespace console

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace platform {
+
+// Everything that would block a test or escape the process: modal message boxes, the choosers,
+// and handing an address, a file or a program to the desktop. The programs use RealDesktop;
+// tests install a fake that records each call and answers as scripted.
+class Desktop {
+public:
+    enum class Icon { None, Information, Question, Warning, Critical };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+    enum class Answer { Ok, Cancel, Yes, No };
+
+    virtual ~Desktop() = default;
+
+    virtual Answer messageBox(QWidget* parent, const QString& text, const QString& title, Icon icon,
+                              Buttons buttons) = 0;
+    virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) = 0;
+    virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) = 0;
+    // Returns the chosen path, or an empty text when the user cancels.
+    virtual QString chooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
+                                   const QString& filter) = 0;
+    virtual bool openUrl(const QString& address) = 0;
+    // Opens the file in the desktop's plain-text editor; the path goes over as one argument.
+    virtual bool openInTextEditor(const QString& path) = 0;
+    // Starts a program without waiting for it; it outlives the caller.
+    virtual bool startProgram(const QString& program, const QStringList& arguments,
+                              const QString& workingFolder) = 0;
+};
+
+class RealDesktop : public Desktop {
+public:
+    Answer messageBox(QWidget* parent, const QString& text, const QString& title, Icon icon,
+                      Buttons buttons) override;
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
+    std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
+    QString chooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
+                           const QString& filter) override;
+    bool openUrl(const QString& address) override;
+    bool openInTextEditor(const QString& path) override;
+    bool startProgram(const QString& program, const QStringList& arguments,
+                      const QString& workingFolder) override;
+};
+
+// The command that opens a text file in the desktop's editor: xdg-open where it exists, else the
+// first plain editor found on PATH. Empty when there is none.
+QStringList textEditorCommand(const QString& path);
+
+} // namespace platform

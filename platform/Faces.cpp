@@ -1,0 +1,47 @@
+#include "Faces.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace platform {
+
+namespace {
+struct Substitute {
+    const char* face;
+    const char* nearest[3];
+};
+// Metric-compatible Liberation faces first; a monospaced console face for the bitmap terminals.
+const Substitute kSubstitutes[] = {
+    {"Courier New", {"Liberation Mono", "DejaVu Sans Mono", "Monospace"}},
+    {"Arial", {"Liberation Sans", "DejaVu Sans", "Sans Serif"}},
+    {"MS Sans Serif", {"Liberation Sans", "DejaVu Sans", "Sans Serif"}},
+    {"Fixedsys", {"DejaVu Sans Mono", "Liberation Mono", "Monospace"}},
+    {"Terminal", {"DejaVu Sans Mono", "Liberation Mono", "Monospace"}},
+};
+} // namespace
+
+void installFaceSubstitutes()
+{
+    for (const Substitute& s : kSubstitutes) {
+        const QString face = QString::fromLatin1(s.face);
+        if (QFontDatabase::hasFamily(face))
+            continue;
+        QStringList nearest;
+        for (const char* n : s.nearest)
+            nearest << QString::fromLatin1(n);
+        QFont::insertSubstitutions(face, nearest);
+    }
+}
+
+bool isFaceAvailable(const QString& family)
+{
+    if (family.trimmed().isEmpty())
+        return false;
+    for (const Substitute& s : kSubstitutes)
+        if (family.compare(QLatin1String(s.face), Qt::CaseInsensitive) == 0)
+            return true;
+    return QFontDatabase::hasFamily(family);
+}
+
+} // namespace platform

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <Desktop.h>
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Records every call the programs make of the desktop and answers as the test scripts.
+class FakeDesktop : public platform::Desktop {
+public:
+    struct Box {
+        QString text, title;
+        Icon icon;
+        Buttons buttons;
+    };
+    struct Started {
+        QString program;
+        QStringList arguments;
+        QString workingFolder;
+    };
+
+    QList<Box> boxes;
+    QList<Answer> answers; // taken in order; when empty, Ok or Yes
+    std::function<void(const Box&)> onBox; // runs while the "modal" box is open
+
+    QList<std::optional<QColor>> colourAnswers;
+    QList<std::optional<QFont>> fontAnswers;
+    QStringList fileAnswers;
+    QStringList urls;
+    QStringList editedFiles;
+    QList<Started> started;
+    bool editorAvailable = true;
+    bool programStarts = true;
+
+    Answer messageBox(QWidget*, const QString& text, const QString& title, Icon icon, Buttons buttons) override
+    {
+        boxes.append({text, title, icon, buttons});
+        if (onBox)
+            onBox(boxes.last());
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+    }
+    std::optional<QColor> chooseColor(QWidget*, const QColor&) override
+    {
+        return colourAnswers.isEmpty() ? std::nullopt : colourAnswers.takeFirst();
+    }
+    std::optional<QFont> chooseFont(QWidget*, const QFont&) override
+    {
+        return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.takeFirst();
+    }
+    QString chooseOpenFile(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    bool openUrl(const QString& address) override
+    {
+        urls.append(address);
+        return true;
+    }
+    bool openInTextEditor(const QString& path) override
+    {
+        editedFiles.append(path);
+        return editorAvailable;
+    }
+    bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder) override
+    {
+        started.append({program, arguments, workingFolder});
+        return programStarts;
+    }
+};
