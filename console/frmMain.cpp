@@ -323,6 +323,11 @@ void frmMain::Form_Load()
     if (!(windowState() & Qt::WindowMaximized))
         applyPlacement();
     show();
+    // Now that the window has its frame, the stored outer size can be matched exactly.
+    if (m_placementPending && frameGeometry().size() != geometry().size() && windowStateValue() == 0) {
+        m_placementPending = false;
+        applyPlacement();
+    }
     cboCommand->setFocus();
 }
 
