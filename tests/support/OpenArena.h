@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+// A real OpenArena dedicated server on 127.0.0.1, started and stopped by its process id.
+class OpenArenaServer {
+public:
+    static constexpr const char* kLauncher = "/usr/games/openarena-server";
+    static bool installed() { return QFileInfo(QString::fromLatin1(kLauncher)).isExecutable(); }
+
+    static quint16 freeUdpPort()
+    {
+        QUdpSocket probe;
+        probe.bind(QHostAddress::LocalHost, 0);
+        return probe.localPort();
+    }
+
+    static QStringList arguments(quint16 port, const QString& password)
+    {
+        return {"+set", "dedicated", "1", "+set", "net_ip", "127.0.0.1", "+set", "net_port",
+                QString::number(port), "+set", "rconpassword", password, "+set", "sv_master1", "",
+                "+set", "sv_master2", "", "+set", "sv_master3", "", "+map", "oa_dm1"};
+    }
+
+    explicit OpenArenaServer(const QString& password = "secret") : m_password(password)
+    {
+        m_port = freeUdpPort();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_home.path());
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(QString::fromLatin1(kLauncher), arguments(m_port, password));
+    }
+    ~OpenArenaServer() { stop(); }
+
+    void stop()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    // Waits until the server answers rcon on its port.
+    static bool answersOn(quint16 port, const QString& password, int timeoutMs)
+    {
+        QUdpSocket probe;
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < timeoutMs) {
+            probe.writeDatagram("\xff\xff\xff\xffrcon " + password.toLatin1() + " status", QHostAddress::LocalHost,
+                                port);
+            if (probe.waitForReadyRead(500)) {
+                QByteArray d(int(probe.pendingDatagramSize()), Qt::Uninitialized);
+                probe.readDatagram(d.data(), d.size());
+                if (d.contains("map:"))
+                    return true;
+            }
+        }
+        return false;
+    }
+    bool waitUntilReady(int timeoutMs = 30000) { return answersOn(m_port, m_password, timeoutMs); }
+
+    quint16 port() const { return m_port; }
+    qint64 pid() const { return m_process.processId(); }
+    QByteArray output() { return m_process.readAll(); }
+
+private:
+    QString m_password;
+    quint16 m_port = 0;
+    QTemporaryDir m_home;
+    QProcess m_process;
+};
