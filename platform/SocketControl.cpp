@@ -1,5 +1,6 @@
 #include "SocketControl.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QTcpServer>
@@ -10,8 +11,10 @@
 namespace platform {
 
 namespace {
-// Datagrams handled per pass before the event loop gets a turn, so a flood cannot stall the window.
+// A pass over waiting datagrams ends after this many or this long, whichever comes first, and the
+// rest waits for the next turn of the event loop: a flood cannot stall the window.
 constexpr int kDatagramsPerPass = 256;
+constexpr qint64 kPassBudgetMs = 8;
 
 QString displayAddress(const QHostAddress& address)
 {
@@ -271,16 +274,13 @@ QByteArray SocketControl::GetBytes()
 
 void SocketControl::readDatagrams()
 {
-    m_readScheduled = false;
     int handled = 0;
+    QElapsedTimer pass;
+    pass.start();
     while (m_udp && m_udp->hasPendingDatagrams()) {
-        if (handled++ == kDatagramsPerPass) {
-            if (!m_readScheduled) {
-                m_readScheduled = true;
-                QTimer::singleShot(0, this, &SocketControl::readDatagrams);
-            }
+        // The read notifier fires again for what is left, after timers and input had their turn.
+        if (handled++ == kDatagramsPerPass || pass.elapsed() >= kPassBudgetMs)
             return;
-        }
         const qint64 size = m_udp->pendingDatagramSize();
         QByteArray datagram(qMax<qint64>(size, 0), Qt::Uninitialized);
         const qint64 got = m_udp->readDatagram(datagram.data(), datagram.size());

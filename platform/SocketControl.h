@@ -93,7 +93,6 @@ private:
     int m_udpPeerPort = 0;
     QQueue<QByteArray> m_unsent;  // datagrams waiting for the host name to resolve
     QQueue<QByteArray> m_arrived; // datagrams read but not yet taken by GetData
-    bool m_readScheduled = false;
     int m_lookupId = -1;
 
     QTcpSocket* m_tcp = nullptr;
