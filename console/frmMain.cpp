@@ -121,6 +121,8 @@ frmMain::frmMain(platform::Desktop& desktop, int listenerPort, QWidget* parent)
     tmrMain->setInterval(1000);
     tmrReboot = new QTimer(this);
     tmrReboot->setInterval(4000);
+    // A coarse timer may fire up to 5% early; the game server needs its full four seconds to quit.
+    tmrReboot->setTimerType(Qt::PreciseTimer);
 
     connect(UDPClient, &platform::SocketControl::DataArrival, this, &frmMain::UDPClient_DataArrival);
     connect(TCPClient, &platform::SocketControl::Connected, this, &frmMain::TCPClient_Connect);
