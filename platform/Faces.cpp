@@ -24,9 +24,9 @@ const Substitute kSubstitutes[] = {
 void installFaceSubstitutes()
 {
     for (const Substitute& s : kSubstitutes) {
+        // Matching tries the face itself before its substitutes, so an installed face still wins;
+        // asking the font database first would cost the whole font scan at start.
         const QString face = QString::fromLatin1(s.face);
-        if (QFontDatabase::hasFamily(face))
-            continue;
         QStringList nearest;
         for (const char* n : s.nearest)
             nearest << QString::fromLatin1(n);
