@@ -1,0 +1,349 @@
+#include "frmMain.h"
+
+#include <Desktop.h>
+#include <SettingsStore.h>
+#include <SocketControl.h>
+#include <Twips.h>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace listener {
+
+using platform::twipsRect;
+using platform::twipsToPixels;
+
+namespace {
+const QString kAppTitle = QStringLiteral("Kestwold");
+const QString kSection = QStringLiteral("Kestwold\\Settings");
+const QColor kRed(255, 0, 0);   // 255 as 0x00BBGGRR
+const QColor kGreen(0, 255, 0); // 65280
+
+// Our own artwork: a lamp in the state's colour.
+QIcon lampIcon(const QColor& colour)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 2));
+    p.setBrush(colour);
+    p.drawEllipse(3, 3, 26, 26);
+    p.setBrush(Qt::white);
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(9, 8, 7, 6);
+    return QIcon(pixmap);
+}
+} // namespace
+
+frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
+    : QWidget(parent), m_desktop(desktop), m_port(port)
+{
+    setWindowTitle(QStringLiteral("Tarnwick Listener"));
+    setFixedSize(twipsToPixels(6255), twipsToPixels(4140));
+    ImageList1[0] = lampIcon(kRed);
+    ImageList1[1] = lampIcon(kGreen);
+    setWindowIcon(ImageList1[1]);
+
+    auto button = [this](QWidget* parent, const char* caption, double l, double t) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+        b->setGeometry(twipsRect(l, t, 1215, 350));
+        return b;
+    };
+    Frame3 = new QGroupBox(this);
+    Frame3->setGeometry(twipsRect(120, 0, 6015, 1815));
+    Text1 = new QPlainTextEdit(Frame3);
+    Text1->setGeometry(twipsRect(120, 240, 5775, 1455));
+    Text1->setReadOnly(true);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setStyleSheet(QStringLiteral("QPlainTextEdit { color: #ffff00; background: #0000ff; }"));
+    QFont logFont(QStringLiteral("Courier New"));
+    logFont.setStyleHint(QFont::TypeWriter);
+    logFont.setPointSize(9);
+    Text1->setFont(logFont);
+
+    Frame1 = new QGroupBox(this);
+    Frame1->setGeometry(twipsRect(120, 1850, 6015, 1695));
+    label1 = new QLabel(QStringLiteral("Executable:"), Frame1);
+    label1->setGeometry(twipsRect(120, 240, 2175, 255));
+    txtPath = new QLineEdit(Frame1);
+    txtPath->setGeometry(twipsRect(120, 480, 4455, 350));
+    cmdBrowse = button(Frame1, "Browse", 4680, 480);
+    Label2 = new QLabel(QStringLiteral("Parameters:"), Frame1);
+    Label2->setGeometry(twipsRect(120, 960, 2175, 255));
+    txtParams = new QLineEdit(Frame1);
+    txtParams->setGeometry(twipsRect(120, 1200, 4455, 350));
+    Command4 = button(Frame1, "Test Launch", 4680, 1200);
+
+    Picture1 = new QLabel(this);
+    Picture1->setGeometry(twipsRect(120, 3670, 350, 350));
+    Picture1->setToolTip(QStringLiteral("Kestwold Status"));
+    Picture1->setAutoFillBackground(true);
+    Picture1->setFrameShape(QFrame::Panel);
+    Picture1->setFrameShadow(QFrame::Sunken);
+    UserControl11 = new QFrame(this);
+    UserControl11->setGeometry(twipsRect(600, 3555, 1575, 495));
+    UserControl11->setFrameShape(QFrame::HLine);
+    UserControl11->setFrameShadow(QFrame::Sunken);
+    Command1 = button(this, "Start", 2280, 3670);
+    Command3 = button(this, "Hide", 3600, 3670);
+    Command2 = button(this, "Exit", 4920, 3670);
+
+    mnuPopup = new QMenu(QStringLiteral("PopupMenu"), this);
+    mnuStartServer = mnuPopup->addAction(QStringLiteral("Start"));
+    mnuStartServer->setEnabled(false);
+    mnuStop = mnuPopup->addAction(QStringLiteral("Stop"));
+    mnuPopup->addSeparator();
+    mnuShow = mnuPopup->addAction(QStringLiteral("Show"));
+    mnuHide = mnuPopup->addAction(QStringLiteral("Hide"));
+    mnuHide->setEnabled(false);
+
+    TrayIcon1 = new QSystemTrayIcon(ImageList1[0], this);
+    TrayIcon1->setContextMenu(mnuPopup);
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        TrayIcon1->show();
+
+    TCPListener = new platform::SocketControl(platform::SocketControl::Protocol::Tcp, this);
+    TCPListener->setLocalPort(m_port);
+    tmrIdle = new QTimer(this);
+    tmrIdle->setSingleShot(true);
+    tmrIdle->setInterval(kIdleTimeoutMs);
+
+    connect(Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(cmdBrowse, &QPushButton::clicked, this, &frmMain::cmdBrowse_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
+    // The pop-up items act as the buttons do; Show and Hide both toggle the window.
+    connect(mnuStartServer, &QAction::triggered, this, &frmMain::Command1_Click);
+    connect(mnuStop, &QAction::triggered, this, &frmMain::Command1_Click);
+    connect(mnuShow, &QAction::triggered, this, &frmMain::ToggleWindow);
+    connect(mnuHide, &QAction::triggered, this, &frmMain::ToggleWindow);
+    connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            ToggleWindow();
+    });
+    connect(TCPListener, &platform::SocketControl::ConnectionRequest, this, &frmMain::TCPListener_ConnectionRequest);
+    connect(TCPListener, &platform::SocketControl::DataArrival, this, &frmMain::TCPListener_DataArrival);
+    connect(TCPListener, &platform::SocketControl::Error, this, [this](const QString& why) {
+        // An accepted peer that goes away or fails must not leave the service deaf.
+        if (m_connected)
+            dropConnection(QStringLiteral("connection closed without a request (%1)").arg(why));
+    });
+    connect(tmrIdle, &QTimer::timeout, this,
+            [this] { dropConnection(QStringLiteral("connection closed: nothing received for 10 seconds")); });
+    showState(false);
+}
+
+frmMain::~frmMain()
+{
+    Form_Unload();
+}
+
+QColor frmMain::lampColour() const
+{
+    return Picture1->palette().color(QPalette::Window);
+}
+
+int frmMain::listeningPort() const
+{
+    return TCPListener->LocalPort();
+}
+
+void frmMain::showState(bool listening)
+{
+    Command1->setText(listening ? QStringLiteral("Stop") : QStringLiteral("Start"));
+    m_tag = listening ? QStringLiteral("on") : QStringLiteral("off");
+    TrayIcon1->setIcon(ImageList1[listening ? 1 : 0]);
+    TrayIcon1->setToolTip(kAppTitle + (listening ? QStringLiteral(": Listener started") : QStringLiteral(": Listener stopped")));
+    mnuStop->setEnabled(listening);
+    mnuStartServer->setEnabled(!listening);
+    QPalette palette = Picture1->palette();
+    palette.setColor(QPalette::Window, listening ? kGreen : kRed);
+    Picture1->setPalette(palette);
+}
+
+void frmMain::Command1_Click()
+{
+    if (m_tag == QLatin1String("off")) {
+        showState(true);
+        LogStatus(QStringLiteral("listener started\r\n"));
+        if (!TCPListener->Listen()) {
+            // Never claim to listen on a port we could not open.
+            showState(false);
+            LogStatus(QStringLiteral("cannot listen on port %1: %2\r\n").arg(m_port).arg(TCPListener->lastErrorString()));
+            TCPListener->Close();
+        }
+    } else {
+        showState(false);
+        LogStatus(QStringLiteral("listener halted\r\n"));
+        tmrIdle->stop();
+        m_connected = false;
+        TCPListener->Close();
+    }
+}
+
+void frmMain::LogStatus(const QString& message)
+{
+    m_log = appendStatusEntry(m_log, message);
+    QString shown = m_log;
+    shown.remove(QLatin1Char('\r'));
+    Text1->setPlainText(shown);
+    Text1->moveCursor(QTextCursor::End);
+    Text1->ensureCursorVisible();
+}
+
+void frmMain::TCPListener_ConnectionRequest(int requestId)
+{
+    if (TCPListener->State() != platform::SocketControl::sckClosed)
+        TCPListener->Close();
+    m_connected = TCPListener->Accept(requestId);
+    tmrIdle->start();
+}
+
+void frmMain::TCPListener_DataArrival(qint64)
+{
+    tmrIdle->stop();
+    const QString request = TCPListener->GetData();
+    LogStatus(QStringLiteral("remote command from ") + TCPListener->RemoteHostIP());
+    LogStatus(request + QLatin1String("\r\n"));
+    if (request == QLatin1String("reboot"))
+        LaunchGame(txtPath->text().trimmed(), txtParams->text().trimmed(), true);
+    listenAgain();
+}
+
+void frmMain::listenAgain()
+{
+    m_connected = false;
+    if (TCPListener->State() != platform::SocketControl::sckClosed)
+        TCPListener->Close();
+    if (m_tag == QLatin1String("on") && !TCPListener->Listen()) {
+        showState(false);
+        LogStatus(QStringLiteral("cannot listen on port %1: %2\r\n").arg(m_port).arg(TCPListener->lastErrorString()));
+    }
+}
+
+void frmMain::dropConnection(const QString& why)
+{
+    tmrIdle->stop();
+    LogStatus(why + QLatin1String("\r\n"));
+    listenAgain();
+}
+
+void frmMain::LaunchGame(const QString& executable, const QString& parameters, bool remote)
+{
+    const QString folder = workingFolderOf(executable);
+    if (remote && executable.isEmpty()) {
+        LogStatus(QStringLiteral("cannot launch: no game executable is configured\r\n"));
+        return;
+    }
+    if (remote && !folder.isEmpty() && !QDir(folder).exists()) {
+        LogStatus(QStringLiteral("cannot launch: the folder ") + folder + QStringLiteral(" does not exist\r\n"));
+        return;
+    }
+    if (remote)
+        LogStatus(QStringLiteral("launching ") + executable + QLatin1Char(' ') + parameters + QLatin1String("\r\n"));
+    const LaunchResult result = startGame(m_desktop, executable, parameters);
+    if (remote && result == LaunchResult::StartFailed)
+        LogStatus(QStringLiteral("the game executable could not be started\r\n"));
+    if (!remote && result == LaunchResult::BadFolder)
+        m_desktop.messageBox(this, QStringLiteral("The path is incorrect.  Make the necessary changes and try again."),
+                             kAppTitle, platform::Desktop::Icon::Warning, platform::Desktop::Buttons::Ok);
+}
+
+void frmMain::Form_Load()
+{
+    Command1_Click();
+    const platform::SettingsStore store;
+    txtPath->setText(store.read(kSection, QStringLiteral("GameEXE"), QString()));
+    txtParams->setText(store.read(kSection, QStringLiteral("GameParams"), QString()));
+    show();
+    if (txtPath->text().isEmpty())
+        m_desktop.messageBox(this,
+                             QStringLiteral("The Game Executable is not specified.\r\n"
+                                            "You must provide the path to the game executable for the listener "
+                                            "to be able to reboot the game server."),
+                             kAppTitle, platform::Desktop::Icon::Information, platform::Desktop::Buttons::Ok);
+}
+
+void frmMain::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    tmrIdle->stop();
+    if (TCPListener->State() != platform::SocketControl::sckClosed)
+        TCPListener->Close();
+    platform::SettingsStore store;
+    const QString path = txtPath->text().trimmed();
+    store.write(kSection, QStringLiteral("GameEXE"), path);
+    store.write(kSection, QStringLiteral("GameDir"), workingFolderOf(path));
+    store.write(kSection, QStringLiteral("GameParams"), txtParams->text().trimmed());
+    store.sync();
+    TrayIcon1->hide();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::cmdBrowse_Click()
+{
+    const QString chosen = m_desktop.chooseOpenFile(
+        this, QStringLiteral("Select Game Server Executable"), txtPath->text(),
+        QStringLiteral("Executables (*.exe);;Batch Files (*.bat);;All Files (*)"));
+    if (!chosen.isEmpty())
+        txtPath->setText(chosen);
+}
+
+void frmMain::Command4_Click()
+{
+    txtPath->setText(txtPath->text().trimmed());
+    txtParams->setText(txtParams->text().trimmed());
+    LaunchGame(txtPath->text(), txtParams->text(), false);
+}
+
+void frmMain::ToggleWindow()
+{
+    if (isVisible() && !isMinimized()) {
+        // Hidden without a notification area there would be no way back: minimise instead.
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            if (!m_saidNoTray) {
+                m_saidNoTray = true;
+                LogStatus(QStringLiteral("no notification area: the window is minimised instead of hidden\r\n"));
+            }
+            showMinimized();
+            return;
+        }
+        hide();
+    } else {
+        showNormal();
+        raise();
+        activateWindow();
+    }
+}
+
+void frmMain::Command3_Click()
+{
+    ToggleWindow();
+}
+
+void frmMain::Command2_Click()
+{
+    close();
+}
+
+} // namespace listener
