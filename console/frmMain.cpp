@@ -113,6 +113,7 @@ frmMain::frmMain(platform::Desktop& desktop, int listenerPort, QWidget* parent)
     setFont(dialogFont("Arial", 8.25));
     buildControls();
     buildMenus();
+    wireHelpMenu();
 
     UDPClient = new platform::SocketControl(platform::SocketControl::Protocol::Udp, this);
     TCPClient = new platform::SocketControl(platform::SocketControl::Protocol::Tcp, this);
@@ -284,26 +285,26 @@ void frmMain::buildMenus()
     mnuViewOptions = later(item(mnuView, "&Options...", QKeySequence(Qt::CTRL | Qt::Key_O)));
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelpUpdate = later(item(mnuHelp, "Check For &Updates..."));
-    mnuHelpFeedback = later(item(mnuHelp, "Submit &Feedback..."));
-    mnuHelpBugReport = later(item(mnuHelp, "Submit &Bug Report..."));
+    mnuHelpUpdate = item(mnuHelp, "Check For &Updates...");
+    mnuHelpFeedback = item(mnuHelp, "Submit &Feedback...");
+    mnuHelpBugReport = item(mnuHelp, "Submit &Bug Report...");
     mnuHelp->addSeparator();
     mnuHelpGameLinks = mnuHelp->addMenu(QStringLiteral("Community &Links"));
     mnuGame1 = mnuHelpGameLinks->addMenu(QStringLiteral("Return To Castle Wolfenstein"));
-    mnuGotToRtCW = later(item(mnuGame1, "Return To Castle Wolfenstein"));
-    mnuHelpGoToAchtung = later(item(mnuGame1, "Achtung"));
+    mnuGotToRtCW = item(mnuGame1, "Official Site");
+    mnuHelpGoToAchtung = item(mnuGame1, "Achtung, Wolfenstein!");
     mnuGame2 = mnuHelpGameLinks->addMenu(QStringLiteral("Star Trek Voyager: Elite Force"));
-    mnuGoToSTVEF = later(item(mnuGame2, "Star Trek Voyager: Elite Force"));
-    mnuHelpGoToEF = later(item(mnuGame2, "Elite Force"));
+    mnuGoToSTVEF = item(mnuGame2, "Official Site");
+    mnuHelpGoToEF = item(mnuGame2, "Holodeck 5: Elite Force");
     mnuGame4 = mnuHelpGameLinks->addMenu(QStringLiteral("Quake 2"));
-    mnuGoToPQ_Q2 = later(item(mnuGame4, "Quake 2"));
+    mnuGoToPQ_Q2 = item(mnuGame4, "PlanetQuake");
     mnuGame3 = mnuHelpGameLinks->addMenu(QStringLiteral("Quake 3 Arena"));
-    mnuGotoQ3W = later(item(mnuGame3, "Quake 3 World"));
-    mnuGoToPQ_Q3 = later(item(mnuGame3, "Quake 3 Arena"));
+    mnuGotoQ3W = item(mnuGame3, "Quake3World");
+    mnuGoToPQ_Q3 = item(mnuGame3, "PlanetQuake");
     mnuHelp->addSeparator();
-    mnuHelpVelmoraHome = later(item(mnuHelp, "&Visit Velmora..."));
+    mnuHelpVelmoraHome = item(mnuHelp, "&Visit Velmora...");
     mnuHelp->addSeparator();
-    mnuHelpAbout = later(item(mnuHelp, "&About..."));
+    mnuHelpAbout = item(mnuHelp, "&About...");
 
     connect(mnuFileLog, &QAction::triggered, this, &frmMain::mnuFileLog_Click);
     connect(mnuFileDelete, &QAction::triggered, this, &frmMain::mnuFileDelete_Click);

@@ -57,6 +57,20 @@ public:
     void mnuFileClearHistory_Click();
     void mnuFileClearCommandHistory_Click();
 
+    void wireHelpMenu();
+    void mnuHelpUpdate_Click();
+    void mnuHelpFeedback_Click();
+    void mnuHelpBugReport_Click();
+    void mnuGotToRtCW_Click();
+    void mnuHelpGoToAchtung_Click();
+    void mnuGoToSTVEF_Click();
+    void mnuHelpGoToEF_Click();
+    void mnuGoToPQ_Q2_Click();
+    void mnuGotoQ3W_Click();
+    void mnuGoToPQ_Q3_Click();
+    void mnuHelpVelmoraHome_Click();
+    void mnuHelpAbout_Click();
+
     void TCPClient_Connect();
     void TCPClient_SendComplete();
     void TCPClient_Error();

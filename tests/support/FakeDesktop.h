@@ -33,6 +33,7 @@ public:
     QList<Started> started;
     bool editorAvailable = true;
     bool programStarts = true;
+    bool urlOpens = true; // false: as if no browser were configured
 
     Answer messageBox(QWidget*, const QString& text, const QString& title, Icon icon, Buttons buttons) override
     {
@@ -58,7 +59,7 @@ public:
     bool openUrl(const QString& address) override
     {
         urls.append(address);
-        return true;
+        return urlOpens;
     }
     bool openInTextEditor(const QString& path) override
     {
