@@ -67,7 +67,10 @@ frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
     Text1->setGeometry(twipsRect(120, 240, 5775, 1455));
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text1->setStyleSheet(QStringLiteral("QPlainTextEdit { color: #ffff00; background: #0000ff; }"));
+    QPalette logColours = Text1->palette();
+    logColours.setColor(QPalette::Text, QColor(255, 255, 0)); // 0x00FFFF as 0x00BBGGRR
+    logColours.setColor(QPalette::Base, QColor(0, 0, 255));   // 0xFF0000
+    Text1->setPalette(logColours);
     QFont logFont(QStringLiteral("Courier New"));
     logFont.setStyleHint(QFont::TypeWriter);
     logFont.setPointSize(9);

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSystemTrayIcon>
@@ -128,6 +129,8 @@ private slots:
         QCOMPARE(w->serviceTag(), QString("on"));
         QCOMPARE(w->Command1->text(), QString("Stop"));
         QCOMPARE(w->lampColour(), QColor(0, 255, 0));
+        QCOMPARE(w->Text1->palette().color(QPalette::Text), QColor(255, 255, 0));
+        QCOMPARE(w->Text1->palette().color(QPalette::Base), QColor(0, 0, 255));
         QCOMPARE(w->TrayIcon1->toolTip(), QString("Kestwold: Listener started"));
         QVERIFY(w->mnuStop->isEnabled() && !w->mnuStartServer->isEnabled());
         QCOMPARE(w->TCPListener->State(), int(platform::SocketControl::sckListening));
