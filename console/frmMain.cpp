@@ -99,11 +99,6 @@ void loadHistoryInto(QComboBox* box, const platform::SettingsStore& store, const
         insertEntry(box, box->count(), entry);
     box->setEditText(edit);
 }
-
-QColor colourOf(quint32 bgr)
-{
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
 } // namespace
 
 frmMain::frmMain(platform::Desktop& desktop, int listenerPort, QWidget* parent)
@@ -114,6 +109,7 @@ frmMain::frmMain(platform::Desktop& desktop, int listenerPort, QWidget* parent)
     buildControls();
     buildMenus();
     wireHelpMenu();
+    wireThemeMenu();
 
     UDPClient = new platform::SocketControl(platform::SocketControl::Protocol::Udp, this);
     TCPClient = new platform::SocketControl(platform::SocketControl::Protocol::Tcp, this);
@@ -266,20 +262,20 @@ void frmMain::buildMenus()
     mnuViewVariables = later(item(mnuView, "&Variable List (all games)..."));
     mnuView->addSeparator();
     mnuViewThemeS = mnuView->addMenu(QStringLiteral("&Themes"));
-    mnuViewThemeDefault = later(item(mnuViewThemeS, "Default"));
-    mnuViewThemeDOS = later(item(mnuViewThemeS, "DOS"));
-    mnuViewThemeGreenScreen = later(item(mnuViewThemeS, "Green Screen"));
-    mnuViewThemeBloodshot = later(item(mnuViewThemeS, "Bloodshot"));
-    mnuViewThemeBnW = later(item(mnuViewThemeS, "Black And White"));
-    mnuViewThemePH = later(item(mnuViewThemeS, "Purple Haze"));
-    mnuViewThemeCustom = later(item(mnuViewThemeS, "Custom"));
+    mnuViewThemeDefault = item(mnuViewThemeS, "Default");
+    mnuViewThemeDOS = item(mnuViewThemeS, "DOS");
+    mnuViewThemeGreenScreen = item(mnuViewThemeS, "Green Screen");
+    mnuViewThemeBloodshot = item(mnuViewThemeS, "Bloodshot");
+    mnuViewThemeBnW = item(mnuViewThemeS, "Black And White");
+    mnuViewThemePH = item(mnuViewThemeS, "Purple Haze");
+    mnuViewThemeCustom = item(mnuViewThemeS, "Custom");
     for (QAction* a : {mnuViewThemeDefault, mnuViewThemeDOS, mnuViewThemeGreenScreen, mnuViewThemeBloodshot,
                        mnuViewThemeBnW, mnuViewThemePH, mnuViewThemeCustom})
         a->setCheckable(true);
     mnuViewThemeS->addSeparator();
-    mnuViewThemeSettings = later(item(mnuViewThemeS, "&Theme Settings..."));
+    mnuViewThemeSettings = item(mnuViewThemeS, "&Theme Settings...");
     mnuViewThemeS->addSeparator();
-    mnuViewThemeBigScreen = later(item(mnuViewThemeS, "Big Screen Mode"));
+    mnuViewThemeBigScreen = item(mnuViewThemeS, "Big Screen Mode");
     mnuViewThemeBigScreen->setCheckable(true);
     mnuView->addSeparator();
     mnuViewOptions = later(item(mnuView, "&Options...", QKeySequence(Qt::CTRL | Qt::Key_O)));
@@ -346,6 +342,8 @@ void frmMain::Form_Load()
         m_placementPending = false;
         applyPlacement();
     }
+    CheckThemeMenu(basMain().settings.CurrentTheme);
+    SetBigScreenMode(basMain().settings.BigScreenMode);
     cboCommand->setFocus();
 }
 
@@ -440,23 +438,13 @@ double frmMain::outerHeightTwips() const
 void frmMain::applyPaneLook()
 {
     AppSettings& s = basMain().settings;
-    QPalette palette = txtOutput->palette();
-    palette.setColor(QPalette::Text, colourOf(s.ColorFore));
-    palette.setColor(QPalette::Base, colourOf(s.ColorBack));
-    txtOutput->setPalette(palette);
-
     // A face or size the pane cannot show falls back to the default look's.
     const AppSettings defaults;
     if (!platform::isFaceAvailable(s.FormFontName))
         s.FormFontName = defaults.FormFontName;
     if (s.FormFontSize < 1 || s.FormFontSize > 512)
         s.FormFontSize = defaults.FormFontSize;
-    QFont font(s.FormFontName);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setBold(s.FormFontBold);
-    font.setItalic(s.FormFontItalic);
-    font.setPointSize(s.FormFontSize);
-    txtOutput->setFont(font);
+    showPaneLook(s.BigScreenMode);
 }
 
 void frmMain::applyPlacement()

@@ -83,6 +83,25 @@ public:
     double outerHeightTwips() const;
     int windowStateValue() const;
 
+    // Themes and big-screen mode (frmMain_themes.cpp).
+    void ApplyTheme(quint32 back, quint32 fore, bool bold, bool italic, qint16 size, const QString& face);
+    void CheckThemeMenu(const QString& theme);
+    void SetBigScreenMode(bool on);
+    // Opens the theme dialog modally; also the Options dialog's way to it.
+    void showThemeDialog();
+    void mnuViewThemeDefault_Click();
+    void mnuViewThemeDOS_Click();
+    void mnuViewThemeGreenScreen_Click();
+    void mnuViewThemeBloodshot_Click();
+    void mnuViewThemeBnW_Click();
+    void mnuViewThemePH_Click();
+    void mnuViewThemeCustom_Click();
+    void mnuViewThemeSettings_Click();
+    void mnuViewThemeBigScreen_Click();
+    void wireThemeMenu();
+    // Puts the look held in AppSettings on the console pane, enlarged for big-screen mode.
+    void showPaneLook(bool enlarged);
+
     QString LastAddress, LastPort, LastPassword, LastCommand, ReplyText;
 
     QGroupBox* fraSettings;
