@@ -1,60 +1,118 @@
 #include "ErrorReport.h"
 
-#include "ErrorState.h"
+#include "Rcon.h"
 
-#include <Desktop.h>
+#include <ProgramFolder.h>
 
-#include <QDateTime>
 #include <QFile>
+#include <QLocale>
 
 namespace console {
 
-namespace {
-using Icon = platform::Desktop::Icon;
-using Buttons = platform::Desktop::Buttons;
+ErrorInfo& currentError() {
+    static ErrorInfo error;
+    return error;
+}
 
-Icon iconOf(int flags) {
+void raiseError(qint32 number, const QString& description, const QString& source) {
+    ErrorInfo& e = currentError();
+    e.number = number;
+    e.description = description;
+    e.source = source;
+}
+
+void raiseError(qint32 number, const QString& description, const QString& source, qint32 lastDllError) {
+    raiseError(number, description, source);
+    setLastDllError(lastDllError);
+}
+
+void setLastDllError(qint32 code) {
+    currentError().lastDllError = code;
+}
+
+void clearError() {
+    const qint32 dll = currentError().lastDllError;
+    currentError() = ErrorInfo{};
+    currentError().lastDllError = dll; // the system's code is not the program's to clear
+}
+
+QString errorLogPath() {
+    QString folder = platform::programFolder();
+    return platform::AddBackslash(folder) + QStringLiteral("error.log");
+}
+
+QString generalDateTimeText(const QDateTime& when) {
+    return QLocale::system().toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           longTimeText(when.time());
+}
+
+QString errorRecord(const QString& dateTimeText, const ErrorInfo& error) {
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("\"[") + dateTimeText + QStringLiteral("] - Error ") +
+           QString::number(error.number) + QStringLiteral(": ") + error.description + crlf +
+           QStringLiteral("\tCalling Function: ") + error.source + crlf + QStringLiteral("\tLast DLL: ") +
+           QString::number(error.lastDllError) + crlf + QStringLiteral("\tSource: ") + error.source +
+           QLatin1Char('"') + crlf;
+}
+
+QString errorBoxText(const ErrorInfo& error, const QString& text) {
+    return QString::number(error.number) + QStringLiteral(": ") + error.description + QStringLiteral("\r\n") +
+           text;
+}
+
+MessageBoxStyle messageBoxStyle(qint32 flags) {
+    using Icon = platform::Desktop::Icon;
+    using Buttons = platform::Desktop::Buttons;
+    MessageBoxStyle style{Icon::None, Buttons::Ok};
     switch (flags & 0xF0) {
     case 16:
-        return Icon::Critical;
+        style.icon = Icon::Critical;
+        break;
     case 32:
-        return Icon::Question;
+        style.icon = Icon::Question;
+        break;
     case 48:
-        return Icon::Warning;
+        style.icon = Icon::Warning;
+        break;
     case 64:
-        return Icon::Information;
+        style.icon = Icon::Information;
+        break;
     default:
-        return Icon::None;
+        break;
     }
-}
-
-// Abort/Retry/Ignore and Retry/Cancel have no counterpart in the seam; a report needs no answer.
-Buttons buttonsOf(int flags) {
     switch (flags & 0x0F) {
     case 1:
-        return Buttons::OkCancel;
+        style.buttons = Buttons::OkCancel;
+        break;
+    // Abort/Retry/Ignore and Retry/Cancel have no buttons of their own here: a way out and a way on.
+    case 2:
+    case 5:
+        style.buttons = Buttons::OkCancel;
+        break;
     case 3:
-        return Buttons::YesNoCancel;
+        style.buttons = Buttons::YesNoCancel;
+        break;
     case 4:
-        return Buttons::YesNo;
+        style.buttons = Buttons::YesNo;
+        break;
     default:
-        return Buttons::Ok;
+        break;
     }
+    return style;
 }
-} // namespace
 
-void ReportError(platform::Desktop& desktop, QWidget* parent, const QString& text, int flags) {
-    const ErrorState& error = currentError();
-    // A log that cannot be written must not hide the error from the user: the box still comes.
+void ReportError(platform::Desktop& desktop, QWidget* parent, const QString& text, qint32 flags) {
+    const ErrorInfo& error = currentError();
     QFile log(errorLogPath());
     if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        log.write(errorLogRecord(error, generalDateTimeText(QDateTime::currentDateTime())).toLatin1());
+        log.write(errorRecord(generalDateTimeText(QDateTime::currentDateTime()), error).toLatin1());
         log.close();
     }
     const QString boxText = errorBoxText(error, text);
-    if (!boxText.isEmpty())
-        desktop.messageBox(parent, boxText, QStringLiteral("Tarnwick Caught An Error!"), iconOf(flags),
-                           buttonsOf(flags));
+    if (boxText.isEmpty())
+        return;
+    const MessageBoxStyle style = messageBoxStyle(flags);
+    desktop.messageBox(parent, boxText, kErrorBoxTitle, style.icon, style.buttons);
 }
 
 } // namespace console

@@ -1,7 +1,7 @@
 #include "SystemInfo.h"
 
 #include "ErrorReport.h"
-#include "ErrorState.h"
+#include "ErrorReport.h"
 
 #include <Desktop.h>
 #include <ProgramFolder.h>
@@ -67,7 +67,7 @@ bool GetKeyValue(platform::Desktop& desktop, QWidget* parent, const SystemKeys& 
     const SystemKeys::Answer answer = keys.read(KeyRoot, KeyName, SubKeyRef);
     if (!answer.found) {
         KeyVal.clear();
-        setCurrentError(kKeyNotFound, answer.whyMissing, QStringLiteral("GetKeyValue"), kKeyNotFound);
+        raiseError(kKeyNotFound, answer.whyMissing, QStringLiteral("GetKeyValue"), kKeyNotFound);
         ReportError(desktop, parent, QString(), kExclamationOk);
         return false;
     }
@@ -78,7 +78,7 @@ bool GetKeyValue(platform::Desktop& desktop, QWidget* parent, const SystemKeys& 
 
 void StartSysInfo(platform::Desktop& desktop, QWidget* parent, const SystemKeys& keys) {
     // A stale error from an earlier attempt must not be reported as this one's.
-    clearCurrentError();
+    clearError();
     QString path;
     bool located = GetKeyValue(desktop, parent, keys, kKeyLocalMachine, QLatin1String(kSysInfoKey),
                                QLatin1String(kSysInfoValue), path);
@@ -87,13 +87,13 @@ void StartSysInfo(platform::Desktop& desktop, QWidget* parent, const SystemKeys&
         path = platform::AddBackslash(path) + QLatin1String(kSysInfoFileName);
         located = platform::FileExists(path);
         if (!located)
-            setCurrentError(kFileNotFound, QStringLiteral("File not found: %1").arg(path),
+            raiseError(kFileNotFound, QStringLiteral("File not found: %1").arg(path),
                             QStringLiteral("StartSysInfo"));
     }
     if (located) {
         if (desktop.startProgram(path, {}, QString()))
             return;
-        setCurrentError(kFileNotFound, QStringLiteral("Could not start %1").arg(path),
+        raiseError(kFileNotFound, QStringLiteral("Could not start %1").arg(path),
                         QStringLiteral("StartSysInfo"));
     }
     ReportError(desktop, parent, kUnavailable, kExclamationOk);

@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "AppSettings.h"
+#include "CommandList.h"
 #include "ConsolePane.h"
 #include "History.h"
 #include "Rcon.h"
@@ -126,6 +127,7 @@ frmMain::frmMain(platform::Desktop& desktop, int listenerPort, QWidget* parent)
     connect(TCPClient, &platform::SocketControl::SendComplete, this, &frmMain::TCPClient_SendComplete);
     connect(TCPClient, &platform::SocketControl::Error, this, &frmMain::TCPClient_Error);
     connect(tmrReboot, &QTimer::timeout, this, &frmMain::tmrReboot_Timer);
+    wireCommands(); // after the timers exist: it connects tmrMain
 
     // The built-in outer size, which the default placement is centred for.
     resize(twipsToPixels(8985), twipsToPixels(8865));
@@ -197,11 +199,6 @@ void frmMain::buildControls()
     cmdSay = button(fraCommands, "Say", 2760, 260, 1185, 350);
     cmdExit = button(fraCommands, "Exit", 7320, 260, 1185, 350);
 
-    // Quick commands arrive with their own handlers; until then they do nothing visible.
-    cmdServerStatus->setEnabled(false);
-    cmdServerInfo->setEnabled(false);
-    cmdSay->setEnabled(false);
-
     setTabOrder(cboCommand, cboAddr);
     setTabOrder(cboAddr, cboPort);
     setTabOrder(cboPort, txtPassword);
@@ -228,11 +225,6 @@ void frmMain::buildMenus()
         action->setShortcut(shortcut);
         return action;
     };
-    auto later = [](QAction* action) {
-        // Its behaviour comes with a later piece of work: visible, but never a silent no-op.
-        action->setEnabled(false);
-        return action;
-    };
 
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFileLog = item(mnuFile, "&View Log...", QKeySequence(Qt::CTRL | Qt::Key_D));
@@ -246,20 +238,20 @@ void frmMain::buildMenus()
     mnuEditSelectAll = item(mnuEdit, "Select &All", QKeySequence(Qt::CTRL | Qt::Key_A));
 
     mnuCommands = menuBar()->addMenu(QStringLiteral("&Commands"));
-    mnuCommandsStatus = later(item(mnuCommands, "Get Server &Status", QKeySequence(Qt::Key_F5)));
-    mnuCommandsInfo = later(item(mnuCommands, "Get Server &Info", QKeySequence(Qt::Key_F6)));
+    mnuCommandsStatus = item(mnuCommands, "Get Server &Status", QKeySequence(Qt::Key_F5));
+    mnuCommandsInfo = item(mnuCommands, "Get Server &Info", QKeySequence(Qt::Key_F6));
     mnuCommands->addSeparator();
-    mnuCommandsAutoQuery = later(item(mnuCommands, "Auto-&Query Status"));
+    mnuCommandsAutoQuery = item(mnuCommands, "Auto-&Query Status");
     mnuCommandsAutoQuery->setCheckable(true);
     mnuCommands->addSeparator();
     mnuFileClearHistory = item(mnuCommands, "Clear &Server History");
     mnuFileClearCommandHistory = item(mnuCommands, "Clear &Command History");
     mnuCommands->addSeparator();
-    mnuEditcommandList = later(item(mnuCommands, "&Edit AutoComplete Command List..."));
+    mnuEditcommandList = item(mnuCommands, "&Edit AutoComplete Command List...");
 
     mnuView = menuBar()->addMenu(QStringLiteral("&View"));
-    mnuViewCommandList = later(item(mnuView, "&Command List (all games)..."));
-    mnuViewVariables = later(item(mnuView, "&Variable List (all games)..."));
+    mnuViewCommandList = item(mnuView, "&Command List (all games)...");
+    mnuViewVariables = item(mnuView, "&Variable List (all games)...");
     mnuView->addSeparator();
     mnuViewThemeS = mnuView->addMenu(QStringLiteral("&Themes"));
     mnuViewThemeDefault = item(mnuViewThemeS, "Default");
@@ -278,7 +270,7 @@ void frmMain::buildMenus()
     mnuViewThemeBigScreen = item(mnuViewThemeS, "Big Screen Mode");
     mnuViewThemeBigScreen->setCheckable(true);
     mnuView->addSeparator();
-    mnuViewOptions = later(item(mnuView, "&Options...", QKeySequence(Qt::CTRL | Qt::Key_O)));
+    mnuViewOptions = item(mnuView, "&Options...", QKeySequence(Qt::CTRL | Qt::Key_O));
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelpUpdate = item(mnuHelp, "Check For &Updates...");
@@ -325,6 +317,7 @@ void frmMain::Form_Load()
         tmrMain->start();
     else
         tmrMain->stop();
+    LoadCommandList();
     applyPaneLook();
     if (s.SavePassword)
         txtPassword->setText(s.Password);

@@ -76,6 +76,23 @@ public:
     void TCPClient_Error();
     void tmrReboot_Timer();
 
+    // Quick commands, auto-query, autocomplete, command lists and the Options dialog.
+    void wireCommands();
+    void mnuCommandsStatus_Click();
+    void cmdServerStatus_Click();
+    void mnuCommandsInfo_Click();
+    void cmdServerInfo_Click();
+    void mnuCommandsAutoQuery_Click();
+    void tmrMain_Timer();
+    void cmdSay_Click();
+    // keyCode in the desktop's virtual-key numbering (8 Backspace, 9 Tab, 32 Space, 46 Delete).
+    void cboCommand_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void cboCommand_Change();
+    void mnuEditcommandList_Click();
+    void mnuViewCommandList_Click();
+    void mnuViewVariables_Click();
+    void mnuViewOptions_Click();
+
     // The layout the resize rules last produced, in twips.
     const MainLayout& layout() const { return m_layout; }
     // Outer size and position in twips.

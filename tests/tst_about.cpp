@@ -1,7 +1,7 @@
 #include "FakeDesktop.h"
 
 #include "ErrorReport.h"
-#include "ErrorState.h"
+#include "ErrorReport.h"
 #include "SystemInfo.h"
 #include "basMain.h"
 #include "frmAbout.h"
@@ -72,7 +72,7 @@ private slots:
     }
     void init() {
         console::resetBasMain();
-        console::clearCurrentError();
+        console::clearError();
         platform::setProgramFolder(m_folder.path());
         QFile::remove(console::errorLogPath());
     }
@@ -385,16 +385,16 @@ private slots:
         QFETCH(QString, source);
         QFETCH(int, lastDll);
         QFETCH(QByteArray, record);
-        const console::ErrorState error{number, description, source, lastDll};
-        QCOMPARE(console::errorLogRecord(error, QStringLiteral("12/6/2001 1:14:36 AM")).toLatin1(), record);
+        const console::ErrorInfo error{number, description, source, lastDll};
+        QCOMPARE(console::errorRecord(QStringLiteral("12/6/2001 1:14:36 AM"), error).toLatin1(), record);
     }
 
     void reportAppendsRecordAndShowsBox() {
         FakeDesktop desktop;
-        console::setCurrentError(53, QStringLiteral("Fichier non trouvé"), QStringLiteral("vorlanix"));
+        console::raiseError(53, QStringLiteral("Fichier non trouvé"), QStringLiteral("vorlanix"));
         const QDateTime before = QDateTime::currentDateTime();
         console::ReportError(desktop, nullptr, QStringLiteral("hello"), 48);
-        console::clearCurrentError();
+        console::clearError();
         console::ReportError(desktop, nullptr, QString(), 52);
         const QDateTime after = QDateTime::currentDateTime();
 
@@ -424,10 +424,10 @@ private slots:
 
     void reportLeavesErrorPending() {
         FakeDesktop desktop;
-        console::setCurrentError(7, QStringLiteral("Out of memory"), QStringLiteral("vorlanix"), 8);
+        console::raiseError(7, QStringLiteral("Out of memory"), QStringLiteral("vorlanix"), 8);
         console::ReportError(desktop, nullptr, QString(), 48);
         QCOMPARE(console::currentError().number, 7);
-        QCOMPARE(console::currentError().lastSystemError, 8);
+        QCOMPARE(console::currentError().lastDllError, 8);
     }
 
     void reportFlags_data() {

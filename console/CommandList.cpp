@@ -1,0 +1,95 @@
+#include "CommandList.h"
+
+#include "basMain.h"
+
+#include <ProgramFolder.h>
+
+#include <QFile>
+
+namespace console {
+
+const char* const kBuiltInCommandList =
+    "cmdlist,serverinfo,status,set,kick,map,sets,say,vstr,exec,seta,killserver,spdevmap,spmap,devmap,"
+    "sectorlist,map_restart,dumpuser,systeminfo,heartbeat,vminfo,midiinfo,net_restart,in_restart,"
+    "writeconfig,changeVectors,quit,meminfo,bind,unbindall,touchFile,dir,path,bindlist,unbind,cvar_restart,"
+    "cvarlist,reset,setu,toggle,wait,echo";
+
+namespace {
+// Blanks only: a tab or other control character inside the file is part of the word.
+QString trimBlanks(const QString& line) {
+    qsizetype first = 0;
+    qsizetype last = line.size();
+    while (first < last && line.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && line.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return line.mid(first, last - first);
+}
+} // namespace
+
+QString commandListPath() {
+    QString folder = platform::programFolder();
+    return platform::AddBackslash(folder) + QStringLiteral("cmdlist.dat");
+}
+
+QStringList parseCommandList(const QByteArray& fileBytes) {
+    QString accumulated;
+    accumulated.reserve(fileBytes.size() + 1);
+    qsizetype start = 0;
+    while (start < fileBytes.size()) {
+        qsizetype end = fileBytes.indexOf('\n', start);
+        const qsizetype next = end < 0 ? fileBytes.size() : end + 1;
+        if (end < 0)
+            end = fileBytes.size();
+        // A line ends at LF, CR LF or the end of the file.
+        qsizetype lineEnd = end;
+        if (lineEnd > start && fileBytes.at(lineEnd - 1) == '\r')
+            --lineEnd;
+        accumulated += trimBlanks(QString::fromLatin1(fileBytes.constData() + start, lineEnd - start));
+        accumulated += QLatin1Char(',');
+        start = next;
+    }
+    if (accumulated.isEmpty())
+        return {};
+    return accumulated.split(QLatin1Char(','));
+}
+
+QString FindCompletion(const QStringList& entries, const QString& typed) {
+    if (typed.isEmpty())
+        return {};
+    for (const QString& entry : entries) {
+        if (entry.startsWith(typed, Qt::CaseSensitive))
+            return entry.mid(typed.size());
+    }
+    return {};
+}
+
+void LoadCommandList() {
+    QStringList& list = basMain().CommandList;
+    const QString path = commandListPath();
+    if (!platform::FileExists(path)) {
+        list = QString::fromLatin1(kBuiltInCommandList).split(QLatin1Char(','));
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        list.clear();
+        return;
+    }
+    // Read in pieces so that a read error part-way keeps what came before it.
+    QByteArray bytes;
+    char chunk[64 * 1024];
+    for (;;) {
+        const qint64 got = file.read(chunk, sizeof chunk);
+        if (got <= 0)
+            break;
+        bytes.append(chunk, got);
+    }
+    list = parseCommandList(bytes);
+}
+
+QString FindCompletion(const QString& typed) {
+    return FindCompletion(basMain().CommandList, typed);
+}
+
+} // namespace console

@@ -1,0 +1,73 @@
+#include "OptionsRules.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPalette>
+
+#include <cmath>
+
+namespace console {
+
+namespace {
+constexpr double kMinutesMax = 32000;
+
+bool numberOf(const QString& text, double& value) {
+    bool ok = false;
+    value = text.trimmed().toDouble(&ok);
+    // A number too large for a double is still a number, just beyond every limit.
+    return (ok || std::isinf(value)) && !std::isnan(value);
+}
+
+void setFieldColours(QWidget* w, QPalette::ColorRole backRole, QPalette::ColorRole textRole) {
+    const QPalette system = QApplication::palette();
+    QPalette palette = w->palette();
+    // Every group, so that a disabled field shows exactly these colours too.
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, system.color(QPalette::Active, backRole));
+        palette.setColor(group, QPalette::Text, system.color(QPalette::Active, textRole));
+    }
+    w->setPalette(palette);
+}
+} // namespace
+
+MinutesCheck checkMinutes(const QString& text) {
+    double d = 0;
+    if (!numberOf(text, d))
+        return {false, QStringLiteral("Minutes must be numeric."), QStringLiteral("5")};
+    // Infinity and numbers beyond 32 bits fall on the side of their sign.
+    const double whole = std::nearbyint(d);
+    if (whole > kMinutesMax)
+        return {false, QStringLiteral("Minutes must be less than 32000."), QStringLiteral("32000")};
+    if (whole < 0)
+        return {false, QStringLiteral("Minutes must be no less than 0."), QStringLiteral("0")};
+    return {};
+}
+
+qint16 minutesValue(const QString& text, qint16 fallback) {
+    double d = 0;
+    if (!numberOf(text, d))
+        return fallback;
+    const double whole = std::nearbyint(d);
+    if (whole < 0 || whole > kMinutesMax)
+        return fallback;
+    return qint16(whole);
+}
+
+void EnableTextBox(QLineEdit* box, bool enabled) {
+    if (enabled)
+        setFieldColours(box, QPalette::Base, QPalette::Text);
+    else
+        setFieldColours(box, QPalette::Button, QPalette::Dark);
+    box->setEnabled(enabled);
+}
+
+void EnableComboBox(QComboBox* box, bool enabled) {
+    box->setEnabled(enabled);
+    if (enabled)
+        setFieldColours(box, QPalette::Base, QPalette::Text);
+    else
+        setFieldColours(box, QPalette::Button, QPalette::Dark);
+}
+
+} // namespace console
