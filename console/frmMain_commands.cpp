@@ -67,7 +67,10 @@ QString programFile(const char* name) {
 void frmMain::wireCommands() {
     // The box's own inline completion from its drop-down list would fight the command completion.
     cboCommand->setCompleter(nullptr);
-    cboCommand->lineEdit()->installEventFilter(new CommandKeyWatcher(this));
+    // Keys reach the box, which hands them to its line edit without filters; tests may aim at either.
+    auto* watcher = new CommandKeyWatcher(this);
+    cboCommand->installEventFilter(watcher);
+    cboCommand->lineEdit()->installEventFilter(watcher);
     connect(cboCommand, &QComboBox::editTextChanged, this, &frmMain::cboCommand_Change);
 
     connect(mnuCommandsStatus, &QAction::triggered, this, &frmMain::mnuCommandsStatus_Click);
