@@ -88,13 +88,13 @@ void StartSysInfo(platform::Desktop& desktop, QWidget* parent, const SystemKeys&
         located = platform::FileExists(path);
         if (!located)
             raiseError(kFileNotFound, QStringLiteral("File not found: %1").arg(path),
-                            QStringLiteral("StartSysInfo"));
+                            QStringLiteral("StartSysInfo"), 0);
     }
     if (located) {
         if (desktop.startProgram(path, {}, QString()))
             return;
         raiseError(kFileNotFound, QStringLiteral("Could not start %1").arg(path),
-                        QStringLiteral("StartSysInfo"));
+                        QStringLiteral("StartSysInfo"), 0);
     }
     ReportError(desktop, parent, kUnavailable, kExclamationOk);
 }

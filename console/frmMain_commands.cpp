@@ -196,6 +196,7 @@ void frmMain::mnuViewVariables_Click() {
 
 void frmMain::mnuViewOptions_Click() {
     frmOptions dialog(m_desktop, tmrMain, mnuCommandsAutoQuery, this);
+    dialog.setThemeDialog([this] { showThemeDialog(); });
     dialog.exec();
 }
 

@@ -72,8 +72,8 @@ frmOptions::frmOptions(platform::Desktop& desktop, QTimer* statusTimer, QAction*
     cboTimePeriod->setGeometry(twipsRect(1200, 600, 1335, 315));
     Frame3 = frame(2640, 1100, 2655, 720);
     cmdShowThemes = button(Frame3, "Themes...", 240, 240, 2145, 350);
-    // The theme dialog is not part of this program yet.
     cmdShowThemes->setEnabled(false);
+    connect(cmdShowThemes, &QPushButton::clicked, this, &frmOptions::cmdShowThemes_Click);
     cmdDefaults = button(this, "Defaults", 120, 1935, 1185, 350);
     cmdCancel = button(this, "Cancel", 1440, 1935, 1185, 350);
     cmdApply = button(this, "Apply", 2760, 1935, 1185, 350);
@@ -189,6 +189,18 @@ void frmOptions::cmdDefaults_Click() {
     ckLog->setChecked(false);
     ckSavePwd->setChecked(false);
     SetDirty();
+}
+
+void frmOptions::setThemeDialog(std::function<void()> show)
+{
+    m_showThemes = std::move(show);
+    cmdShowThemes->setEnabled(bool(m_showThemes));
+}
+
+void frmOptions::cmdShowThemes_Click()
+{
+    if (m_showThemes)
+        m_showThemes();
 }
 
 } // namespace console

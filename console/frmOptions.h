@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDialog>
 
 class QAction;
@@ -25,6 +27,9 @@ public:
                QWidget* parent = nullptr);
 
     void SetDirty();
+    // Opens the theme dialog over this one; the Themes button is live once it is set.
+    void setThemeDialog(std::function<void()> show);
+    void cmdShowThemes_Click();
 
     void Form_Load();
     void ckLog_Click();
@@ -50,6 +55,11 @@ public:
     QComboBox* cboTimePeriod;
     QGroupBox* Frame3;
     QPushButton* cmdShowThemes;
+
+private:
+    std::function<void()> m_showThemes;
+
+public:
     QPushButton* cmdDefaults;
     QPushButton* cmdCancel;
     QPushButton* cmdApply;

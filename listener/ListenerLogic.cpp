@@ -3,7 +3,7 @@
 #include <Desktop.h>
 
 #include <QDir>
-#include <QProcess>
+#include <QFileInfo>
 
 namespace listener {
 
@@ -24,7 +24,28 @@ QString workingFolderOf(const QString& executable)
 
 QStringList splitParameters(const QString& parameters)
 {
-    return QProcess::splitCommand(parameters);
+    // Unlike QProcess::splitCommand, an empty pair of quotes stays an argument: +set g_motd "" clears it.
+    QStringList arguments;
+    QString current;
+    bool inWord = false;
+    bool quoted = false;
+    for (const QChar c : parameters) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            inWord = true;
+        } else if (!quoted && (c == QLatin1Char(' ') || c == QLatin1Char('\t'))) {
+            if (inWord)
+                arguments << current;
+            current.clear();
+            inWord = false;
+        } else {
+            current += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        arguments << current;
+    return arguments;
 }
 
 LaunchResult startGame(platform::Desktop& desktop, const QString& executable, const QString& parameters)
@@ -34,7 +55,9 @@ LaunchResult startGame(platform::Desktop& desktop, const QString& executable, co
     const QString folder = workingFolderOf(executable);
     if (!folder.isEmpty() && !QDir(folder).exists())
         return LaunchResult::BadFolder;
-    return desktop.startProgram(executable, splitParameters(parameters), folder) ? LaunchResult::Started
+    // The child enters its folder before it runs the program, so a relative path would miss it.
+    const QString program = folder.isEmpty() ? executable : QFileInfo(executable).absoluteFilePath();
+    return desktop.startProgram(program, splitParameters(parameters), folder) ? LaunchResult::Started
                                                                                  : LaunchResult::StartFailed;
 }
 

@@ -134,7 +134,8 @@ frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
     connect(mnuShow, &QAction::triggered, this, &frmMain::ToggleWindow);
     connect(mnuHide, &QAction::triggered, this, &frmMain::ToggleWindow);
     connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+        // A double click also delivers a click: toggling on both would undo itself.
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::MiddleClick)
             ToggleWindow();
     });
     connect(TCPListener, &platform::SocketControl::ConnectionRequest, this, &frmMain::TCPListener_ConnectionRequest);

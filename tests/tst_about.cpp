@@ -391,7 +391,7 @@ private slots:
 
     void reportAppendsRecordAndShowsBox() {
         FakeDesktop desktop;
-        console::raiseError(53, QStringLiteral("Fichier non trouvé"), QStringLiteral("vorlanix"));
+        console::raiseError(53, QStringLiteral("Fichier non trouvé"), QStringLiteral("vorlanix"), 0);
         const QDateTime before = QDateTime::currentDateTime();
         console::ReportError(desktop, nullptr, QStringLiteral("hello"), 48);
         console::clearError();

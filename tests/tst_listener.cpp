@@ -123,6 +123,23 @@ private slots:
         QCOMPARE(workingFolderOf(exe), folder);
     }
 
+    void parameters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("plain") << "+set net_port 27960" << QStringList{"+set", "net_port", "27960"};
+        QTest::newRow("quoted blank") << "+map \"oa dm1\"" << QStringList{"+map", "oa dm1"};
+        QTest::newRow("empty quotes kept") << "+set g_motd \"\"" << QStringList{"+set", "g_motd", ""};
+        QTest::newRow("extra blanks") << "  a   b  " << QStringList{"a", "b"};
+        QTest::newRow("nothing") << "" << QStringList{};
+    }
+    void parameters()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, arguments);
+        QCOMPARE(splitParameters(text), arguments);
+    }
+
     void startsListeningAtLoad()
     {
         QVERIFY(w->statusLog().startsWith("> listener started\r\n"));
