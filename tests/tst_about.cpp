@@ -1,7 +1,6 @@
 #include "FakeDesktop.h"
 
 #include "ErrorReport.h"
-#include "ErrorReport.h"
 #include "SystemInfo.h"
 #include "basMain.h"
 #include "frmAbout.h"
@@ -21,6 +20,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(platform::Desktop::Icon)
+Q_DECLARE_METATYPE(platform::Desktop::Buttons)
 
 using console::frmAbout;
 using Icon = platform::Desktop::Icon;
@@ -470,8 +472,7 @@ private:
     QByteArray m_path;
 };
 
-Q_DECLARE_METATYPE(platform::Desktop::Icon)
-Q_DECLARE_METATYPE(platform::Desktop::Buttons)
 
 QTEST_MAIN(tst_about)
 #include "tst_about.moc"
+
