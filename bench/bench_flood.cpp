@@ -35,8 +35,7 @@ constexpr int kSize = 1000;
 
 // Blasts from a plain socket on its own thread, bound to fromPort, so the receiver's event loop
 // does not pace it. Waits for one datagram first to learn where to send.
-void blast(int fd, const sockaddr_in& to)
-{
+void blast(int fd, const sockaddr_in& to) {
     char buffer[kSize];
     for (int i = 0; i < kCount; ++i) {
         std::snprintf(buffer, sizeof buffer, "%06d ", i);
@@ -46,8 +45,7 @@ void blast(int fd, const sockaddr_in& to)
     }
 }
 
-int boundSocket(quint16& port)
-{
+int boundSocket(quint16& port) {
     const int fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -59,8 +57,7 @@ int boundSocket(quint16& port)
     return fd;
 }
 
-sockaddr_in loopback(quint16 port)
-{
+sockaddr_in loopback(quint16 port) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -74,8 +71,7 @@ public:
     using QApplication::QApplication;
     qint64 longestNs = 0;
     QByteArray longestWhat;
-    bool notify(QObject* receiver, QEvent* event) override
-    {
+    bool notify(QObject* receiver, QEvent* event) override {
         QElapsedTimer t;
         t.start();
         const bool result = QApplication::notify(receiver, event);
@@ -88,8 +84,7 @@ public:
     }
 };
 
-void settle(int ms)
-{
+void settle(int ms) {
     // A real event loop, as the program runs it.
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
@@ -97,8 +92,7 @@ void settle(int ms)
 }
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());

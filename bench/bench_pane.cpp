@@ -11,16 +11,14 @@
 #include <vector>
 
 namespace {
-QString reply()
-{
+QString reply() {
     QString raw = QString::fromLatin1("\xff\xff\xff\xffprint\n");
     while (raw.size() < 1000)
         raw += QStringLiteral("  3    12   48 ^1Player^7Name        127.0.0.1:27960\n");
     return console::cleanReply(raw.left(1010), 1).left(1000);
 }
 
-double medianMicros(int rounds, const std::function<void()>& prepare, const std::function<void()>& measured)
-{
+double medianMicros(int rounds, const std::function<void()>& prepare, const std::function<void()>& measured) {
     std::vector<double> samples;
     for (int i = 0; i < rounds; ++i) {
         prepare();
@@ -35,8 +33,7 @@ double medianMicros(int rounds, const std::function<void()>& prepare, const std:
 }
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString text = reply();
@@ -58,12 +55,26 @@ int main(int argc, char* argv[])
 
     const int rounds = 200;
     const double full = medianMicros(
-        rounds, [&] { pane.clearText(); pane.appendText(filler); QCoreApplication::processEvents(); },
+        rounds,
+        [&] {
+            pane.clearText();
+            pane.appendText(filler);
+            QCoreApplication::processEvents();
+        },
         [&] { pane.appendText(text); });
     const double empty = medianMicros(
-        rounds, [&] { pane.clearText(); QCoreApplication::processEvents(); }, [&] { pane.appendText(text); });
+        rounds,
+        [&] {
+            pane.clearText();
+            QCoreApplication::processEvents();
+        },
+        [&] { pane.appendText(text); });
     const double baseline = medianMicros(
-        rounds, [&] { plain.setPlainText(plainFiller); QCoreApplication::processEvents(); },
+        rounds,
+        [&] {
+            plain.setPlainText(plainFiller);
+            QCoreApplication::processEvents();
+        },
         [&] { plain.appendPlainText(plainText); });
 
     std::printf("pane append, 1000 chars onto 14000: %.1f us (median of %d)\n", full, rounds);

@@ -31,8 +31,7 @@ namespace {
 constexpr int kRounds = 2000;
 
 // Answers every datagram as a game server would: the print header and one line.
-void echo(int fd, const std::atomic<bool>& stop)
-{
+void echo(int fd, const std::atomic<bool>& stop) {
     char in[2048];
     const char reply[] = "\xff\xff\xff\xffprint\nmap: q3dm17\n";
     while (!stop) {
@@ -44,15 +43,13 @@ void echo(int fd, const std::atomic<bool>& stop)
     }
 }
 
-void report(const char* what, std::vector<double>& us)
-{
+void report(const char* what, std::vector<double>& us) {
     std::sort(us.begin(), us.end());
     std::printf("%s: median %.1f us, p99 %.1f us (%zu rounds)\n", what, us[us.size() / 2],
                 us[us.size() * 99 / 100], us.size());
 }
 
-bool waitFor(auto* sender, auto signal)
-{
+bool waitFor(auto* sender, auto signal) {
     QEventLoop loop;
     QTimer::singleShot(1000, &loop, [&] { loop.exit(1); });
     QObject::connect(sender, signal, &loop, [&] { loop.quit(); });
@@ -60,8 +57,7 @@ bool waitFor(auto* sender, auto signal)
 }
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());

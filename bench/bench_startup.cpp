@@ -14,15 +14,14 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <cstdio>
 #include <vector>
 
 namespace {
-long residentKiB()
-{
+long residentKiB() {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
@@ -33,8 +32,7 @@ long residentKiB()
 }
 
 // Child: show the window, and once the first paint has happened print the resident memory.
-int child(int argc, char* argv[], bool console)
-{
+int child(int argc, char* argv[], bool console) {
     QApplication app(argc, argv);
     QTemporaryDir folder;
     platform::setProgramFolder(folder.path());
@@ -59,15 +57,13 @@ int child(int argc, char* argv[], bool console)
     return app.exec();
 }
 
-double median(std::vector<double> v)
-{
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1)
         return child(argc, argv, QByteArray(argv[1]) == "console");
@@ -99,8 +95,9 @@ int main(int argc, char* argv[])
             return 1;
         }
         std::printf("%s%s: first window shown after %.1f ms, resident %.0f KiB (median of %zu)\n",
-                    std::strcmp(kind, "bare") == 0 ? "baseline " : "", kind == std::string("bare") ? "QMainWindow" : "vorlanix",
-                    median(ms), median(kib), ms.size());
+                    std::strcmp(kind, "bare") == 0 ? "baseline " : "",
+                    kind == std::string("bare") ? "QMainWindow" : "vorlanix", median(ms), median(kib),
+                    ms.size());
     }
     return 0;
 }

@@ -9,8 +9,7 @@ namespace console {
 
 namespace {
 // Whole numbers are rounded as the conversion of the stored text does: halves to the even neighbour.
-bool toRoundedNumber(const QString& text, double& value)
-{
+bool toRoundedNumber(const QString& text, double& value) {
     bool ok = false;
     const double d = text.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(d))
@@ -23,8 +22,7 @@ bool toRoundedNumber(const QString& text, double& value)
 constexpr double kTwipsLimit = 1.0e9;
 } // namespace
 
-bool settingsBool(const QString& text, bool fallback)
-{
+bool settingsBool(const QString& text, bool fallback) {
     const QString t = text.trimmed();
     if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
         return true;
@@ -35,8 +33,7 @@ bool settingsBool(const QString& text, bool fallback)
     return ok && std::isfinite(d) ? d != 0 : fallback;
 }
 
-qint16 settingsInt16(const QString& text, qint16 fallback)
-{
+qint16 settingsInt16(const QString& text, qint16 fallback) {
     double d = 0;
     if (!toRoundedNumber(text, d) || d < std::numeric_limits<qint16>::min() ||
         d > std::numeric_limits<qint16>::max())
@@ -44,8 +41,7 @@ qint16 settingsInt16(const QString& text, qint16 fallback)
     return qint16(d);
 }
 
-quint32 settingsColour(const QString& text, quint32 fallback)
-{
+quint32 settingsColour(const QString& text, quint32 fallback) {
     double d = 0;
     // A colour is a 24-bit 0x00BBGGRR number; anything else is not one.
     if (!toRoundedNumber(text, d) || d < 0 || d > 0xFFFFFF)
@@ -53,8 +49,7 @@ quint32 settingsColour(const QString& text, quint32 fallback)
     return quint32(d);
 }
 
-double settingsTwips(const QString& text, double fallback)
-{
+double settingsTwips(const QString& text, double fallback) {
     bool ok = false;
     const double d = text.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(d) || std::fabs(d) > kTwipsLimit)
@@ -62,24 +57,23 @@ double settingsTwips(const QString& text, double fallback)
     return d;
 }
 
-QString boolText(bool value)
-{
+QString boolText(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-QString twipsText(double twips)
-{
+QString twipsText(double twips) {
     return QString::number(double(float(twips)), 'g', 7);
 }
 
-AppSettings loadAppSettings(const platform::SettingsStore& store, const PlacementBasis& basis)
-{
+AppSettings loadAppSettings(const platform::SettingsStore& store, const PlacementBasis& basis) {
     const AppSettings d;
     AppSettings s;
     auto text = [&](const char* key, const QString& fallback) {
         return store.read(kSettingsSection, QLatin1String(key), fallback);
     };
-    auto flag = [&](const char* key, bool fallback) { return settingsBool(text(key, boolText(fallback)), fallback); };
+    auto flag = [&](const char* key, bool fallback) {
+        return settingsBool(text(key, boolText(fallback)), fallback);
+    };
     auto int16 = [&](const char* key, qint16 fallback) {
         return settingsInt16(text(key, QString::number(fallback)), fallback);
     };
@@ -120,9 +114,10 @@ AppSettings loadAppSettings(const platform::SettingsStore& store, const Placemen
     return s;
 }
 
-void saveAppSettings(platform::SettingsStore& store, const AppSettings& s, const WindowSnapshot& window)
-{
-    auto put = [&](const char* key, const QString& value) { store.write(kSettingsSection, QLatin1String(key), value); };
+void saveAppSettings(platform::SettingsStore& store, const AppSettings& s, const WindowSnapshot& window) {
+    auto put = [&](const char* key, const QString& value) {
+        store.write(kSettingsSection, QLatin1String(key), value);
+    };
     put("CurrentAddr", s.CurrentAddr);
     put("CurrentPort", QStringLiteral("27960"));
     // The password reaches the disk only when the user asked for it to be saved.

@@ -56,12 +56,13 @@ struct PlacementBasis {
 
 // The window as it is at exit.
 struct WindowSnapshot {
-    int state = 0; // 0 normal, 1 minimised, 2 maximised
+    int state = 0;                                   // 0 normal, 1 minimised, 2 maximised
     double left = 0, top = 0, width = 0, height = 0; // twips, outer
-    QString password;                                 // text of the password box
+    QString password;                                // text of the password box
 };
 
 AppSettings loadAppSettings(const platform::SettingsStore& store, const PlacementBasis& basis);
-void saveAppSettings(platform::SettingsStore& store, const AppSettings& settings, const WindowSnapshot& window);
+void saveAppSettings(platform::SettingsStore& store, const AppSettings& settings,
+                     const WindowSnapshot& window);
 
 } // namespace console

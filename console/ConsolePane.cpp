@@ -5,8 +5,7 @@
 
 namespace console {
 
-ConsolePane::ConsolePane(QWidget* parent) : QPlainTextEdit(parent)
-{
+ConsolePane::ConsolePane(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -15,8 +14,7 @@ ConsolePane::ConsolePane(QWidget* parent) : QPlainTextEdit(parent)
     setUndoRedoEnabled(false);
 }
 
-void ConsolePane::appendText(const QString& text)
-{
+void ConsolePane::appendText(const QString& text) {
     if (m_length + text.size() >= kPaneLimit) {
         clearText();
         return;
@@ -34,8 +32,7 @@ void ConsolePane::appendText(const QString& text)
     ensureCursorVisible();
 }
 
-void ConsolePane::clearText()
-{
+void ConsolePane::clearText() {
     m_length = 0;
     clear();
 }

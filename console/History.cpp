@@ -4,13 +4,11 @@
 
 namespace console {
 
-bool IsInHistory(const QStringList& entries, const QString& text)
-{
+bool IsInHistory(const QStringList& entries, const QString& text) {
     return text.isEmpty() || entries.contains(text, Qt::CaseSensitive);
 }
 
-LoadedHistory loadHistory(const platform::SettingsStore& store, const HistoryKind& kind)
-{
+LoadedHistory loadHistory(const platform::SettingsStore& store, const HistoryKind& kind) {
     LoadedHistory loaded;
     for (int i = 0; i <= kind.limit; ++i) {
         const QString text = store.read(kind.section, QString::number(i), QString());
@@ -26,8 +24,7 @@ LoadedHistory loadHistory(const platform::SettingsStore& store, const HistoryKin
     return loaded;
 }
 
-void saveHistory(platform::SettingsStore& store, const HistoryKind& kind, const QStringList& entries)
-{
+void saveHistory(platform::SettingsStore& store, const HistoryKind& kind, const QStringList& entries) {
     const int n = int(entries.size());
     for (int i = 0; i <= kind.limit && i <= n; ++i)
         store.write(kind.section, QString::number(i), i < n ? entries.at(i) : QString());

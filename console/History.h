@@ -12,8 +12,8 @@ namespace console {
 // The drop-down lists of the address, port and command boxes are the histories, newest first.
 struct HistoryKind {
     QString section;
-    int limit;          // highest key stored
-    bool setsEditText;  // loading leaves the last value read in the box's edit field
+    int limit;         // highest key stored
+    bool setsEditText; // loading leaves the last value read in the box's edit field
 };
 
 inline const HistoryKind kServerHistory{QStringLiteral("vorlanix\\Servers"), 10, true};

@@ -5,8 +5,7 @@
 
 namespace console {
 
-MainLayout resizeLayout(const MainLayout& previous, float W, float H, bool minimised)
-{
+MainLayout resizeLayout(const MainLayout& previous, float W, float H, bool minimised) {
     MainLayout l = previous;
     if (minimised)
         return l;

@@ -10,8 +10,7 @@ namespace {
 const QString kPrintHeader = QStringLiteral("\xff\xff\xff\xffprint\n");
 }
 
-QByteArray buildRconDatagram(const QString& password, const QString& command)
-{
+QByteArray buildRconDatagram(const QString& password, const QString& command) {
     QByteArray datagram("\xff\xff\xff\xffrcon ");
     datagram += password.toLatin1();
     datagram += ' ';
@@ -19,8 +18,7 @@ QByteArray buildRconDatagram(const QString& password, const QString& command)
     return datagram;
 }
 
-QString cleanReply(QString reply, qint16 hideCodes)
-{
+QString cleanReply(QString reply, qint16 hideCodes) {
     if (hideCodes == 1) {
         // One pass per code, in order, so "^^11" leaves "^1".
         for (char digit = '0'; digit <= '7'; ++digit)
@@ -31,14 +29,12 @@ QString cleanReply(QString reply, qint16 hideCodes)
     return reply;
 }
 
-QString buildEchoLine(const QString& timeText, const QString& command)
-{
+QString buildEchoLine(const QString& timeText, const QString& command) {
     const QString line = timeText + QLatin1String(":> ") + command;
     return QLatin1String("\r\n\r\n") + line + QLatin1String("\r\n") + QString(line.size(), QLatin1Char('-'));
 }
 
-QString longTimeText(const QTime& time)
-{
+QString longTimeText(const QTime& time) {
     QString format = QLocale::system().timeFormat(QLocale::LongFormat);
     // Drop the zone ("t", "tt", ...) and the blank before it.
     static const QRegularExpression zone(QStringLiteral("\\s*t+"));

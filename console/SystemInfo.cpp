@@ -1,7 +1,6 @@
 #include "SystemInfo.h"
 
 #include "ErrorReport.h"
-#include "ErrorReport.h"
 
 #include <Desktop.h>
 #include <ProgramFolder.h>
@@ -88,13 +87,13 @@ void StartSysInfo(platform::Desktop& desktop, QWidget* parent, const SystemKeys&
         located = platform::FileExists(path);
         if (!located)
             raiseError(kFileNotFound, QStringLiteral("File not found: %1").arg(path),
-                            QStringLiteral("StartSysInfo"), 0);
+                       QStringLiteral("StartSysInfo"), 0);
     }
     if (located) {
         if (desktop.startProgram(path, {}, QString()))
             return;
         raiseError(kFileNotFound, QStringLiteral("Could not start %1").arg(path),
-                        QStringLiteral("StartSysInfo"), 0);
+                   QStringLiteral("StartSysInfo"), 0);
     }
     ReportError(desktop, parent, kUnavailable, kExclamationOk);
 }

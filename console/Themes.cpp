@@ -8,8 +8,7 @@
 
 namespace console {
 
-const std::array<Theme, 7>& themeCatalogue()
-{
+const std::array<Theme, 7>& themeCatalogue() {
     static const std::array<Theme, 7> catalogue{{
         {ThemeId::Default,
          QStringLiteral("Default"),
@@ -40,42 +39,36 @@ const std::array<Theme, 7>& themeCatalogue()
     return catalogue;
 }
 
-const Theme& theme(ThemeId id)
-{
+const Theme& theme(ThemeId id) {
     return themeCatalogue()[std::size_t(id)];
 }
 
-std::optional<ThemeId> themeByIdentifier(const QString& identifier)
-{
+std::optional<ThemeId> themeByIdentifier(const QString& identifier) {
     for (const Theme& t : themeCatalogue())
         if (identifier.compare(t.identifier, Qt::CaseInsensitive) == 0)
             return t.id;
     return std::nullopt;
 }
 
-std::optional<ThemeId> themeByCaption(const QString& caption)
-{
+std::optional<ThemeId> themeByCaption(const QString& caption) {
     for (const Theme& t : themeCatalogue())
         if (caption.compare(t.caption, Qt::CaseInsensitive) == 0)
             return t.id;
     return std::nullopt;
 }
 
-QString selectorTextFor(const QString& currentTheme)
-{
+QString selectorTextFor(const QString& currentTheme) {
     const auto id = themeByIdentifier(currentTheme);
     return theme(id.value_or(ThemeId::Default)).caption;
 }
 
-QString identifierOfSelector(const QString& selectorText)
-{
+QString identifierOfSelector(const QString& selectorText) {
     QString id = selectorText;
     id.remove(QLatin1Char(' '));
     return id;
 }
 
-qint16 wholePoints(double points)
-{
+qint16 wholePoints(double points) {
     const double whole = std::nearbyint(points);
     if (!std::isfinite(whole))
         return 8;
@@ -83,24 +76,20 @@ qint16 wholePoints(double points)
         qBound<double>(std::numeric_limits<qint16>::min(), whole, std::numeric_limits<qint16>::max()));
 }
 
-qint16 bigScreenSize(qint16 size)
-{
+qint16 bigScreenSize(qint16 size) {
     return qint16(quint16(size) + 10u);
 }
 
-QColor colourOf(quint32 bgr)
-{
+QColor colourOf(quint32 bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
-quint32 bgrOf(const QColor& colour)
-{
+quint32 bgrOf(const QColor& colour) {
     const QColor rgb = colour.toRgb();
     return quint32(rgb.red()) | quint32(rgb.green()) << 8 | quint32(rgb.blue()) << 16;
 }
 
-QFont lookFont(const QString& face, double points, bool bold, bool italic)
-{
+QFont lookFont(const QString& face, double points, bool bold, bool italic) {
     QFont font(face);
     // Only a face that neither exists nor has a substitute falls back on the hint.
     font.setStyleHint(face.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0 ? QFont::SansSerif
@@ -111,21 +100,18 @@ QFont lookFont(const QString& face, double points, bool bold, bool italic)
     return font;
 }
 
-void setBoxColours(QWidget* box, quint32 back, quint32 fore)
-{
+void setBoxColours(QWidget* box, quint32 back, quint32 fore) {
     QPalette palette = box->palette();
     palette.setColor(QPalette::Base, colourOf(back));
     palette.setColor(QPalette::Text, colourOf(fore));
     box->setPalette(palette);
 }
 
-quint32 boxBackground(const QWidget* box)
-{
+quint32 boxBackground(const QWidget* box) {
     return bgrOf(box->palette().color(QPalette::Base));
 }
 
-quint32 boxForeground(const QWidget* box)
-{
+quint32 boxForeground(const QWidget* box) {
     return bgrOf(box->palette().color(QPalette::Text));
 }
 

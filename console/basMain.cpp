@@ -6,24 +6,20 @@
 
 namespace console {
 
-basMainState& basMain()
-{
+basMainState& basMain() {
     static basMainState state;
     return state;
 }
 
-void resetBasMain()
-{
+void resetBasMain() {
     basMain() = basMainState{};
 }
 
-QString logPath()
-{
+QString logPath() {
     return platform::programFolder() + QStringLiteral("vorlanix.log");
 }
 
-bool WriteLog(const QString& text)
-{
+bool WriteLog(const QString& text) {
     if (!basMain().settings.EnableLogging)
         return false;
     // Opened and closed per entry, so the transcript is complete even if the program is killed.

@@ -40,15 +40,13 @@ namespace {
 const QString kAppTitle = QStringLiteral("vorlanix");
 const QString kNotice = QStringLiteral("Velmora's Tarnwick: remote console for Quake-engine game servers");
 
-QFont dialogFont(const char* face, double points)
-{
+QFont dialogFont(const char* face, double points) {
     QFont font(QString::fromLatin1(face));
     font.setPointSizeF(points);
     return font;
 }
 
-void place(QWidget* w, const TwipsRect& r)
-{
+void place(QWidget* w, const TwipsRect& r) {
     w->setGeometry(twipsRect(r.left, r.top, r.width, r.height));
 }
 
@@ -58,16 +56,14 @@ class AsteriskStyle : public QProxyStyle {
 public:
     explicit AsteriskStyle(QObject* owner) : QProxyStyle() { setParent(owner); }
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
+                  QStyleHintReturn* returnData) const override {
         if (hint == SH_LineEdit_PasswordCharacter)
             return '*';
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
 
-QStringList entriesOf(const QComboBox* box)
-{
+QStringList entriesOf(const QComboBox* box) {
     QStringList entries;
     for (int i = 0; i < box->count(); ++i)
         entries << box->itemText(i);
@@ -75,25 +71,21 @@ QStringList entriesOf(const QComboBox* box)
 }
 
 // Inserting into an editable box would replace its edit text with the new entry: keep it.
-void insertEntry(QComboBox* box, int index, const QString& text)
-{
+void insertEntry(QComboBox* box, int index, const QString& text) {
     const QString edit = box->currentText();
     box->insertItem(index, text);
     box->setEditText(edit);
 }
 
-bool IsInHistory(const QComboBox* box)
-{
+bool IsInHistory(const QComboBox* box) {
     return console::IsInHistory(entriesOf(box), box->currentText());
 }
 
-void AddToHistory(QComboBox* box)
-{
+void AddToHistory(QComboBox* box) {
     insertEntry(box, 0, box->currentText());
 }
 
-void loadHistoryInto(QComboBox* box, const platform::SettingsStore& store, const HistoryKind& kind)
-{
+void loadHistoryInto(QComboBox* box, const platform::SettingsStore& store, const HistoryKind& kind) {
     const LoadedHistory loaded = loadHistory(store, kind);
     const QString edit = loaded.hasEditText ? loaded.editText : box->currentText();
     for (const QString& entry : loaded.entries)
@@ -103,8 +95,7 @@ void loadHistoryInto(QComboBox* box, const platform::SettingsStore& store, const
 } // namespace
 
 frmMain::frmMain(platform::Desktop& desktop, int listenerPort, QWidget* parent)
-    : QMainWindow(parent), m_desktop(desktop), m_listenerPort(listenerPort)
-{
+    : QMainWindow(parent), m_desktop(desktop), m_listenerPort(listenerPort) {
     setWindowTitle(QStringLiteral("Velmora's Tarnwick"));
     setFont(dialogFont("Arial", 8.25));
     buildControls();
@@ -133,13 +124,11 @@ frmMain::frmMain(platform::Desktop& desktop, int listenerPort, QWidget* parent)
     resize(twipsToPixels(8985), twipsToPixels(8865));
 }
 
-frmMain::~frmMain()
-{
+frmMain::~frmMain() {
     Form_Unload();
 }
 
-void frmMain::buildControls()
-{
+void frmMain::buildControls() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
 
@@ -209,8 +198,9 @@ void frmMain::buildControls()
     setTabOrder(cmdSay, cmdExit);
     setTabOrder(cmdExit, txtOutput);
 
-    for (QWidget* w : std::initializer_list<QWidget*>{cboAddr, cboAddr->lineEdit(), cboPort, cboPort->lineEdit(),
-                                                       txtPassword, cboCommand, cboCommand->lineEdit(), txtOutput})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cboAddr, cboAddr->lineEdit(), cboPort, cboPort->lineEdit(),
+                                         txtPassword, cboCommand, cboCommand->lineEdit(), txtOutput})
         w->installEventFilter(this);
 
     connect(cmdConnect, &QPushButton::clicked, this, &frmMain::cmdConnect_Click);
@@ -218,8 +208,7 @@ void frmMain::buildControls()
     applyLayout();
 }
 
-void frmMain::buildMenus()
-{
+void frmMain::buildMenus() {
     auto item = [this](QMenu* menu, const char* caption, QKeySequence shortcut = {}) {
         QAction* action = menu->addAction(QString::fromLatin1(caption));
         action->setShortcut(shortcut);
@@ -302,13 +291,13 @@ void frmMain::buildMenus()
     connect(mnuEditClear, &QAction::triggered, this, &frmMain::mnuEditClear_Click);
     connect(mnuEditSelectAll, &QAction::triggered, this, &frmMain::mnuEditSelectAll_Click);
     connect(mnuFileClearHistory, &QAction::triggered, this, &frmMain::mnuFileClearHistory_Click);
-    connect(mnuFileClearCommandHistory, &QAction::triggered, this, &frmMain::mnuFileClearCommandHistory_Click);
+    connect(mnuFileClearCommandHistory, &QAction::triggered, this,
+            &frmMain::mnuFileClearCommandHistory_Click);
 }
 
 // ---- lifecycle
 
-void frmMain::Form_Load()
-{
+void frmMain::Form_Load() {
     LoadSettings();
     basMain().AllowComplete = true;
     const AppSettings& s = basMain().settings;
@@ -322,9 +311,15 @@ void frmMain::Form_Load()
     if (s.SavePassword)
         txtPassword->setText(s.Password);
     switch (s.TheWindowState) {
-    case 1: setWindowState(Qt::WindowMinimized); break;
-    case 2: setWindowState(Qt::WindowMaximized); break;
-    default: setWindowState(Qt::WindowNoState); break;
+    case 1:
+        setWindowState(Qt::WindowMinimized);
+        break;
+    case 2:
+        setWindowState(Qt::WindowMaximized);
+        break;
+    default:
+        setWindowState(Qt::WindowNoState);
+        break;
     }
     UpdateLogMenu();
     if (!(windowState() & Qt::WindowMaximized))
@@ -340,8 +335,7 @@ void frmMain::Form_Load()
     cboCommand->setFocus();
 }
 
-void frmMain::Form_Unload()
-{
+void frmMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
@@ -354,26 +348,22 @@ void frmMain::Form_Unload()
     basMain().CommandList.clear();
 }
 
-void frmMain::closeEvent(QCloseEvent* event)
-{
+void frmMain::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
 }
 
-void frmMain::mnuFileExit_Click()
-{
+void frmMain::mnuFileExit_Click() {
     close();
 }
 
-void frmMain::cmdExit_Click()
-{
+void frmMain::cmdExit_Click() {
     mnuFileExit_Click();
 }
 
 // ---- settings
 
-void frmMain::LoadSettings()
-{
+void frmMain::LoadSettings() {
     const platform::SettingsStore store;
     PlacementBasis basis;
     if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
@@ -391,8 +381,7 @@ void frmMain::LoadSettings()
     loadHistoryInto(cboCommand, store, kCommandHistory);
 }
 
-void frmMain::SaveSettings()
-{
+void frmMain::SaveSettings() {
     platform::SettingsStore store;
     WindowSnapshot window;
     window.state = windowStateValue();
@@ -409,8 +398,7 @@ void frmMain::SaveSettings()
     store.sync();
 }
 
-int frmMain::windowStateValue() const
-{
+int frmMain::windowStateValue() const {
     if (windowState() & Qt::WindowMinimized)
         return 1;
     if (windowState() & Qt::WindowMaximized)
@@ -418,18 +406,15 @@ int frmMain::windowStateValue() const
     return 0;
 }
 
-double frmMain::outerWidthTwips() const
-{
+double frmMain::outerWidthTwips() const {
     return platform::pixelsToTwips(frameGeometry().width());
 }
 
-double frmMain::outerHeightTwips() const
-{
+double frmMain::outerHeightTwips() const {
     return platform::pixelsToTwips(frameGeometry().height());
 }
 
-void frmMain::applyPaneLook()
-{
+void frmMain::applyPaneLook() {
     AppSettings& s = basMain().settings;
     // A face or size the pane cannot show falls back to the default look's.
     const AppSettings defaults;
@@ -440,8 +425,7 @@ void frmMain::applyPaneLook()
     showPaneLook(s.BigScreenMode);
 }
 
-void frmMain::applyPlacement()
-{
+void frmMain::applyPlacement() {
     const AppSettings& s = basMain().settings;
     // The stored size is the outer size; the frame the desktop adds is known only once shown.
     const QSize frame = frameGeometry().size() - geometry().size();
@@ -453,8 +437,7 @@ void frmMain::applyPlacement()
 
 // ---- layout
 
-void frmMain::resizeEvent(QResizeEvent* event)
-{
+void frmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (m_placementPending && isVisible() && frameGeometry().size() != geometry().size() &&
         windowStateValue() == 0) {
@@ -464,22 +447,19 @@ void frmMain::resizeEvent(QResizeEvent* event)
     Form_Resize();
 }
 
-void frmMain::changeEvent(QEvent* event)
-{
+void frmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
 }
 
-void frmMain::Form_Resize()
-{
+void frmMain::Form_Resize() {
     m_layout = resizeLayout(m_layout, float(outerWidthTwips()), float(outerHeightTwips()),
                             windowState() & Qt::WindowMinimized);
     applyLayout();
 }
 
-void frmMain::applyLayout()
-{
+void frmMain::applyLayout() {
     place(fraSettings, m_layout.fraSettings);
     place(txtOutput, m_layout.txtOutput);
     place(fraInput, m_layout.fraInput);
@@ -492,8 +472,7 @@ void frmMain::applyLayout()
 
 // ---- dispatch and exchange
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event)
-{
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -504,13 +483,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmMain::runEnterDefault(QWidget*)
-{
+void frmMain::runEnterDefault(QWidget*) {
     cmdConnect_Click();
 }
 
-void frmMain::cmdConnect_Click()
-{
+void frmMain::cmdConnect_Click() {
     auto refuse = [this](const char* message, QWidget* focus) {
         m_desktop.messageBox(this, QString::fromLatin1(message), kAppTitle, platform::Desktop::Icon::None,
                              platform::Desktop::Buttons::Ok);
@@ -535,8 +512,7 @@ void frmMain::cmdConnect_Click()
     cboCommand->setFocus();
 }
 
-void frmMain::SendCommand(const QString& command)
-{
+void frmMain::SendCommand(const QString& command) {
     LastAddress = cboAddr->currentText().trimmed();
     LastPort = cboPort->currentText().trimmed();
     LastPassword = txtPassword->text().trimmed();
@@ -560,21 +536,18 @@ void frmMain::SendCommand(const QString& command)
     writeLog(echo + QLatin1String("\r\n"));
 }
 
-void frmMain::UDPClient_DataArrival(qint64)
-{
+void frmMain::UDPClient_DataArrival(qint64) {
     ReplyText = UDPClient->GetData();
     ReplyText = cleanReply(ReplyText, basMain().settings.HideFunNameCodes);
     appendToPane(ReplyText);
     writeLog(ReplyText);
 }
 
-void frmMain::appendToPane(const QString& text)
-{
+void frmMain::appendToPane(const QString& text) {
     txtOutput->appendText(text);
 }
 
-void frmMain::writeLog(const QString& text)
-{
+void frmMain::writeLog(const QString& text) {
     if (!basMain().settings.EnableLogging)
         return;
     WriteLog(text);
@@ -583,24 +556,20 @@ void frmMain::writeLog(const QString& text)
 
 // ---- log menu
 
-void frmMain::UpdateLogMenu()
-{
+void frmMain::UpdateLogMenu() {
     const bool exists = platform::FileExists(logPath());
     mnuFileLog->setEnabled(exists);
     mnuFileDelete->setEnabled(exists);
 }
 
-void frmMain::mnuFileLog_Click()
-{
+void frmMain::mnuFileLog_Click() {
     m_desktop.openInTextEditor(logPath());
 }
 
-void frmMain::mnuFileDelete_Click()
-{
-    const auto answer = m_desktop.messageBox(this,
-                                             QStringLiteral("Are you sure you want to permanently delete the local log??"),
-                                             QStringLiteral("Console Log"), platform::Desktop::Icon::Question,
-                                             platform::Desktop::Buttons::YesNo);
+void frmMain::mnuFileDelete_Click() {
+    const auto answer = m_desktop.messageBox(
+        this, QStringLiteral("Are you sure you want to permanently delete the local log??"),
+        QStringLiteral("Console Log"), platform::Desktop::Icon::Question, platform::Desktop::Buttons::YesNo);
     if (answer == platform::Desktop::Answer::Yes)
         QFile::remove(logPath());
     UpdateLogMenu();
@@ -608,16 +577,14 @@ void frmMain::mnuFileDelete_Click()
 
 // ---- edit menu
 
-void frmMain::mnuEdit_Click()
-{
+void frmMain::mnuEdit_Click() {
     const bool hasText = !txtOutput->isEmpty();
     mnuEditCopy->setEnabled(hasText);
     mnuEditClear->setEnabled(hasText);
     mnuEditSelectAll->setEnabled(true);
 }
 
-void frmMain::mnuEditCopy_Click()
-{
+void frmMain::mnuEditCopy_Click() {
     QClipboard* clipboard = QApplication::clipboard();
     if (!clipboard)
         return;
@@ -627,24 +594,22 @@ void frmMain::mnuEditCopy_Click()
     clipboard->setText(selected);
 }
 
-void frmMain::mnuEditClear_Click()
-{
+void frmMain::mnuEditClear_Click() {
     txtOutput->clearText();
 }
 
-void frmMain::mnuEditSelectAll_Click()
-{
+void frmMain::mnuEditSelectAll_Click() {
     txtOutput->setFocus();
     txtOutput->selectAll();
 }
 
 // ---- histories
 
-void frmMain::mnuFileClearHistory_Click()
-{
+void frmMain::mnuFileClearHistory_Click() {
     const auto answer = m_desktop.messageBox(
         this, QStringLiteral("This will remove all Servers and Ports from history.  Continue?"),
-        QStringLiteral("Server History"), platform::Desktop::Icon::Question, platform::Desktop::Buttons::YesNo);
+        QStringLiteral("Server History"), platform::Desktop::Icon::Question,
+        platform::Desktop::Buttons::YesNo);
     if (answer != platform::Desktop::Answer::Yes)
         return;
     for (QComboBox* box : {cboAddr, cboPort}) {
@@ -654,11 +619,11 @@ void frmMain::mnuFileClearHistory_Click()
     }
 }
 
-void frmMain::mnuFileClearCommandHistory_Click()
-{
-    const auto answer = m_desktop.messageBox(
-        this, QStringLiteral("This will remove all commands from history.  Continue?"),
-        QStringLiteral("Command History"), platform::Desktop::Icon::Question, platform::Desktop::Buttons::YesNo);
+void frmMain::mnuFileClearCommandHistory_Click() {
+    const auto answer =
+        m_desktop.messageBox(this, QStringLiteral("This will remove all commands from history.  Continue?"),
+                             QStringLiteral("Command History"), platform::Desktop::Icon::Question,
+                             platform::Desktop::Buttons::YesNo);
     if (answer != platform::Desktop::Answer::Yes)
         return;
     const QString edit = cboCommand->currentText();
@@ -669,8 +634,7 @@ void frmMain::mnuFileClearCommandHistory_Click()
 
 // ---- remote reboot
 
-void frmMain::startReboot()
-{
+void frmMain::startReboot() {
     TCPClient->setRemoteHost(LastAddress);
     TCPClient->setRemotePort(m_listenerPort);
     // Refused while an exchange is under way: that one carries on alone.
@@ -680,27 +644,23 @@ void frmMain::startReboot()
         rebootFailed();
 }
 
-void frmMain::TCPClient_Connect()
-{
+void frmMain::TCPClient_Connect() {
     m_rebootConnected = true;
     SendCommand(QStringLiteral("quit"));
     tmrReboot->start();
 }
 
-void frmMain::tmrReboot_Timer()
-{
+void frmMain::tmrReboot_Timer() {
     tmrReboot->stop();
     TCPClient->SendData(QByteArray("reboot"));
 }
 
-void frmMain::TCPClient_SendComplete()
-{
+void frmMain::TCPClient_SendComplete() {
     if (TCPClient->State() != platform::SocketControl::sckClosed)
         TCPClient->Close();
 }
 
-void frmMain::TCPClient_Error()
-{
+void frmMain::TCPClient_Error() {
     // After the connection stood, "quit" has gone out: the failure box would tell the user the
     // server still runs, which it does not. The exchange just ends.
     if (m_rebootConnected) {
@@ -711,14 +671,14 @@ void frmMain::TCPClient_Error()
     rebootFailed();
 }
 
-void frmMain::rebootFailed()
-{
-    m_desktop.messageBox(this,
-                         QStringLiteral("The Kestwold is not running or is not properly configured.\r\n"
-                                        "Please see readme.txt for configuration and installation help.\r\n\r\n"
-                                        "NOTE: The game server was not shut down and should still be running."),
-                         QStringLiteral("Reboot Failed"), platform::Desktop::Icon::Information,
-                         platform::Desktop::Buttons::Ok);
+void frmMain::rebootFailed() {
+    m_desktop.messageBox(
+        this,
+        QStringLiteral("The Kestwold is not running or is not properly configured.\r\n"
+                       "Please see readme.txt for configuration and installation help.\r\n\r\n"
+                       "NOTE: The game server was not shut down and should still be running."),
+        QStringLiteral("Reboot Failed"), platform::Desktop::Icon::Information,
+        platform::Desktop::Buttons::Ok);
     tmrReboot->stop();
     TCPClient->Close();
 }

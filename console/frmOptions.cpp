@@ -191,14 +191,12 @@ void frmOptions::cmdDefaults_Click() {
     SetDirty();
 }
 
-void frmOptions::setThemeDialog(std::function<void()> show)
-{
+void frmOptions::setThemeDialog(std::function<void()> show) {
     m_showThemes = std::move(show);
     cmdShowThemes->setEnabled(bool(m_showThemes));
 }
 
-void frmOptions::cmdShowThemes_Click()
-{
+void frmOptions::cmdShowThemes_Click() {
     if (m_showThemes)
         m_showThemes();
 }

@@ -31,15 +31,13 @@ const QString frmThemes::kSampleText =
                    "  3     0    0 Orbb                 50 bot                   48207 16384\r\n");
 
 namespace {
-QFont buttonFont()
-{
+QFont buttonFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSizeF(9.75);
     return font;
 }
 
-ThemeLook defaultLook()
-{
+ThemeLook defaultLook() {
     return theme(ThemeId::Default).look;
 }
 } // namespace
@@ -47,8 +45,7 @@ ThemeLook defaultLook()
 frmThemes::frmThemes(frmMain& owner, platform::Desktop& desktop, QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_owner(owner), m_desktop(desktop)
-{
+      m_owner(owner), m_desktop(desktop) {
     setWindowTitle(QStringLiteral("Customize Themes"));
     setFixedSize(twipsToPixels(7815), twipsToPixels(3375));
 
@@ -121,8 +118,7 @@ frmThemes::frmThemes(frmMain& owner, platform::Desktop& desktop, QWidget* parent
     Form_Load();
 }
 
-void frmThemes::Form_Load()
-{
+void frmThemes::Form_Load() {
     const AppSettings& s = basMain().settings;
     // The stored look, never the big-screen enlargement.
     setBoxColours(txtFontSample, s.ColorBack, s.ColorFore);
@@ -132,21 +128,18 @@ void frmThemes::Form_Load()
     m_appliedTheme = s.CurrentTheme;
 }
 
-void frmThemes::SetDirty()
-{
+void frmThemes::SetDirty() {
     cmdApply->setEnabled(true);
 }
 
-void frmThemes::EnableCustomButtons(bool enabled)
-{
+void frmThemes::EnableCustomButtons(bool enabled) {
     cmdColorBack->setEnabled(enabled);
     cmdColorFore->setEnabled(enabled);
     cmdShowFont->setEnabled(enabled);
 }
 
 void frmThemes::PreviewTheme(quint32 back, quint32 fore, bool bold, bool italic, double size,
-                             const QString& face)
-{
+                             const QString& face) {
     setBoxColours(txtFontSample, back, fore);
     txtFontSample->setFont(lookFont(face, size, bold, italic));
     AppSettings& s = basMain().settings;
@@ -154,8 +147,7 @@ void frmThemes::PreviewTheme(quint32 back, quint32 fore, bool bold, bool italic,
     m_owner.CheckThemeMenu(s.CurrentTheme);
 }
 
-void frmThemes::cboTheme_Click()
-{
+void frmThemes::cboTheme_Click() {
     const QString picked = cboTheme->currentText();
     for (const Theme& t : themeCatalogue()) {
         if (picked != t.caption) // a pick is always one of the list's own texts
@@ -171,21 +163,18 @@ void frmThemes::cboTheme_Click()
     SetDirty();
 }
 
-void frmThemes::ckBigScreenMode_Click()
-{
+void frmThemes::ckBigScreenMode_Click() {
     SetDirty();
 }
 
-void frmThemes::cmdColorBack_Click()
-{
+void frmThemes::cmdColorBack_Click() {
     const QColor initial = colourOf(boxBackground(txtFontSample));
     const QColor chosen = m_desktop.chooseColor(this, initial).value_or(initial);
     setBoxColours(txtFontSample, bgrOf(chosen), boxForeground(txtFontSample));
     SetDirty();
 }
 
-void frmThemes::cmdColorFore_Click()
-{
+void frmThemes::cmdColorFore_Click() {
     const quint32 before = boxForeground(txtFontSample);
     const QColor initial = colourOf(before);
     const QColor chosen = m_desktop.chooseColor(this, initial).value_or(initial);
@@ -194,8 +183,7 @@ void frmThemes::cmdColorFore_Click()
         SetDirty();
 }
 
-void frmThemes::cmdShowFont_Click()
-{
+void frmThemes::cmdShowFont_Click() {
     const QFont initial = txtFontSample->font();
     const QFont chosen = m_desktop.chooseFont(this, initial).value_or(initial);
     // Face, bold, italic and size only: underline, strikeout and colour are not part of a look.
@@ -204,8 +192,7 @@ void frmThemes::cmdShowFont_Click()
     SetDirty();
 }
 
-void frmThemes::cmdApply_Click()
-{
+void frmThemes::cmdApply_Click() {
     AppSettings& s = basMain().settings;
     const QString selector = cboTheme->currentText();
     const auto id = themeByCaption(selector);
@@ -227,19 +214,16 @@ void frmThemes::cmdApply_Click()
     m_appliedTheme = s.CurrentTheme;
 }
 
-void frmThemes::cmdOK_Click()
-{
+void frmThemes::cmdOK_Click() {
     cmdApply_Click();
     accept();
 }
 
-void frmThemes::cmdCancel_Click()
-{
+void frmThemes::cmdCancel_Click() {
     reject();
 }
 
-void frmThemes::reject()
-{
+void frmThemes::reject() {
     AppSettings& s = basMain().settings;
     if (s.CurrentTheme != m_appliedTheme) {
         s.CurrentTheme = m_appliedTheme;
@@ -248,8 +232,7 @@ void frmThemes::reject()
     QDialog::reject();
 }
 
-void frmThemes::cmdDefaults_Click()
-{
+void frmThemes::cmdDefaults_Click() {
     const ThemeLook d = defaultLook();
     setBoxColours(txtFontSample, d.back, d.fore);
     txtFontSample->setFont(lookFont(d.face, d.size, d.bold, d.italic));

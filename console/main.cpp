@@ -5,11 +5,11 @@
 
 #include <QApplication>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vorlanix"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR));
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR));
     platform::installFaceSubstitutes();
 
     platform::RealDesktop desktop;

@@ -7,8 +7,7 @@
 
 namespace listener {
 
-QString appendStatusEntry(const QString& log, const QString& message)
-{
+QString appendStatusEntry(const QString& log, const QString& message) {
     QString text = log;
     if (!text.isEmpty())
         text += QLatin1String("\r\n");
@@ -16,14 +15,12 @@ QString appendStatusEntry(const QString& log, const QString& message)
     return text.size() >= kStatusLogLimit ? QString() : text;
 }
 
-QString workingFolderOf(const QString& executable)
-{
+QString workingFolderOf(const QString& executable) {
     const qsizetype cut = executable.lastIndexOf(QLatin1Char('/'));
     return cut < 0 ? QString() : executable.left(cut + 1);
 }
 
-QStringList splitParameters(const QString& parameters)
-{
+QStringList splitParameters(const QString& parameters) {
     // Unlike QProcess::splitCommand, an empty pair of quotes stays an argument: +set g_motd "" clears it.
     QStringList arguments;
     QString current;
@@ -48,8 +45,7 @@ QStringList splitParameters(const QString& parameters)
     return arguments;
 }
 
-LaunchResult startGame(platform::Desktop& desktop, const QString& executable, const QString& parameters)
-{
+LaunchResult startGame(platform::Desktop& desktop, const QString& executable, const QString& parameters) {
     if (executable.isEmpty())
         return LaunchResult::EmptyPath;
     const QString folder = workingFolderOf(executable);
@@ -58,7 +54,7 @@ LaunchResult startGame(platform::Desktop& desktop, const QString& executable, co
     // The child enters its folder before it runs the program, so a relative path would miss it.
     const QString program = folder.isEmpty() ? executable : QFileInfo(executable).absoluteFilePath();
     return desktop.startProgram(program, splitParameters(parameters), folder) ? LaunchResult::Started
-                                                                                 : LaunchResult::StartFailed;
+                                                                              : LaunchResult::StartFailed;
 }
 
 } // namespace listener

@@ -7,8 +7,7 @@
 
 namespace listener {
 
-frmClientTest::frmClientTest(int port, QWidget* parent) : QWidget(parent), m_port(port)
-{
+frmClientTest::frmClientTest(int port, QWidget* parent) : QWidget(parent), m_port(port) {
     setWindowTitle(QStringLiteral("Test Client"));
     setFixedSize(platform::twipsToPixels(4680), platform::twipsToPixels(3195));
     Command1 = new QPushButton(QStringLiteral("Reboot"), this);
@@ -22,19 +21,16 @@ frmClientTest::frmClientTest(int port, QWidget* parent) : QWidget(parent), m_por
     // A failed attempt leaves the socket in its error state; the next press starts afresh.
 }
 
-void frmClientTest::Command1_Click()
-{
+void frmClientTest::Command1_Click() {
     // Refused while an exchange is under way; that one carries on.
     tcpclient->Connect(QStringLiteral("localhost"), m_port);
 }
 
-void frmClientTest::tcpclient_Connect()
-{
+void frmClientTest::tcpclient_Connect() {
     tcpclient->SendData(QByteArray("reboot"));
 }
 
-void frmClientTest::tcpclient_SendComplete()
-{
+void frmClientTest::tcpclient_SendComplete() {
     tcpclient->Close();
 }
 

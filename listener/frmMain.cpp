@@ -31,8 +31,7 @@ const QColor kRed(255, 0, 0);   // 255 as 0x00BBGGRR
 const QColor kGreen(0, 255, 0); // 65280
 
 // Our own artwork: a lamp in the state's colour.
-QIcon lampIcon(const QColor& colour)
-{
+QIcon lampIcon(const QColor& colour) {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -48,8 +47,7 @@ QIcon lampIcon(const QColor& colour)
 } // namespace
 
 frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
-    : QWidget(parent), m_desktop(desktop), m_port(port)
-{
+    : QWidget(parent), m_desktop(desktop), m_port(port) {
     setWindowTitle(QStringLiteral("Tarnwick Listener"));
     setFixedSize(twipsToPixels(6255), twipsToPixels(4140));
     ImageList1[0] = lampIcon(kRed);
@@ -138,7 +136,8 @@ frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::MiddleClick)
             ToggleWindow();
     });
-    connect(TCPListener, &platform::SocketControl::ConnectionRequest, this, &frmMain::TCPListener_ConnectionRequest);
+    connect(TCPListener, &platform::SocketControl::ConnectionRequest, this,
+            &frmMain::TCPListener_ConnectionRequest);
     connect(TCPListener, &platform::SocketControl::DataArrival, this, &frmMain::TCPListener_DataArrival);
     connect(TCPListener, &platform::SocketControl::Error, this, [this](const QString& why) {
         // An accepted peer that goes away or fails must not leave the service deaf.
@@ -150,27 +149,24 @@ frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
     showState(false);
 }
 
-frmMain::~frmMain()
-{
+frmMain::~frmMain() {
     Form_Unload();
 }
 
-QColor frmMain::lampColour() const
-{
+QColor frmMain::lampColour() const {
     return Picture1->palette().color(QPalette::Window);
 }
 
-int frmMain::listeningPort() const
-{
+int frmMain::listeningPort() const {
     return TCPListener->LocalPort();
 }
 
-void frmMain::showState(bool listening)
-{
+void frmMain::showState(bool listening) {
     Command1->setText(listening ? QStringLiteral("Stop") : QStringLiteral("Start"));
     m_tag = listening ? QStringLiteral("on") : QStringLiteral("off");
     TrayIcon1->setIcon(ImageList1[listening ? 1 : 0]);
-    TrayIcon1->setToolTip(kAppTitle + (listening ? QStringLiteral(": Listener started") : QStringLiteral(": Listener stopped")));
+    TrayIcon1->setToolTip(kAppTitle + (listening ? QStringLiteral(": Listener started")
+                                                 : QStringLiteral(": Listener stopped")));
     mnuStop->setEnabled(listening);
     mnuStartServer->setEnabled(!listening);
     QPalette palette = Picture1->palette();
@@ -178,15 +174,16 @@ void frmMain::showState(bool listening)
     Picture1->setPalette(palette);
 }
 
-void frmMain::Command1_Click()
-{
+void frmMain::Command1_Click() {
     if (m_tag == QLatin1String("off")) {
         showState(true);
         LogStatus(QStringLiteral("listener started\r\n"));
         if (!TCPListener->Listen()) {
             // Never claim to listen on a port we could not open.
             showState(false);
-            LogStatus(QStringLiteral("cannot listen on port %1: %2\r\n").arg(m_port).arg(TCPListener->lastErrorString()));
+            LogStatus(QStringLiteral("cannot listen on port %1: %2\r\n")
+                          .arg(m_port)
+                          .arg(TCPListener->lastErrorString()));
             TCPListener->Close();
         }
     } else {
@@ -198,8 +195,7 @@ void frmMain::Command1_Click()
     }
 }
 
-void frmMain::LogStatus(const QString& message)
-{
+void frmMain::LogStatus(const QString& message) {
     m_log = appendStatusEntry(m_log, message);
     QString shown = m_log;
     shown.remove(QLatin1Char('\r'));
@@ -208,16 +204,14 @@ void frmMain::LogStatus(const QString& message)
     Text1->ensureCursorVisible();
 }
 
-void frmMain::TCPListener_ConnectionRequest(int requestId)
-{
+void frmMain::TCPListener_ConnectionRequest(int requestId) {
     if (TCPListener->State() != platform::SocketControl::sckClosed)
         TCPListener->Close();
     m_connected = TCPListener->Accept(requestId);
     tmrIdle->start();
 }
 
-void frmMain::TCPListener_DataArrival(qint64)
-{
+void frmMain::TCPListener_DataArrival(qint64) {
     tmrIdle->stop();
     const QString request = TCPListener->GetData();
     LogStatus(QStringLiteral("remote command from ") + TCPListener->RemoteHostIP());
@@ -227,62 +221,63 @@ void frmMain::TCPListener_DataArrival(qint64)
     listenAgain();
 }
 
-void frmMain::listenAgain()
-{
+void frmMain::listenAgain() {
     m_connected = false;
     if (TCPListener->State() != platform::SocketControl::sckClosed)
         TCPListener->Close();
     if (m_tag == QLatin1String("on") && !TCPListener->Listen()) {
         showState(false);
-        LogStatus(QStringLiteral("cannot listen on port %1: %2\r\n").arg(m_port).arg(TCPListener->lastErrorString()));
+        LogStatus(QStringLiteral("cannot listen on port %1: %2\r\n")
+                      .arg(m_port)
+                      .arg(TCPListener->lastErrorString()));
     }
 }
 
-void frmMain::dropConnection(const QString& why)
-{
+void frmMain::dropConnection(const QString& why) {
     tmrIdle->stop();
     LogStatus(why + QLatin1String("\r\n"));
     listenAgain();
 }
 
-void frmMain::LaunchGame(const QString& executable, const QString& parameters, bool remote)
-{
+void frmMain::LaunchGame(const QString& executable, const QString& parameters, bool remote) {
     const QString folder = workingFolderOf(executable);
     if (remote && executable.isEmpty()) {
         LogStatus(QStringLiteral("cannot launch: no game executable is configured\r\n"));
         return;
     }
     if (remote && !folder.isEmpty() && !QDir(folder).exists()) {
-        LogStatus(QStringLiteral("cannot launch: the folder ") + folder + QStringLiteral(" does not exist\r\n"));
+        LogStatus(QStringLiteral("cannot launch: the folder ") + folder +
+                  QStringLiteral(" does not exist\r\n"));
         return;
     }
     if (remote)
-        LogStatus(QStringLiteral("launching ") + executable + QLatin1Char(' ') + parameters + QLatin1String("\r\n"));
+        LogStatus(QStringLiteral("launching ") + executable + QLatin1Char(' ') + parameters +
+                  QLatin1String("\r\n"));
     const LaunchResult result = startGame(m_desktop, executable, parameters);
     if (remote && result == LaunchResult::StartFailed)
         LogStatus(QStringLiteral("the game executable could not be started\r\n"));
     if (!remote && result == LaunchResult::BadFolder)
-        m_desktop.messageBox(this, QStringLiteral("The path is incorrect.  Make the necessary changes and try again."),
-                             kAppTitle, platform::Desktop::Icon::Warning, platform::Desktop::Buttons::Ok);
+        m_desktop.messageBox(
+            this, QStringLiteral("The path is incorrect.  Make the necessary changes and try again."),
+            kAppTitle, platform::Desktop::Icon::Warning, platform::Desktop::Buttons::Ok);
 }
 
-void frmMain::Form_Load()
-{
+void frmMain::Form_Load() {
     Command1_Click();
     const platform::SettingsStore store;
     txtPath->setText(store.read(kSection, QStringLiteral("GameEXE"), QString()));
     txtParams->setText(store.read(kSection, QStringLiteral("GameParams"), QString()));
     show();
     if (txtPath->text().isEmpty())
-        m_desktop.messageBox(this,
-                             QStringLiteral("The Game Executable is not specified.\r\n"
-                                            "You must provide the path to the game executable for the listener "
-                                            "to be able to reboot the game server."),
-                             kAppTitle, platform::Desktop::Icon::Information, platform::Desktop::Buttons::Ok);
+        m_desktop.messageBox(
+            this,
+            QStringLiteral("The Game Executable is not specified.\r\n"
+                           "You must provide the path to the game executable for the listener "
+                           "to be able to reboot the game server."),
+            kAppTitle, platform::Desktop::Icon::Information, platform::Desktop::Buttons::Ok);
 }
 
-void frmMain::Form_Unload()
-{
+void frmMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
@@ -298,36 +293,33 @@ void frmMain::Form_Unload()
     TrayIcon1->hide();
 }
 
-void frmMain::closeEvent(QCloseEvent* event)
-{
+void frmMain::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
 }
 
-void frmMain::cmdBrowse_Click()
-{
-    const QString chosen = m_desktop.chooseOpenFile(
-        this, QStringLiteral("Select Game Server Executable"), txtPath->text(),
-        QStringLiteral("Executables (*.exe);;Batch Files (*.bat);;All Files (*)"));
+void frmMain::cmdBrowse_Click() {
+    const QString chosen =
+        m_desktop.chooseOpenFile(this, QStringLiteral("Select Game Server Executable"), txtPath->text(),
+                                 QStringLiteral("Executables (*.exe);;Batch Files (*.bat);;All Files (*)"));
     if (!chosen.isEmpty())
         txtPath->setText(chosen);
 }
 
-void frmMain::Command4_Click()
-{
+void frmMain::Command4_Click() {
     txtPath->setText(txtPath->text().trimmed());
     txtParams->setText(txtParams->text().trimmed());
     LaunchGame(txtPath->text(), txtParams->text(), false);
 }
 
-void frmMain::ToggleWindow()
-{
+void frmMain::ToggleWindow() {
     if (isVisible() && !isMinimized()) {
         // Hidden without a notification area there would be no way back: minimise instead.
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             if (!m_saidNoTray) {
                 m_saidNoTray = true;
-                LogStatus(QStringLiteral("no notification area: the window is minimised instead of hidden\r\n"));
+                LogStatus(
+                    QStringLiteral("no notification area: the window is minimised instead of hidden\r\n"));
             }
             showMinimized();
             return;
@@ -340,13 +332,11 @@ void frmMain::ToggleWindow()
     }
 }
 
-void frmMain::Command3_Click()
-{
+void frmMain::Command3_Click() {
     ToggleWindow();
 }
 
-void frmMain::Command2_Click()
-{
+void frmMain::Command2_Click() {
     close();
 }
 

@@ -12,21 +12,34 @@
 namespace platform {
 
 Desktop::Answer RealDesktop::messageBox(QWidget* parent, const QString& text, const QString& title, Icon icon,
-                                        Buttons buttons)
-{
+                                        Buttons buttons) {
     QMessageBox box(parent);
     box.setText(text);
     box.setWindowTitle(title);
     switch (icon) {
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     switch (buttons) {
-    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
     case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -37,41 +50,40 @@ Desktop::Answer RealDesktop::messageBox(QWidget* parent, const QString& text, co
         break;
     }
     switch (box.exec()) {
-    case QMessageBox::Ok: return Answer::Ok;
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    default: return Answer::Cancel;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
     }
 }
 
-std::optional<QColor> RealDesktop::chooseColor(QWidget* parent, const QColor& initial)
-{
+std::optional<QColor> RealDesktop::chooseColor(QWidget* parent, const QColor& initial) {
     const QColor chosen = QColorDialog::getColor(initial, parent);
     return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
 }
 
-std::optional<QFont> RealDesktop::chooseFont(QWidget* parent, const QFont& initial)
-{
+std::optional<QFont> RealDesktop::chooseFont(QWidget* parent, const QFont& initial) {
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, initial, parent);
     return ok ? std::optional<QFont>(chosen) : std::nullopt;
 }
 
 QString RealDesktop::chooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
-                                    const QString& filter)
-{
+                                    const QString& filter) {
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
-bool RealDesktop::openUrl(const QString& address)
-{
+bool RealDesktop::openUrl(const QString& address) {
     return QDesktopServices::openUrl(QUrl(address));
 }
 
-QStringList textEditorCommand(const QString& path)
-{
-    static const char* const candidates[] = {"xdg-open", "gnome-text-editor", "gedit", "kate", "mousepad",
-                                             "xed", "pluma", "leafpad"};
+QStringList textEditorCommand(const QString& path) {
+    static const char* const candidates[] = {
+        "xdg-open", "gnome-text-editor", "gedit", "kate", "mousepad", "xed", "pluma", "leafpad"};
     for (const char* name : candidates) {
         const QString program = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (!program.isEmpty())
@@ -80,8 +92,7 @@ QStringList textEditorCommand(const QString& path)
     return {};
 }
 
-bool RealDesktop::openInTextEditor(const QString& path)
-{
+bool RealDesktop::openInTextEditor(const QString& path) {
     QStringList command = textEditorCommand(path);
     if (command.isEmpty())
         return false;
@@ -89,8 +100,8 @@ bool RealDesktop::openInTextEditor(const QString& path)
     return QProcess::startDetached(program, command);
 }
 
-bool RealDesktop::startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder)
-{
+bool RealDesktop::startProgram(const QString& program, const QStringList& arguments,
+                               const QString& workingFolder) {
     return QProcess::startDetached(program, arguments, workingFolder);
 }
 

@@ -21,8 +21,7 @@ const Substitute kSubstitutes[] = {
 };
 } // namespace
 
-void installFaceSubstitutes()
-{
+void installFaceSubstitutes() {
     for (const Substitute& s : kSubstitutes) {
         // Matching tries the face itself before its substitutes, so an installed face still wins;
         // asking the font database first would cost the whole font scan at start.
@@ -34,8 +33,7 @@ void installFaceSubstitutes()
     }
 }
 
-bool isFaceAvailable(const QString& family)
-{
+bool isFaceAvailable(const QString& family) {
     if (family.trimmed().isEmpty())
         return false;
     for (const Substitute& s : kSubstitutes)

@@ -9,8 +9,7 @@
 namespace platform {
 
 namespace {
-QString groupKey(const QString& section, const QString& key)
-{
+QString groupKey(const QString& section, const QString& key) {
     QString group = section;
     group.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return group + QLatin1Char('/') + key;
@@ -18,18 +17,14 @@ QString groupKey(const QString& section, const QString& key)
 } // namespace
 
 SettingsStore::SettingsStore(const QString& application)
-    : m_settings(new QSettings(QSettings::IniFormat, QSettings::UserScope, application, application))
-{
-}
+    : m_settings(new QSettings(QSettings::IniFormat, QSettings::UserScope, application, application)) {}
 
-SettingsStore::~SettingsStore()
-{
+SettingsStore::~SettingsStore() {
     sync();
     delete m_settings;
 }
 
-QString SettingsStore::read(const QString& section, const QString& key, const QString& defaultText) const
-{
+QString SettingsStore::read(const QString& section, const QString& key, const QString& defaultText) const {
     const QVariant value = m_settings->value(groupKey(section, key));
     if (!value.isValid())
         return defaultText;
@@ -39,14 +34,12 @@ QString SettingsStore::read(const QString& section, const QString& key, const QS
     return value.toString();
 }
 
-void SettingsStore::write(const QString& section, const QString& key, const QString& text)
-{
+void SettingsStore::write(const QString& section, const QString& key, const QString& text) {
     m_settings->setValue(groupKey(section, key), text);
     m_written = true;
 }
 
-void SettingsStore::sync()
-{
+void SettingsStore::sync() {
     // Create the file owner-only before the first write, so the password is never readable by others.
     if (!m_written)
         return;
@@ -63,13 +56,11 @@ void SettingsStore::sync()
     restrictPermissions();
 }
 
-QString SettingsStore::fileName() const
-{
+QString SettingsStore::fileName() const {
     return m_settings->fileName();
 }
 
-void SettingsStore::restrictPermissions() const
-{
+void SettingsStore::restrictPermissions() const {
     QFile::setPermissions(m_settings->fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 

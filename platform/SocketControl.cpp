@@ -16,8 +16,7 @@ namespace {
 constexpr int kDatagramsPerPass = 256;
 constexpr qint64 kPassBudgetMs = 8;
 
-QString displayAddress(const QHostAddress& address)
-{
+QString displayAddress(const QHostAddress& address) {
     bool mapped = false;
     const quint32 v4 = address.toIPv4Address(&mapped);
     return mapped ? QHostAddress(v4).toString() : address.toString();
@@ -26,14 +25,12 @@ QString displayAddress(const QHostAddress& address)
 
 SocketControl::SocketControl(Protocol protocol, QObject* parent) : QObject(parent), m_protocol(protocol) {}
 
-SocketControl::~SocketControl()
-{
+SocketControl::~SocketControl() {
     if (m_lookupId >= 0)
         QHostInfo::abortHostLookup(m_lookupId);
 }
 
-int SocketControl::LocalPort() const
-{
+int SocketControl::LocalPort() const {
     if (m_udp)
         return m_udp->localPort();
     if (m_server && m_server->isListening())
@@ -43,8 +40,7 @@ int SocketControl::LocalPort() const
     return m_localPort;
 }
 
-QString SocketControl::RemoteHostIP() const
-{
+QString SocketControl::RemoteHostIP() const {
     if (m_tcp)
         return displayAddress(m_tcp->peerAddress());
     if (m_udp)
@@ -52,15 +48,13 @@ QString SocketControl::RemoteHostIP() const
     return {};
 }
 
-bool SocketControl::Connect(const QString& host, int port)
-{
+bool SocketControl::Connect(const QString& host, int port) {
     m_remoteHost = host;
     m_remotePort = port;
     return Connect();
 }
 
-bool SocketControl::Connect()
-{
+bool SocketControl::Connect() {
     if (m_protocol == Protocol::Udp) {
         // Re-addressing to the same peer keeps the socket, so late replies to earlier commands still arrive.
         if (m_udp && m_udpPeerHost == m_remoteHost && m_udpPeerPort == m_remotePort && m_state != sckError)
@@ -77,8 +71,7 @@ bool SocketControl::Connect()
     return true;
 }
 
-void SocketControl::setupUdp()
-{
+void SocketControl::setupUdp() {
     if (m_lookupId >= 0) {
         QHostInfo::abortHostLookup(m_lookupId);
         m_lookupId = -1;
@@ -131,8 +124,7 @@ void SocketControl::setupUdp()
     });
 }
 
-void SocketControl::connectUdpTo(const QHostAddress& address)
-{
+void SocketControl::connectUdpTo(const QHostAddress& address) {
     const QHostAddress any =
         address.protocol() == QAbstractSocket::IPv6Protocol ? QHostAddress::AnyIPv6 : QHostAddress::AnyIPv4;
     if (!m_udp->bind(any, quint16(m_localPort))) {
@@ -152,14 +144,12 @@ void SocketControl::connectUdpTo(const QHostAddress& address)
     flushPendingDatagrams();
 }
 
-void SocketControl::flushPendingDatagrams()
-{
+void SocketControl::flushPendingDatagrams() {
     while (!m_unsent.isEmpty() && m_udp && m_state == sckConnected)
         m_udp->write(m_unsent.dequeue());
 }
 
-void SocketControl::setupTcp(QTcpSocket* socket)
-{
+void SocketControl::setupTcp(QTcpSocket* socket) {
     if (m_tcp && m_tcp != socket) {
         m_tcp->abort();
         m_tcp->deleteLater();
@@ -187,14 +177,12 @@ void SocketControl::setupTcp(QTcpSocket* socket)
     });
 }
 
-void SocketControl::onTcpBytesWritten()
-{
+void SocketControl::onTcpBytesWritten() {
     if (m_tcp && m_tcp->bytesToWrite() == 0)
         emit SendComplete();
 }
 
-bool SocketControl::Listen()
-{
+bool SocketControl::Listen() {
     if (m_protocol != Protocol::Tcp || (m_state != sckClosed && m_state != sckError))
         return false;
     if (!m_server) {
@@ -222,8 +210,7 @@ bool SocketControl::Listen()
     return true;
 }
 
-bool SocketControl::Accept(int requestId)
-{
+bool SocketControl::Accept(int requestId) {
     QTcpSocket* s = m_pending.take(requestId);
     if (!s || (m_state != sckClosed && m_state != sckError))
         return false;
@@ -239,13 +226,11 @@ bool SocketControl::Accept(int requestId)
     return true;
 }
 
-bool SocketControl::SendData(const QString& text)
-{
+bool SocketControl::SendData(const QString& text) {
     return SendData(text.toLatin1());
 }
 
-bool SocketControl::SendData(const QByteArray& bytes)
-{
+bool SocketControl::SendData(const QByteArray& bytes) {
     if (m_protocol == Protocol::Udp) {
         if (!m_udp)
             return false;
@@ -260,20 +245,17 @@ bool SocketControl::SendData(const QByteArray& bytes)
     return m_tcp->write(bytes) == bytes.size();
 }
 
-QString SocketControl::GetData()
-{
+QString SocketControl::GetData() {
     return QString::fromLatin1(GetBytes());
 }
 
-QByteArray SocketControl::GetBytes()
-{
+QByteArray SocketControl::GetBytes() {
     if (m_protocol == Protocol::Udp)
         return m_arrived.isEmpty() ? QByteArray() : m_arrived.dequeue();
     return m_tcp ? m_tcp->readAll() : QByteArray();
 }
 
-void SocketControl::readDatagrams()
-{
+void SocketControl::readDatagrams() {
     int handled = 0;
     QElapsedTimer pass;
     pass.start();
@@ -295,15 +277,13 @@ void SocketControl::readDatagrams()
     }
 }
 
-void SocketControl::failWith(const QString& description)
-{
+void SocketControl::failWith(const QString& description) {
     m_errorString = description;
     m_state = sckError;
     emit Error(description);
 }
 
-void SocketControl::Close()
-{
+void SocketControl::Close() {
     if (m_lookupId >= 0) {
         QHostInfo::abortHostLookup(m_lookupId);
         m_lookupId = -1;

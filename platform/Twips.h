@@ -10,18 +10,15 @@ namespace platform {
 // device-independent pixel (1/96 inch).
 constexpr double kTwipsPerPixel = 15.0;
 
-inline int twipsToPixels(double twips)
-{
+inline int twipsToPixels(double twips) {
     return int(std::lround(twips / kTwipsPerPixel));
 }
 
-inline double pixelsToTwips(int pixels)
-{
+inline double pixelsToTwips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 
-inline QRect twipsRect(double left, double top, double width, double height)
-{
+inline QRect twipsRect(double left, double top, double width, double height) {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
 

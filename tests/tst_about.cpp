@@ -356,7 +356,5 @@ private:
     QByteArray m_path;
 };
 
-
 QTEST_MAIN(tst_about)
 #include "tst_about.moc"
-

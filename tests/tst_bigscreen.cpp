@@ -15,14 +15,12 @@ using themetest::ShownLook;
 namespace {
 using Item = QAction* frmMain::*;
 
-bool maximised(const frmMain& w)
-{
+bool maximised(const frmMain& w) {
     return w.windowState() & Qt::WindowMaximized;
 }
 
 // The resize rules as stated for a window above every threshold, checked against the controls.
-void checkLayoutHolds(frmMain& w)
-{
+void checkLayoutHolds(frmMain& w) {
     const double W = w.outerWidthTwips(), H = w.outerHeightTwips();
     QVERIFY2(W > 1850 && H > 3325, qPrintable(QStringLiteral("%1 x %2").arg(W).arg(H)));
     const MainLayout& l = w.layout();
@@ -79,8 +77,7 @@ private slots:
     void minimiseAndRestore();
 };
 
-void TstBigScreen::menuToggle_data()
-{
+void TstBigScreen::menuToggle_data() {
     QTest::addColumn<Item>("theme");
     QTest::addColumn<ShownLook>("on");
     QTest::addColumn<ShownLook>("off");
@@ -98,8 +95,7 @@ void TstBigScreen::menuToggle_data()
         << ShownLook{QColor(128, 0, 128), QColor(255, 255, 255), "Arial", 10, false, false};
 }
 
-void TstBigScreen::menuToggle()
-{
+void TstBigScreen::menuToggle() {
     QFETCH(Item, theme);
     m_main = themetest::start(m_desktop);
     ((*m_main).*theme)->trigger();
@@ -129,8 +125,7 @@ void TstBigScreen::menuToggle()
     QVERIFY(!basMain().settings.BigScreenMode);
 }
 
-void TstBigScreen::themeWhileOn()
-{
+void TstBigScreen::themeWhileOn() {
     m_main = themetest::start(m_desktop);
     m_main->SetBigScreenMode(true);
     m_main->mnuViewThemeBloodshot->trigger();
@@ -148,8 +143,7 @@ void TstBigScreen::themeWhileOn()
                  (ShownLook{QColor(0, 0, 0), QColor(255, 255, 255), "Liberation Serif", 12, false, true}));
 }
 
-void TstBigScreen::fromDialog()
-{
+void TstBigScreen::fromDialog() {
     m_main = themetest::start(m_desktop);
     {
         frmThemes dialog(*m_main, m_desktop, m_main.get());
@@ -176,8 +170,7 @@ void TstBigScreen::fromDialog()
     QVERIFY(!themetest::shownLook(m_main->txtOutput).bold);
 }
 
-void TstBigScreen::fromStoredSetting()
-{
+void TstBigScreen::fromStoredSetting() {
     themetest::store(QStringLiteral("BigScreenMode"), QStringLiteral("True"));
     themetest::store(QStringLiteral("WindowLeft"), QStringLiteral("300"));
     themetest::store(QStringLiteral("WindowTop"), QStringLiteral("450"));
@@ -208,8 +201,7 @@ void TstBigScreen::fromStoredSetting()
     QCOMPARE(themetest::shownLook(m_main->txtOutput).size, 8.0);
 }
 
-void TstBigScreen::maximisedWithoutTheModeStays()
-{
+void TstBigScreen::maximisedWithoutTheModeStays() {
     // A window stored maximised opens maximised; the mode, being off, leaves it so.
     themetest::store(QStringLiteral("TheWindowState"), QStringLiteral("2"));
     m_main = themetest::start(m_desktop);
@@ -224,8 +216,7 @@ void TstBigScreen::maximisedWithoutTheModeStays()
     QVERIFY(!basMain().settings.BigScreenMode);
 }
 
-void TstBigScreen::leavingAlwaysRestores()
-{
+void TstBigScreen::leavingAlwaysRestores() {
     m_main = themetest::start(m_desktop);
     m_main->showMaximized();
     QTRY_VERIFY(maximised(*m_main));
@@ -234,8 +225,7 @@ void TstBigScreen::leavingAlwaysRestores()
     QTRY_COMPARE(m_main->windowStateValue(), 0);
 }
 
-void TstBigScreen::layoutAtEverySize_data()
-{
+void TstBigScreen::layoutAtEverySize_data() {
     QTest::addColumn<QSize>("pixels"); // empty: maximised
     QTest::newRow("maximised") << QSize();
     QTest::newRow("default size") << QSize(599, 591);
@@ -245,8 +235,7 @@ void TstBigScreen::layoutAtEverySize_data()
     QTest::newRow("beyond the screen") << QSize(1600, 1200);
 }
 
-void TstBigScreen::layoutAtEverySize()
-{
+void TstBigScreen::layoutAtEverySize() {
     QFETCH(QSize, pixels);
     m_main = themetest::start(m_desktop);
     m_main->mnuViewThemeBigScreen->trigger();
@@ -267,8 +256,7 @@ void TstBigScreen::layoutAtEverySize()
     checkLayoutHolds(*m_main);
 }
 
-void TstBigScreen::minimiseAndRestore()
-{
+void TstBigScreen::minimiseAndRestore() {
     m_main = themetest::start(m_desktop);
     m_main->mnuViewThemeBigScreen->trigger();
     QTRY_VERIFY(maximised(*m_main));

@@ -32,13 +32,9 @@ struct Peer {
     QHostAddress sender;
     quint16 senderPort = 0;
 
-    explicit Peer(const QHostAddress& address = QHostAddress::LocalHost)
-    {
-        QVERIFY(socket.bind(address, 0));
-    }
+    explicit Peer(const QHostAddress& address = QHostAddress::LocalHost) { QVERIFY(socket.bind(address, 0)); }
     quint16 port() const { return socket.localPort(); }
-    QByteArray next(int timeoutMs = 3000)
-    {
+    QByteArray next(int timeoutMs = 3000) {
         if (!socket.hasPendingDatagrams())
             socket.waitForReadyRead(0);
         QElapsedTimer t;
@@ -54,15 +50,13 @@ struct Peer {
     void reply(const QByteArray& bytes) { socket.writeDatagram(bytes, sender, senderPort); }
 };
 
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // What the pane shows for text appended with CR LF line ends.
-QString shown(QString text)
-{
+QString shown(QString text) {
     return text.remove(QLatin1Char('\r'));
 }
 } // namespace
@@ -74,25 +68,21 @@ class tst_console_window : public QObject {
     std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<frmMain> w;
 
-    void start(int listenerPort = frmMain::kListenerPort)
-    {
+    void start(int listenerPort = frmMain::kListenerPort) {
         w = std::make_unique<frmMain>(desktop, listenerPort);
         w->Form_Load();
     }
-    void restart()
-    {
+    void restart() {
         w.reset();
         resetBasMain();
         start();
     }
-    void fill(const QString& addr, quint16 port, const QString& password = "pw")
-    {
+    void fill(const QString& addr, quint16 port, const QString& password = "pw") {
         w->cboAddr->setEditText(addr);
         w->cboPort->setEditText(QString::number(port));
         w->txtPassword->setText(password);
     }
-    QStringList entries(QComboBox* box)
-    {
+    QStringList entries(QComboBox* box) {
         QStringList list;
         for (int i = 0; i < box->count(); ++i)
             list << box->itemText(i);
@@ -100,8 +90,7 @@ class tst_console_window : public QObject {
     }
 
 private slots:
-    void init()
-    {
+    void init() {
         folder = std::make_unique<QTemporaryDir>();
         platform::setProgramFolder(folder->path());
         QFile::remove(platform::SettingsStore().fileName());
@@ -109,14 +98,12 @@ private slots:
         desktop = FakeDesktop{};
         start();
     }
-    void cleanup()
-    {
+    void cleanup() {
         w.reset();
         folder.reset();
     }
 
-    void statusWithEnterShowsEchoAndReply()
-    {
+    void statusWithEnterShowsEchoAndReply() {
         Peer peer;
         basMain().settings.EnableLogging = true;
         fill("127.0.0.1", peer.port(), "  pw  ");
@@ -142,8 +129,7 @@ private slots:
         QCOMPARE(w->cboCommand->currentText(), QString());
     }
 
-    void everyByteSurvivesBothWays()
-    {
+    void everyByteSurvivesBothWays() {
         Peer peer;
         basMain().settings.EnableLogging = true;
         fill("127.0.0.1", peer.port(), "p w");
@@ -161,8 +147,7 @@ private slots:
         QCOMPARE(w->ReplyText, QString::fromLatin1(expected));
     }
 
-    void onlyTheServerIsHeard()
-    {
+    void onlyTheServerIsHeard() {
         Peer peer;
         fill("127.0.0.1", peer.port());
         w->SendCommand("status");
@@ -176,24 +161,39 @@ private slots:
         QCOMPARE(w->txtOutput->toPlainText(), before + "real\n");
     }
 
-    void sendChecks_data()
-    {
+    void sendChecks_data() {
         QTest::addColumn<QString>("addr");
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("no address") << "  " << "" << "status" << "pw" << "You must provide a server address."
+        QTest::newRow("no address") << "  "
+                                    << ""
+                                    << "status"
+                                    << "pw"
+                                    << "You must provide a server address."
                                     << "cboAddr";
-        QTest::newRow("no port") << "h" << " " << "status" << "pw"
-                                 << "You must provide a server port.  Default: 27960" << "cboPort";
-        QTest::newRow("no command") << "h" << "1" << "   " << "" << "" << "cboCommand";
-        QTest::newRow("no password") << "h" << "1" << "status" << "  " << "You must provide the rcon password."
+        QTest::newRow("no port") << "h"
+                                 << " "
+                                 << "status"
+                                 << "pw"
+                                 << "You must provide a server port.  Default: 27960"
+                                 << "cboPort";
+        QTest::newRow("no command") << "h"
+                                    << "1"
+                                    << "   "
+                                    << ""
+                                    << ""
+                                    << "cboCommand";
+        QTest::newRow("no password") << "h"
+                                     << "1"
+                                     << "status"
+                                     << "  "
+                                     << "You must provide the rcon password."
                                      << "txtPassword";
     }
-    void sendChecks()
-    {
+    void sendChecks() {
         QFETCH(QString, addr);
         QFETCH(QString, port);
         QFETCH(QString, command);
@@ -227,8 +227,7 @@ private slots:
         QCOMPARE(w->cboAddr->count() + w->cboPort->count() + w->cboCommand->count(), 0);
     }
 
-    void enterInPasswordBoxSends()
-    {
+    void enterInPasswordBoxSends() {
         Peer peer;
         fill("127.0.0.1", peer.port());
         w->cboCommand->setEditText("  status  ");
@@ -238,8 +237,7 @@ private slots:
         QCOMPARE(entries(w->cboCommand), QStringList{"  status  "});
     }
 
-    void historiesGrowNewestFirst()
-    {
+    void historiesGrowNewestFirst() {
         Peer a, b;
         for (const auto& [peer, command] : {std::pair{&a, "status"}, {&b, "status"}, {&a, "Status"}}) {
             fill("127.0.0.1", peer->port());
@@ -253,8 +251,7 @@ private slots:
         QCOMPARE(entries(w->cboPort), (QStringList{QString::number(b.port()), QString::number(a.port())}));
     }
 
-    void historiesAndWindowSurviveRestart()
-    {
+    void historiesAndWindowSurviveRestart() {
         Peer peer;
         fill("127.0.0.1", peer.port(), "secret");
         for (const char* c : {"status", "serverinfo"}) {
@@ -281,7 +278,8 @@ private slots:
         QCOMPARE(w->cboAddr->count(), 1);
         w->mnuFileClearHistory_Click();
         w->mnuFileClearCommandHistory_Click();
-        QCOMPARE(desktop.boxes[1].text, QString("This will remove all Servers and Ports from history.  Continue?"));
+        QCOMPARE(desktop.boxes[1].text,
+                 QString("This will remove all Servers and Ports from history.  Continue?"));
         QCOMPARE(desktop.boxes[1].title, QString("Server History"));
         QCOMPARE(desktop.boxes[2].text, QString("This will remove all commands from history.  Continue?"));
         QCOMPARE(desktop.boxes[2].title, QString("Command History"));
@@ -296,28 +294,30 @@ private slots:
         QCOMPARE(w->cboAddr->currentText(), QString());
     }
 
-    void passwordNotSavedStaysOffDisk()
-    {
+    void passwordNotSavedStaysOffDisk() {
         w->txtPassword->setText("hunter2");
         restart();
         QCOMPARE(w->txtPassword->text(), QString());
         QVERIFY(!readFile(platform::SettingsStore().fileName()).contains("hunter2"));
     }
 
-    void storedWindowState_data()
-    {
+    void storedWindowState_data() {
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("left");
         QTest::addColumn<int>("expectState");
         QTest::addColumn<int>("expectLeftPx");
-        QTest::newRow("normal") << "0" << "1500" << 0 << 100;
-        QTest::newRow("negative left") << "0" << "-900" << 0 << 0;
-        QTest::newRow("unknown state") << "5" << "1500" << 0 << 100;
-        QTest::newRow("maximised") << "2" << "1500" << 2 << -1;
-        QTest::newRow("minimised") << "1" << "1500" << 1 << 100;
+        QTest::newRow("normal") << "0"
+                                << "1500" << 0 << 100;
+        QTest::newRow("negative left") << "0"
+                                       << "-900" << 0 << 0;
+        QTest::newRow("unknown state") << "5"
+                                       << "1500" << 0 << 100;
+        QTest::newRow("maximised") << "2"
+                                   << "1500" << 2 << -1;
+        QTest::newRow("minimised") << "1"
+                                   << "1500" << 1 << 100;
     }
-    void storedWindowState()
-    {
+    void storedWindowState() {
         QFETCH(QString, state);
         QFETCH(QString, left);
         w.reset();
@@ -349,10 +349,10 @@ private slots:
             QCOMPARE(raw.value("vorlanix/Settings/WindowLeft").toString(), left);
     }
 
-    void editMenu()
-    {
+    void editMenu() {
         w->mnuEdit_Click();
-        QVERIFY(!w->mnuEditCopy->isEnabled() && !w->mnuEditClear->isEnabled() && w->mnuEditSelectAll->isEnabled());
+        QVERIFY(!w->mnuEditCopy->isEnabled() && !w->mnuEditClear->isEnabled() &&
+                w->mnuEditSelectAll->isEnabled());
         w->SendCommand("status");
         w->mnuEdit_Click();
         QVERIFY(w->mnuEditCopy->isEnabled() && w->mnuEditClear->isEnabled());
@@ -364,8 +364,7 @@ private slots:
         QCOMPARE(w->txtOutput->toPlainText(), QString());
     }
 
-    void logMenu()
-    {
+    void logMenu() {
         QVERIFY(!w->mnuFileLog->isEnabled());
         w->SendCommand("status"); // logging off: nothing written
         QVERIFY(!QFile::exists(logPath()));
@@ -379,13 +378,13 @@ private slots:
         QVERIFY(QFile::exists(logPath()));
         w->mnuFileDelete_Click();
         QVERIFY(!QFile::exists(logPath()) && !w->mnuFileDelete->isEnabled());
-        QCOMPARE(desktop.boxes[0].text, QString("Are you sure you want to permanently delete the local log??"));
+        QCOMPARE(desktop.boxes[0].text,
+                 QString("Are you sure you want to permanently delete the local log??"));
         QCOMPARE(desktop.boxes[0].title, QString("Console Log"));
         QCOMPARE(desktop.boxes[0].buttons, platform::Desktop::Buttons::YesNo);
     }
 
-    void paneRule()
-    {
+    void paneRule() {
         Peer peer;
         basMain().settings.EnableLogging = true;
         fill("127.0.0.1", peer.port());
@@ -404,8 +403,7 @@ private slots:
         QCOMPARE(w->txtOutput->toPlainText(), QString());
     }
 
-    void hugeAndBinaryDatagrams()
-    {
+    void hugeAndBinaryDatagrams() {
         Peer peer;
         basMain().settings.EnableLogging = true;
         fill("127.0.0.1", peer.port());
@@ -424,8 +422,7 @@ private slots:
         QVERIFY(w->txtOutput->isEmpty());
     }
 
-    void floodKeepsWindowResponsive()
-    {
+    void floodKeepsWindowResponsive() {
         Peer peer;
         basMain().settings.EnableLogging = true;
         fill("127.0.0.1", peer.port());
@@ -470,16 +467,17 @@ private slots:
         QVERIFY2(worstLateness < 1000, qPrintable(QString::number(worstLateness)));
     }
 
-    void addressesAndPorts_data()
-    {
+    void addressesAndPorts_data() {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("bind");
-        QTest::newRow("dotted") << "127.0.0.1" << "127.0.0.1";
-        QTest::newRow("host name") << "localhost" << "127.0.0.1";
-        QTest::newRow("ipv6 literal") << "::1" << "::1";
+        QTest::newRow("dotted") << "127.0.0.1"
+                                << "127.0.0.1";
+        QTest::newRow("host name") << "localhost"
+                                   << "127.0.0.1";
+        QTest::newRow("ipv6 literal") << "::1"
+                                      << "::1";
     }
-    void addressesAndPorts()
-    {
+    void addressesAndPorts() {
         QFETCH(QString, host);
         QFETCH(QString, bind);
         if (bind == "::1" && !QUdpSocket().bind(QHostAddress("::1"), 0))
@@ -492,8 +490,7 @@ private slots:
         QTRY_VERIFY(w->txtOutput->toPlainText().endsWith("ok\n"));
     }
 
-    void portThatIsNotANumber()
-    {
+    void portThatIsNotANumber() {
         Peer peer;
         w->cboAddr->setEditText("127.0.0.1");
         w->cboPort->setEditText("abc");
@@ -509,8 +506,7 @@ private slots:
         QVERIFY(desktop.boxes.isEmpty());
     }
 
-    void unresolvableNameNeverBlocks()
-    {
+    void unresolvableNameNeverBlocks() {
         w->cboAddr->setEditText("no-such-host.invalid");
         w->cboPort->setEditText("27960");
         QElapsedTimer t;
@@ -533,8 +529,7 @@ private slots:
         QVERIFY(desktop.boxes.isEmpty());
     }
 
-    void rebootWithoutListener()
-    {
+    void rebootWithoutListener() {
         Peer peer;
         QTcpServer probe;
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));

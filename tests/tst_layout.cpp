@@ -7,8 +7,7 @@ using namespace console;
 class tst_layout : public QObject {
     Q_OBJECT
 private slots:
-    void rules_data()
-    {
+    void rules_data() {
         QTest::addColumn<float>("w");
         QTest::addColumn<float>("h");
         QTest::addColumn<float>("frameWidth");
@@ -24,15 +23,14 @@ private slots:
         QTest::newRow("narrow 3000") << 3000.f << 8865.f << 2750.f << 5540.f << 6400.f << 7385.f << 1400.f
                                      << 1280.f << 4080.f << 120.f;
         // At or below a threshold the control keeps its design value.
-        QTest::newRow("width 250") << 250.f << 8865.f << 8655.f << 5540.f << 6400.f << 7385.f << 7305.f << 7185.f
-                                   << 7305.f << 1800.f;
+        QTest::newRow("width 250") << 250.f << 8865.f << 8655.f << 5540.f << 6400.f << 7385.f << 7305.f
+                                   << 7185.f << 7305.f << 1800.f;
         QTest::newRow("height 3325") << 8985.f << 3325.f << 8735.f << 5655.f << 6515.f << 7500.f << 7385.f
                                      << 7265.f << 7385.f << 1840.f;
         QTest::newRow("half rounds to even") << 8985.f << 8865.5f << 8735.f << 5540.5f << 6400.f << 7385.f
                                              << 7385.f << 7265.f << 7385.f << 1840.f;
     }
-    void rules()
-    {
+    void rules() {
         QFETCH(float, w);
         QFETCH(float, h);
         const MainLayout l = resizeLayout(MainLayout{}, w, h, false);
@@ -59,8 +57,7 @@ private slots:
         QCOMPARE(l.fraSettings.top, 0.f);
     }
 
-    void tooSmallKeepsPrevious()
-    {
+    void tooSmallKeepsPrevious() {
         const MainLayout wide = resizeLayout(MainLayout{}, 12000, 10000, false);
         const MainLayout tiny = resizeLayout(wide, 200, 3000, false);
         QCOMPARE(tiny.txtOutput.width, wide.txtOutput.width);
@@ -68,8 +65,7 @@ private slots:
         QCOMPARE(tiny.fraInput.top, wide.fraInput.top);
     }
 
-    void minimisedChangesNothing()
-    {
+    void minimisedChangesNothing() {
         const MainLayout before = resizeLayout(MainLayout{}, 10000, 9000, false);
         QCOMPARE(resizeLayout(before, 2000, 1000, true), before);
         // Restoring to the same size gives the same layout back.

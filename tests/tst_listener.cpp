@@ -26,15 +26,13 @@ namespace {
 // Records like the fake, but really starts the program, so the test sees it run.
 class StartingDesktop : public FakeDesktop {
 public:
-    bool startProgram(const QString& program, const QStringList& arguments, const QString& folder) override
-    {
+    bool startProgram(const QString& program, const QStringList& arguments, const QString& folder) override {
         FakeDesktop::startProgram(program, arguments, folder);
         return platform::RealDesktop().startProgram(program, arguments, folder);
     }
 };
 
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
@@ -48,14 +46,12 @@ class tst_listener : public QObject {
     std::unique_ptr<frmMain> w;
     QString script, record;
 
-    void startListener()
-    {
+    void startListener() {
         w = std::make_unique<frmMain>(desktop, 0);
         w->Form_Load();
     }
     // Connects, sends the bytes, closes; returns once the listener listens again.
-    void request(const QByteArray& bytes)
-    {
+    void request(const QByteArray& bytes) {
         QTcpSocket s;
         s.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
         QVERIFY(s.waitForConnected(3000));
@@ -67,8 +63,7 @@ class tst_listener : public QObject {
     }
 
 private slots:
-    void init()
-    {
+    void init() {
         dir = std::make_unique<QTemporaryDir>();
         QFile::remove(platform::SettingsStore().fileName());
         desktop = StartingDesktop{};
@@ -89,42 +84,46 @@ private slots:
     }
     void cleanup() { w.reset(); }
 
-    void logRule_data()
-    {
+    void logRule_data() {
         QTest::addColumn<QString>("log");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("first entry") << "" << "listener started\r\n" << "> listener started\r\n";
-        QTest::newRow("later entry") << "> a" << "b" << "> a\r\n> b";
-        QTest::newRow("reaching the limit empties") << QString(14995, 'x') << "abc" << "";
+        QTest::newRow("first entry") << ""
+                                     << "listener started\r\n"
+                                     << "> listener started\r\n";
+        QTest::newRow("later entry") << "> a"
+                                     << "b"
+                                     << "> a\r\n> b";
+        QTest::newRow("reaching the limit empties") << QString(14995, 'x') << "abc"
+                                                    << "";
         QTest::newRow("just below") << QString(14990, 'x') << "abc" << QString(14990, 'x') + "\r\n> abc";
     }
-    void logRule()
-    {
+    void logRule() {
         QFETCH(QString, log);
         QFETCH(QString, message);
         QFETCH(QString, expected);
         QCOMPARE(appendStatusEntry(log, message), expected);
     }
 
-    void folders_data()
-    {
+    void folders_data() {
         QTest::addColumn<QString>("exe");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("absolute") << "/srv/q3/ioq3ded" << "/srv/q3/";
-        QTest::newRow("no folder") << "ioq3ded" << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("root") << "/q3ded" << "/";
+        QTest::newRow("absolute") << "/srv/q3/ioq3ded"
+                                  << "/srv/q3/";
+        QTest::newRow("no folder") << "ioq3ded"
+                                   << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("root") << "/q3ded"
+                              << "/";
     }
-    void folders()
-    {
+    void folders() {
         QFETCH(QString, exe);
         QFETCH(QString, folder);
         QCOMPARE(workingFolderOf(exe), folder);
     }
 
-    void parameters_data()
-    {
+    void parameters_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("plain") << "+set net_port 27960" << QStringList{"+set", "net_port", "27960"};
@@ -133,15 +132,13 @@ private slots:
         QTest::newRow("extra blanks") << "  a   b  " << QStringList{"a", "b"};
         QTest::newRow("nothing") << "" << QStringList{};
     }
-    void parameters()
-    {
+    void parameters() {
         QFETCH(QString, text);
         QFETCH(QStringList, arguments);
         QCOMPARE(splitParameters(text), arguments);
     }
 
-    void startsListeningAtLoad()
-    {
+    void startsListeningAtLoad() {
         QVERIFY(w->statusLog().startsWith("> listener started\r\n"));
         QCOMPARE(w->serviceTag(), QString("on"));
         QCOMPARE(w->Command1->text(), QString("Stop"));
@@ -161,24 +158,23 @@ private slots:
         QCOMPARE(w->statusLog(), QString("> listener started\r\n\r\n> listener halted\r\n"));
     }
 
-    void rebootStartsTheGame()
-    {
+    void rebootStartsTheGame() {
         request("reboot");
         QTRY_VERIFY(QFile::exists(record));
         QTRY_VERIFY(readFile(record).count('\n') == 6);
         QCOMPARE(readFile(record),
                  dir->filePath("game folder").toUtf8() + "\n[+set]\n[net_port]\n[27960]\n[+map]\n[oa dm1]\n");
-        QCOMPARE(w->statusLog(), QString("> listener started\r\n\r\n> remote command from 127.0.0.1\r\n> reboot\r\n"
-                                         "\r\n> launching %1 +set net_port 27960 +map \"oa dm1\"\r\n")
-                                     .arg(script));
+        QCOMPARE(w->statusLog(),
+                 QString("> listener started\r\n\r\n> remote command from 127.0.0.1\r\n> reboot\r\n"
+                         "\r\n> launching %1 +set net_port 27960 +map \"oa dm1\"\r\n")
+                     .arg(script));
         // At once ready for the next client.
         QTcpSocket next;
         next.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
         QVERIFY(next.waitForConnected(1000));
     }
 
-    void otherTextsStartNothing_data()
-    {
+    void otherTextsStartNothing_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("upper case") << QByteArray("REBOOT");
         QTest::newRow("capitalised") << QByteArray("Reboot");
@@ -186,18 +182,17 @@ private slots:
         QTest::newRow("leading blank") << QByteArray(" reboot");
         QTest::newRow("binary") << QByteArray("\x00\xff\x01reboot", 9);
     }
-    void otherTextsStartNothing()
-    {
+    void otherTextsStartNothing() {
         QFETCH(QByteArray, bytes);
         request(bytes);
         QTest::qWait(200);
         QVERIFY(desktop.started.isEmpty());
         QVERIFY(!w->statusLog().contains("launching"));
-        QVERIFY(w->statusLog().endsWith("> remote command from 127.0.0.1\r\n> " + QString::fromLatin1(bytes) + "\r\n"));
+        QVERIFY(w->statusLog().endsWith("> remote command from 127.0.0.1\r\n> " + QString::fromLatin1(bytes) +
+                                        "\r\n"));
     }
 
-    void idleAndHalfClosedPeersDoNotBlock()
-    {
+    void idleAndHalfClosedPeersDoNotBlock() {
         w->tmrIdle->setInterval(300);
         QTcpSocket idle;
         idle.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
@@ -217,15 +212,15 @@ private slots:
         QTRY_COMPARE(desktop.started.size(), 1);
     }
 
-    void unusableExecutable_data()
-    {
+    void unusableExecutable_data() {
         QTest::addColumn<QString>("exe");
         QTest::addColumn<QString>("logged");
-        QTest::newRow("empty") << "   " << "cannot launch: no game executable is configured";
-        QTest::newRow("missing folder") << "/no/such/folder/ioq3ded" << "cannot launch: the folder /no/such/folder/";
+        QTest::newRow("empty") << "   "
+                               << "cannot launch: no game executable is configured";
+        QTest::newRow("missing folder") << "/no/such/folder/ioq3ded"
+                                        << "cannot launch: the folder /no/such/folder/";
     }
-    void unusableExecutable()
-    {
+    void unusableExecutable() {
         QFETCH(QString, exe);
         QFETCH(QString, logged);
         w->txtPath->setText(exe);
@@ -235,8 +230,7 @@ private slots:
         QCOMPARE(w->TCPListener->State(), int(platform::SocketControl::sckListening));
     }
 
-    void portInUseShowsStopped()
-    {
+    void portInUseShowsStopped() {
         QTcpServer taken;
         QVERIFY(taken.listen(QHostAddress::Any, 0));
         w.reset();
@@ -250,15 +244,15 @@ private slots:
         QVERIFY(w->isVisible());
     }
 
-    void testLaunchAndSettings()
-    {
+    void testLaunchAndSettings() {
         w->txtPath->setText("  /no/such/dir/game  ");
         w->txtParams->setText("  +map x ");
         w->Command4_Click();
         QCOMPARE(w->txtPath->text(), QString("/no/such/dir/game"));
         QCOMPARE(w->txtParams->text(), QString("+map x"));
         QCOMPARE(desktop.boxes.size(), 1);
-        QCOMPARE(desktop.boxes[0].text, QString("The path is incorrect.  Make the necessary changes and try again."));
+        QCOMPARE(desktop.boxes[0].text,
+                 QString("The path is incorrect.  Make the necessary changes and try again."));
         QCOMPARE(desktop.boxes[0].icon, platform::Desktop::Icon::Warning);
         QVERIFY(desktop.started.isEmpty());
         QVERIFY(!w->statusLog().contains("launching"));
@@ -283,21 +277,21 @@ private slots:
         QCOMPARE(w->txtPath->text(), QString("/srv/q3/ioq3ded"));
     }
 
-    void firstStartAsksForTheExecutable()
-    {
+    void firstStartAsksForTheExecutable() {
         w.reset();
         QFile::remove(platform::SettingsStore().fileName());
         startListener();
         QCOMPARE(desktop.boxes.size(), 1);
         QCOMPARE(desktop.boxes[0].title, QString("Kestwold"));
-        QCOMPARE(desktop.boxes[0].text,
-                 QString("The Game Executable is not specified.\r\nYou must provide the path to the game executable "
-                         "for the listener to be able to reboot the game server."));
+        QCOMPARE(
+            desktop.boxes[0].text,
+            QString(
+                "The Game Executable is not specified.\r\nYou must provide the path to the game executable "
+                "for the listener to be able to reboot the game server."));
         QVERIFY(w->statusLog().startsWith("> listener started"));
     }
 
-    void hideNeverStrands()
-    {
+    void hideNeverStrands() {
         w->Command3_Click();
         if (QSystemTrayIcon::isSystemTrayAvailable()) {
             QVERIFY(!w->isVisible());
@@ -310,8 +304,7 @@ private slots:
         QCOMPARE(w->TCPListener->State(), int(platform::SocketControl::sckListening));
     }
 
-    void testClient()
-    {
+    void testClient() {
         frmClientTest client(w->listeningPort());
         client.Command1_Click();
         client.Command1_Click(); // refused while the first is under way

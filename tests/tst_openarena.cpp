@@ -27,8 +27,7 @@ class tst_openarena : public QObject {
     std::unique_ptr<frmMain> w;
     QList<QByteArray> arrived;
 
-    void send(const QString& password, const QString& command)
-    {
+    void send(const QString& password, const QString& command) {
         w->cboAddr->setEditText("127.0.0.1");
         w->cboPort->setEditText(QString::number(server->port()));
         w->txtPassword->setText(password);
@@ -36,8 +35,7 @@ class tst_openarena : public QObject {
         QTest::keyClick(w->cboCommand, Qt::Key_Return);
     }
     // A bare socket's view of the same request, for comparison.
-    QList<QByteArray> bareRequest(const QByteArray& command)
-    {
+    QList<QByteArray> bareRequest(const QByteArray& command) {
         QUdpSocket s;
         s.connectToHost(QHostAddress::LocalHost, server->port());
         s.write("\xff\xff\xff\xffrcon secret " + command);
@@ -52,8 +50,7 @@ class tst_openarena : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         if (!OpenArenaServer::installed())
             QSKIP("openarena-server is not installed");
         server = std::make_unique<OpenArenaServer>();
@@ -63,10 +60,10 @@ private slots:
         w = std::make_unique<frmMain>(desktop);
         w->Form_Load();
         basMain().settings.EnableLogging = true;
-        connect(w->UDPClient, &platform::SocketControl::DataArrival, this, [this] { arrived << w->ReplyText.toLatin1(); });
+        connect(w->UDPClient, &platform::SocketControl::DataArrival, this,
+                [this] { arrived << w->ReplyText.toLatin1(); });
     }
-    void cleanupTestCase()
-    {
+    void cleanupTestCase() {
         w.reset();
         if (server) {
             const qint64 pid = server->pid();
@@ -74,16 +71,14 @@ private slots:
             QVERIFY(pid > 0);
         }
     }
-    void init()
-    {
+    void init() {
         w->txtOutput->clearText();
         QFile::remove(logPath());
         arrived.clear();
         QTest::qWait(600); // the server limits how often one address may use rcon
     }
 
-    void status()
-    {
+    void status() {
         send("secret", "status");
         QTRY_VERIFY_WITH_TIMEOUT(w->txtOutput->toPlainText().contains("map: oa_dm1"), 5000);
         const QString pane = w->txtOutput->toPlainText();
@@ -93,14 +88,12 @@ private slots:
         QVERIFY(pane.indexOf(":> status") < pane.indexOf("map: oa_dm1"));
     }
 
-    void wrongPassword()
-    {
+    void wrongPassword() {
         send("not-the-password", "status");
         QTRY_VERIFY_WITH_TIMEOUT(w->txtOutput->toPlainText().contains("Bad rconpassword."), 5000);
     }
 
-    void cvarlistEveryDatagramInOrder()
-    {
+    void cvarlistEveryDatagramInOrder() {
         const QList<QByteArray> bare = bareRequest("cvarlist");
         QVERIFY(bare.size() > 1);
         QTest::qWait(600);

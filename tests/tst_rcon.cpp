@@ -8,21 +8,23 @@ using namespace console;
 class tst_rcon : public QObject {
     Q_OBJECT
 private slots:
-    void datagram_data()
-    {
+    void datagram_data() {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("three-char password") << "abc" << "status" << QByteArray("\xff\xff\xff\xffrcon abc status");
-        QTest::newRow("empty password") << "" << "status" << QByteArray("\xff\xff\xff\xffrcon  status");
-        QTest::newRow("blanks kept") << "my pass" << "say \"hi there\""
+        QTest::newRow("three-char password") << "abc"
+                                             << "status" << QByteArray("\xff\xff\xff\xffrcon abc status");
+        QTest::newRow("empty password") << ""
+                                        << "status" << QByteArray("\xff\xff\xff\xffrcon  status");
+        QTest::newRow("blanks kept") << "my pass"
+                                     << "say \"hi there\""
                                      << QByteArray("\xff\xff\xff\xffrcon my pass say \"hi there\"");
         QTest::newRow("latin-1 byte") << QString::fromLatin1("p\xe9") << QString::fromLatin1("say \xff")
                                       << QByteArray("\xff\xff\xff\xffrcon p\xe9 say \xff");
-        QTest::newRow("empty command") << "pw" << "" << QByteArray("\xff\xff\xff\xffrcon pw ");
+        QTest::newRow("empty command") << "pw"
+                                       << "" << QByteArray("\xff\xff\xff\xffrcon pw ");
     }
-    void datagram()
-    {
+    void datagram() {
         QFETCH(QString, password);
         QFETCH(QString, command);
         QFETCH(QByteArray, expected);
@@ -31,8 +33,7 @@ private slots:
         QCOMPARE(d.size(), 10 + password.size() + command.size());
     }
 
-    void everyByteSurvives()
-    {
+    void everyByteSurvives() {
         QByteArray all;
         for (int b = 1; b <= 0xFF; ++b)
             all += char(b);
@@ -40,8 +41,7 @@ private slots:
         QCOMPARE(d.mid(10), all);
     }
 
-    void clean_data()
-    {
+    void clean_data() {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<int>("hide");
         QTest::addColumn<QString>("expected");
@@ -58,16 +58,14 @@ private slots:
         QTest::newRow("later code reveals earlier") << "^^70" << 1 << "^0";
         QTest::newRow("header only") << h << 0 << "";
     }
-    void clean()
-    {
+    void clean() {
         QFETCH(QString, reply);
         QFETCH(int, hide);
         QFETCH(QString, expected);
         QCOMPARE(cleanReply(reply, qint16(hide)), expected);
     }
 
-    void echoLine()
-    {
+    void echoLine() {
         QCOMPARE(buildEchoLine("1:02:03 AM", "status"),
                  QString("\r\n\r\n1:02:03 AM:> status\r\n" + QString(19, '-')));
         const QString t = longTimeText(QTime(13, 4, 5));

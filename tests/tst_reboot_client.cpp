@@ -41,8 +41,7 @@ class tst_reboot_client : public QObject {
     };
     QList<std::shared_ptr<Connection>> connections;
 
-    QList<QByteArray> rconDatagrams()
-    {
+    QList<QByteArray> rconDatagrams() {
         QList<QByteArray> got;
         while (rcon.hasPendingDatagrams()) {
             QByteArray d(int(rcon.pendingDatagramSize()), Qt::Uninitialized);
@@ -53,8 +52,7 @@ class tst_reboot_client : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         platform::setProgramFolder(folder.path());
         QVERIFY(rcon.bind(QHostAddress::LocalHost, 0));
         QVERIFY(listener.listen(QHostAddress::LocalHost, 0));
@@ -73,8 +71,7 @@ private slots:
             }
         });
     }
-    void init()
-    {
+    void init() {
         resetBasMain();
         QFile::remove(platform::SettingsStore().fileName());
         connections.clear();
@@ -87,8 +84,7 @@ private slots:
     }
     void cleanup() { w.reset(); }
 
-    void quitThenRebootFourSecondsLater()
-    {
+    void quitThenRebootFourSecondsLater() {
         w->cboCommand->setEditText("reboot");
         w->cmdConnect_Click();
         QTRY_COMPARE(connections.size(), 1);
@@ -100,7 +96,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(connections[0]->closedByPeer, 7000);
         const Connection& c = *connections[0];
         QCOMPARE(c.received, QByteArray("reboot"));
-        QVERIFY2(c.receivedAfterMs >= 3900 && c.receivedAfterMs < 5000, qPrintable(QString::number(c.receivedAfterMs)));
+        QVERIFY2(c.receivedAfterMs >= 3900 && c.receivedAfterMs < 5000,
+                 qPrintable(QString::number(c.receivedAfterMs)));
         QCOMPARE(connections.size(), 1);
         QCOMPARE(rconDatagrams(), QList<QByteArray>{});
         QCOMPARE(w->TCPClient->State(), int(platform::SocketControl::sckClosed));
@@ -110,8 +107,7 @@ private slots:
         QTRY_COMPARE(connections.size(), 2);
     }
 
-    void exitDuringTheWaitSendsNothing()
-    {
+    void exitDuringTheWaitSendsNothing() {
         w->SendCommand("reboot");
         QTRY_COMPARE(connections.size(), 1);
         QTRY_VERIFY(rcon.hasPendingDatagrams());

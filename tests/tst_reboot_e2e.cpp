@@ -1,13 +1,13 @@
 #include "FakeDesktop.h"
 #include "OpenArena.h"
 
+#include "../console/frmMain.h"
+#include "../listener/frmMain.h"
 #include <ConsolePane.h>
 #include <ProgramFolder.h>
 #include <SettingsStore.h>
 #include <SocketControl.h>
 #include <basMain.h>
-#include "../console/frmMain.h"
-#include "../listener/frmMain.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -25,8 +25,8 @@ class tst_reboot_e2e : public QObject {
 
     class StartingDesktop : public FakeDesktop {
     public:
-        bool startProgram(const QString& program, const QStringList& arguments, const QString& folder) override
-        {
+        bool startProgram(const QString& program, const QStringList& arguments,
+                          const QString& folder) override {
             FakeDesktop::startProgram(program, arguments, folder);
             return platform::RealDesktop().startProgram(program, arguments, folder);
         }
@@ -35,8 +35,7 @@ class tst_reboot_e2e : public QObject {
     StartingDesktop desktop;
     QTemporaryDir dir;
 
-    QString writeScript(const QByteArray& body)
-    {
+    QString writeScript(const QByteArray& body) {
         const QString path = dir.filePath("bin/restart.sh");
         QDir().mkpath(dir.filePath("bin"));
         QFile f(path);
@@ -50,8 +49,7 @@ class tst_reboot_e2e : public QObject {
 private slots:
     void initTestCase() { platform::setProgramFolder(dir.path()); }
 
-    void consoleThroughRealListener()
-    {
+    void consoleThroughRealListener() {
         const QString marker = dir.filePath("started.txt");
         QFile::remove(marker);
         listener::frmMain kestwold(desktop, 0);
@@ -82,8 +80,7 @@ private slots:
             QVERIFY(box.title != "Reboot Failed");
     }
 
-    void gameServerQuitsAndComesBack()
-    {
+    void gameServerQuitsAndComesBack() {
         if (!OpenArenaServer::installed())
             QSKIP("openarena-server is not installed");
         auto first = std::make_unique<OpenArenaServer>();
@@ -92,8 +89,8 @@ private slots:
 
         // The listener's executable starts a new server on the same port and leaves its pid behind.
         const QString pidFile = dir.filePath("server.pid");
-        QByteArray command = "echo $$ > '" + pidFile.toUtf8() + "'\nHOME='" + dir.path().toUtf8() + "' exec " +
-                             OpenArenaServer::kLauncher + " \"$@\" > /dev/null 2>&1\n";
+        QByteArray command = "echo $$ > '" + pidFile.toUtf8() + "'\nHOME='" + dir.path().toUtf8() +
+                             "' exec " + OpenArenaServer::kLauncher + " \"$@\" > /dev/null 2>&1\n";
         const QString script = writeScript(command);
         listener::frmMain kestwold(desktop, 0);
         kestwold.Form_Load();
@@ -127,8 +124,7 @@ private slots:
     }
 
 private:
-    static qint64 readPid(const QString& path)
-    {
+    static qint64 readPid(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
     }

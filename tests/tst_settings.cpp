@@ -11,14 +11,12 @@ using namespace console;
 using platform::SettingsStore;
 
 namespace {
-void wipeStore()
-{
+void wipeStore() {
     SettingsStore store;
     QFile::remove(store.fileName());
 }
 
-PlacementBasis basis()
-{
+PlacementBasis basis() {
     return PlacementBasis{19200, 15360, 8985, 8865};
 }
 } // namespace
@@ -28,36 +26,78 @@ class tst_settings : public QObject {
 private slots:
     void init() { wipeStore(); }
 
-    void conversions_data()
-    {
+    void conversions_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("field"); // the field as it reads back, as text
-        QTest::newRow("bool True") << "EnableLogging" << "True" << "1";
-        QTest::newRow("bool lower case") << "EnableLogging" << "true" << "1";
-        QTest::newRow("bool number") << "EnableLogging" << "-1" << "1";
-        QTest::newRow("bool zero") << "UseAutoComplete" << "0" << "0";
-        QTest::newRow("bool garbage") << "UseAutoComplete" << "yes please" << "1";
-        QTest::newRow("int16 plain") << "TimePeriod" << "30" << "30";
-        QTest::newRow("int16 negative edge") << "TimePeriod" << "-32768" << "-32768";
-        QTest::newRow("int16 too big") << "TimePeriod" << "32768" << "5";
-        QTest::newRow("int16 text") << "FormFontSize" << "twelve" << "8";
-        QTest::newRow("int16 empty") << "WindowWidth" << "" << "8985";
-        QTest::newRow("int16 huge") << "WindowHeight" << "99999999999999999999" << "8865";
-        QTest::newRow("window state unknown") << "TheWindowState" << "7" << "0";
-        QTest::newRow("window state max") << "TheWindowState" << "2" << "2";
-        QTest::newRow("colour decimal") << "ColorBack" << "255" << "255";
-        QTest::newRow("colour out of range") << "ColorBack" << "4294967296" << "12582912";
-        QTest::newRow("colour negative") << "ColorFore" << "-1" << "65535";
-        QTest::newRow("left negative") << "WindowLeft" << "-300" << "0";
-        QTest::newRow("left beyond screen") << "WindowLeft" << "99000" << "99000";
-        QTest::newRow("left text") << "WindowLeft" << "left" << "5107.5";
-        QTest::newRow("top nan") << "WindowTop" << "nan" << "3247.5";
-        QTest::newRow("top infinite") << "WindowTop" << "1e400" << "3247.5";
-        QTest::newRow("text kept") << "CurrentTheme" << "dos" << "dos";
+        QTest::newRow("bool True") << "EnableLogging"
+                                   << "True"
+                                   << "1";
+        QTest::newRow("bool lower case") << "EnableLogging"
+                                         << "true"
+                                         << "1";
+        QTest::newRow("bool number") << "EnableLogging"
+                                     << "-1"
+                                     << "1";
+        QTest::newRow("bool zero") << "UseAutoComplete"
+                                   << "0"
+                                   << "0";
+        QTest::newRow("bool garbage") << "UseAutoComplete"
+                                      << "yes please"
+                                      << "1";
+        QTest::newRow("int16 plain") << "TimePeriod"
+                                     << "30"
+                                     << "30";
+        QTest::newRow("int16 negative edge") << "TimePeriod"
+                                             << "-32768"
+                                             << "-32768";
+        QTest::newRow("int16 too big") << "TimePeriod"
+                                       << "32768"
+                                       << "5";
+        QTest::newRow("int16 text") << "FormFontSize"
+                                    << "twelve"
+                                    << "8";
+        QTest::newRow("int16 empty") << "WindowWidth"
+                                     << ""
+                                     << "8985";
+        QTest::newRow("int16 huge") << "WindowHeight"
+                                    << "99999999999999999999"
+                                    << "8865";
+        QTest::newRow("window state unknown") << "TheWindowState"
+                                              << "7"
+                                              << "0";
+        QTest::newRow("window state max") << "TheWindowState"
+                                          << "2"
+                                          << "2";
+        QTest::newRow("colour decimal") << "ColorBack"
+                                        << "255"
+                                        << "255";
+        QTest::newRow("colour out of range") << "ColorBack"
+                                             << "4294967296"
+                                             << "12582912";
+        QTest::newRow("colour negative") << "ColorFore"
+                                         << "-1"
+                                         << "65535";
+        QTest::newRow("left negative") << "WindowLeft"
+                                       << "-300"
+                                       << "0";
+        QTest::newRow("left beyond screen") << "WindowLeft"
+                                            << "99000"
+                                            << "99000";
+        QTest::newRow("left text") << "WindowLeft"
+                                   << "left"
+                                   << "5107.5";
+        QTest::newRow("top nan") << "WindowTop"
+                                 << "nan"
+                                 << "3247.5";
+        QTest::newRow("top infinite") << "WindowTop"
+                                      << "1e400"
+                                      << "3247.5";
+        QTest::newRow("text kept") << "CurrentTheme"
+                                   << "dos"
+                                   << "dos";
     }
-    void conversions()
-    {
+    void conversions() {
         QFETCH(QString, key);
         QFETCH(QString, stored);
         QFETCH(QString, field);
@@ -83,8 +123,7 @@ private slots:
         QCOMPARE(read.value(key), field);
     }
 
-    void emptyStoreGivesDefaults()
-    {
+    void emptyStoreGivesDefaults() {
         const AppSettings s = loadAppSettings(SettingsStore(), basis());
         QCOMPARE(s.CurrentPort, QString("27960"));
         QCOMPARE(s.ColorBack, quint32(12582912));
@@ -101,8 +140,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(SettingsStore().fileName()));
     }
 
-    void saveWritesEveryKey_data()
-    {
+    void saveWritesEveryKey_data() {
         QTest::addColumn<int>("state");
         QTest::addColumn<bool>("savePassword");
         QTest::newRow("normal, password saved") << 0 << true;
@@ -110,8 +148,7 @@ private slots:
         QTest::newRow("minimised") << 1 << true;
         QTest::newRow("maximised") << 2 << false;
     }
-    void saveWritesEveryKey()
-    {
+    void saveWritesEveryKey() {
         QFETCH(int, state);
         QFETCH(bool, savePassword);
         {
@@ -130,10 +167,10 @@ private slots:
         }
         QSettings raw(SettingsStore().fileName(), QSettings::IniFormat);
         raw.beginGroup("vorlanix/Settings");
-        const QStringList always{"CurrentAddr",    "CurrentPort",   "Password",       "EnableLogging",
-                                 "TimePeriod",     "TimeScale",     "AutoQuery",      "SavePassword",
-                                 "ColorBack",      "ColorFore",     "TheWindowState", "FormFontBold",
-                                 "FormFontItalic", "FormFontSize",  "FormFontName",   "HideFunNameCodes",
+        const QStringList always{"CurrentAddr",    "CurrentPort",     "Password",       "EnableLogging",
+                                 "TimePeriod",     "TimeScale",       "AutoQuery",      "SavePassword",
+                                 "ColorBack",      "ColorFore",       "TheWindowState", "FormFontBold",
+                                 "FormFontItalic", "FormFontSize",    "FormFontName",   "HideFunNameCodes",
                                  "CurrentTheme",   "UseAutoComplete", "BigScreenMode"};
         for (const QString& key : always)
             QVERIFY2(raw.contains(key), qPrintable(key));
@@ -158,8 +195,7 @@ private slots:
         QCOMPARE(back.TheWindowState, qint16(state));
     }
 
-    void otherProgramsSectionsSurvive()
-    {
+    void otherProgramsSectionsSurvive() {
         SettingsStore console;
         console.read(kSettingsSection, "CurrentAddr", "");
         {
@@ -175,19 +211,18 @@ private slots:
         QCOMPARE(raw.value("Kestwold/Settings/GameEXE").toString(), QString("/srv/q3/q3ded"));
     }
 
-    void historyLoad_data()
-    {
+    void historyLoad_data() {
         QTest::addColumn<QStringList>("stored"); // keys 0.. ; "" is an empty key
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QString>("editText");
         QTest::newRow("nothing stored") << QStringList{} << QStringList{} << QString();
         QTest::newRow("newest first") << QStringList{"B", "A"} << QStringList{"B", "A"} << "A";
-        QTest::newRow("stops at first gap") << QStringList{"B", "A", "", "old"} << QStringList{"B", "A"} << "old";
+        QTest::newRow("stops at first gap")
+            << QStringList{"B", "A", "", "old"} << QStringList{"B", "A"} << "old";
         QTest::newRow("cleared list keeps old edit text")
             << QStringList{"", "x", "y"} << QStringList{} << "y";
     }
-    void historyLoad()
-    {
+    void historyLoad() {
         QFETCH(QStringList, stored);
         {
             SettingsStore store;
@@ -210,8 +245,7 @@ private slots:
         QVERIFY(!commands.hasEditText);
     }
 
-    void historySave_data()
-    {
+    void historySave_data() {
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("limit");
         QTest::newRow("two servers") << 2 << 10;
@@ -219,8 +253,7 @@ private slots:
         QTest::newRow("eight ports") << 8 << 5;
         QTest::newRow("empty list") << 0 << 10;
     }
-    void historySave()
-    {
+    void historySave() {
         QFETCH(int, count);
         QFETCH(int, limit);
         const HistoryKind kind{"vorlanix\\Test", limit, false};
@@ -248,8 +281,7 @@ private slots:
         }
     }
 
-    void isInHistory()
-    {
+    void isInHistory() {
         QVERIFY(IsInHistory({}, QString()));
         QVERIFY(IsInHistory({"status"}, "status"));
         QVERIFY(!IsInHistory({"status"}, "Status"));

@@ -8,22 +8,19 @@ using namespace console;
 using themetest::ShownLook;
 
 namespace {
-ShownLook catalogueLook(ThemeId id)
-{
+ShownLook catalogueLook(ThemeId id) {
     const ThemeLook& l = theme(id).look;
     return {colourOf(l.back), colourOf(l.fore), l.face, double(l.size), l.bold, l.italic};
 }
 
-void pick(frmThemes& dialog, const QString& caption)
-{
+void pick(frmThemes& dialog, const QString& caption) {
     const int index = dialog.cboTheme->findText(caption);
     QVERIFY(index >= 0);
     dialog.cboTheme->setCurrentIndex(index);
     emit dialog.cboTheme->activated(index);
 }
 
-bool customButtonsEnabled(const frmThemes& dialog)
-{
+bool customButtonsEnabled(const frmThemes& dialog) {
     const bool back = dialog.cmdColorBack->isEnabled();
     return back == dialog.cmdColorFore->isEnabled() && back == dialog.cmdShowFont->isEnabled() ? back : false;
 }
@@ -36,8 +33,7 @@ class TstThemeDialog : public QObject {
     std::unique_ptr<frmMain> m_main;
 
 private slots:
-    void init()
-    {
+    void init() {
         themetest::freshProcess(m_folder.path() + QLatin1Char('/'));
         m_desktop = FakeDesktop{};
     }
@@ -57,8 +53,7 @@ private slots:
     void typedNameKeepsTheme();
 };
 
-void TstThemeDialog::opening_data()
-{
+void TstThemeDialog::opening_data() {
     QTest::addColumn<QString>("currentTheme");
     QTest::addColumn<bool>("bigScreen");
     QTest::addColumn<QString>("selector");
@@ -69,8 +64,7 @@ void TstThemeDialog::opening_data()
     QTest::newRow("big screen on") << "DOS" << true << "DOS";
 }
 
-void TstThemeDialog::opening()
-{
+void TstThemeDialog::opening() {
     QFETCH(QString, currentTheme);
     QFETCH(bool, bigScreen);
     themetest::store(QStringLiteral("CurrentTheme"), currentTheme);
@@ -98,8 +92,7 @@ void TstThemeDialog::opening()
     QCOMPARE(basMain().settings.CurrentTheme, currentTheme);
 }
 
-void TstThemeDialog::previewLeavesPane_data()
-{
+void TstThemeDialog::previewLeavesPane_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("identifier");
@@ -111,8 +104,7 @@ void TstThemeDialog::previewLeavesPane_data()
     QTest::newRow("Purple Haze") << "Purple Haze" << int(ThemeId::PurpleHaze) << "PurpleHaze";
 }
 
-void TstThemeDialog::previewLeavesPane()
-{
+void TstThemeDialog::previewLeavesPane() {
     QFETCH(QString, caption);
     QFETCH(int, id);
     QFETCH(QString, identifier);
@@ -146,8 +138,7 @@ void TstThemeDialog::previewLeavesPane()
     QCOMPARE(basMain().settings.FormFontItalic, true);
 }
 
-void TstThemeDialog::appliedPickSurvivesLaterCancel()
-{
+void TstThemeDialog::appliedPickSurvivesLaterCancel() {
     m_main = themetest::start(m_desktop);
     frmThemes dialog(*m_main, m_desktop, m_main.get());
     pick(dialog, QStringLiteral("DOS"));
@@ -161,8 +152,7 @@ void TstThemeDialog::appliedPickSurvivesLaterCancel()
     COMPARE_LOOK(themetest::shownLook(m_main->txtOutput), catalogueLook(ThemeId::DOS));
 }
 
-void TstThemeDialog::customLookSurvivesRestart()
-{
+void TstThemeDialog::customLookSurvivesRestart() {
     m_main = themetest::start(m_desktop);
     QFont chosen(QStringLiteral("DejaVu Sans Mono"));
     chosen.setPointSizeF(14);
@@ -202,8 +192,7 @@ void TstThemeDialog::customLookSurvivesRestart()
     COMPARE_LOOK(themetest::shownLook(reopened.txtFontSample), custom);
 }
 
-void TstThemeDialog::appliedSizeRounding_data()
-{
+void TstThemeDialog::appliedSizeRounding_data() {
     QTest::addColumn<double>("chosenSize");
     QTest::addColumn<int>("stored");
     QTest::newRow("10.5") << 10.5 << 10;
@@ -211,8 +200,7 @@ void TstThemeDialog::appliedSizeRounding_data()
     QTest::newRow("16") << 16.0 << 16;
 }
 
-void TstThemeDialog::appliedSizeRounding()
-{
+void TstThemeDialog::appliedSizeRounding() {
     QFETCH(double, chosenSize);
     m_main = themetest::start(m_desktop);
     QFont chosen(QStringLiteral("Courier New"));
@@ -227,8 +215,7 @@ void TstThemeDialog::appliedSizeRounding()
     QTEST(m_main->txtOutput->font().pointSize(), "stored");
 }
 
-void TstThemeDialog::cancelledChoosers()
-{
+void TstThemeDialog::cancelledChoosers() {
     m_main = themetest::start(m_desktop);
     frmThemes dialog(*m_main, m_desktop, m_main.get());
     pick(dialog, QStringLiteral("Custom"));
@@ -250,8 +237,7 @@ void TstThemeDialog::cancelledChoosers()
     QVERIFY(dialog.cmdApply->isEnabled());
 }
 
-void TstThemeDialog::defaultsWithBuiltInSelected()
-{
+void TstThemeDialog::defaultsWithBuiltInSelected() {
     themetest::store(QStringLiteral("BigScreenMode"), QStringLiteral("True"));
     m_main = themetest::start(m_desktop);
     m_main->mnuViewThemeBloodshot->trigger();
@@ -274,8 +260,7 @@ void TstThemeDialog::defaultsWithBuiltInSelected()
     QVERIFY(!m_main->mnuViewThemeBigScreen->isChecked());
 }
 
-void TstThemeDialog::defaultsWithCustomSelected()
-{
+void TstThemeDialog::defaultsWithCustomSelected() {
     m_main = themetest::start(m_desktop);
     m_main->mnuViewThemePH->trigger();
     frmThemes dialog(*m_main, m_desktop, m_main.get());
@@ -287,8 +272,7 @@ void TstThemeDialog::defaultsWithCustomSelected()
     QCOMPARE(themetest::checkedThemes(*m_main), QStringList{"Custom"});
 }
 
-void TstThemeDialog::typedNameKeepsTheme()
-{
+void TstThemeDialog::typedNameKeepsTheme() {
     m_main = themetest::start(m_desktop);
     m_main->mnuViewThemeBnW->trigger();
     m_desktop.colourAnswers = {QColor(9, 8, 7)};

@@ -10,8 +10,7 @@ using themetest::ShownLook;
 namespace {
 using Item = QAction* frmMain::*;
 
-ShownLook look(QColor back, QColor fore, const char* face, double size, bool bold, bool italic = false)
-{
+ShownLook look(QColor back, QColor fore, const char* face, double size, bool bold, bool italic = false) {
     return {back, fore, QString::fromLatin1(face), size, bold, italic};
 }
 } // namespace
@@ -47,8 +46,7 @@ private slots:
     void dialogItemCancelled();
 };
 
-void TstThemes::catalogue_data()
-{
+void TstThemes::catalogue_data() {
     QTest::addColumn<int>("id");
     QTest::addColumn<QString>("identifier");
     QTest::addColumn<QString>("caption");
@@ -72,8 +70,7 @@ void TstThemes::catalogue_data()
                                 << "Purple Haze" << 8388736u << 16777215u << "Arial" << 10 << false;
 }
 
-void TstThemes::catalogue()
-{
+void TstThemes::catalogue() {
     QFETCH(int, id);
     const Theme& t = theme(ThemeId(id));
     QTEST(t.identifier, "identifier");
@@ -88,8 +85,7 @@ void TstThemes::catalogue()
     QCOMPARE(int(themeCatalogue()[std::size_t(id)].id), id);
 }
 
-void TstThemes::identifiers_data()
-{
+void TstThemes::identifiers_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected"); // -1: no theme
     QTest::addColumn<QString>("selector");
@@ -108,8 +104,7 @@ void TstThemes::identifiers_data()
     QTest::newRow("unknown") << "Solarized" << -1 << "Default";
 }
 
-void TstThemes::identifiers()
-{
+void TstThemes::identifiers() {
     QFETCH(QString, text);
     QFETCH(int, expected);
     const auto id = themeByIdentifier(text);
@@ -117,8 +112,7 @@ void TstThemes::identifiers()
     QTEST(selectorTextFor(text), "selector");
 }
 
-void TstThemes::captions_data()
-{
+void TstThemes::captions_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected");
     QTest::addColumn<QString>("identifier");
@@ -131,8 +125,7 @@ void TstThemes::captions_data()
     QTest::newRow("unknown") << "My Theme" << -1 << "MyTheme";
 }
 
-void TstThemes::captions()
-{
+void TstThemes::captions() {
     QFETCH(QString, text);
     QFETCH(int, expected);
     const auto id = themeByCaption(text);
@@ -140,8 +133,7 @@ void TstThemes::captions()
     QTEST(identifierOfSelector(text), "identifier");
 }
 
-void TstThemes::wholePoints_data()
-{
+void TstThemes::wholePoints_data() {
     QTest::addColumn<double>("points");
     QTest::addColumn<int>("expected");
     QTest::newRow("10.5 to even below") << 10.5 << 10;
@@ -152,14 +144,12 @@ void TstThemes::wholePoints_data()
     QTest::newRow("beyond 16 bits") << 1.0e6 << 32767;
 }
 
-void TstThemes::wholePoints()
-{
+void TstThemes::wholePoints() {
     QFETCH(double, points);
     QTEST(int(console::wholePoints(points)), "expected");
 }
 
-void TstThemes::colours_data()
-{
+void TstThemes::colours_data() {
     QTest::addColumn<quint32>("bgr");
     QTest::addColumn<QColor>("colour");
     QTest::newRow("dark blue") << 0xC00000u << QColor(0, 0, 192);
@@ -169,24 +159,21 @@ void TstThemes::colours_data()
     QTest::newRow("three bytes differ") << 0x123456u << QColor(0x56, 0x34, 0x12);
 }
 
-void TstThemes::colours()
-{
+void TstThemes::colours() {
     QFETCH(quint32, bgr);
     QFETCH(QColor, colour);
     QCOMPARE(colourOf(bgr), colour);
     QCOMPARE(bgrOf(colour), bgr);
 }
 
-void TstThemes::firstStart()
-{
+void TstThemes::firstStart() {
     auto w = themetest::start(m_desktop);
     COMPARE_LOOK(themetest::shownLook(w->txtOutput),
                  look(QColor(0, 0, 192), QColor(255, 255, 0), "Courier New", 8, false));
     QCOMPARE(themetest::checkedThemes(*w), QStringList{"Default"});
 }
 
-void TstThemes::menuTheme_data()
-{
+void TstThemes::menuTheme_data() {
     QTest::addColumn<Item>("item");
     QTest::addColumn<QString>("identifier");
     QTest::addColumn<ShownLook>("expected");
@@ -206,8 +193,7 @@ void TstThemes::menuTheme_data()
                                  << look(QColor(128, 0, 128), QColor(255, 255, 255), "Arial", 10, false);
 }
 
-void TstThemes::menuTheme()
-{
+void TstThemes::menuTheme() {
     QFETCH(Item, item);
     QFETCH(QString, identifier);
     QFETCH(ShownLook, expected);
@@ -238,8 +224,7 @@ void TstThemes::menuTheme()
     QCOMPARE(themetest::checkedThemes(*w), QStringList{caption});
 }
 
-void TstThemes::storedThemeName_data()
-{
+void TstThemes::storedThemeName_data() {
     QTest::addColumn<QString>("storedName");
     QTest::addColumn<QStringList>("checked");
     QTest::newRow("lower case") << "greenscreen" << QStringList{"Green Screen"};
@@ -249,8 +234,7 @@ void TstThemes::storedThemeName_data()
     QTest::newRow("hand-edited") << "Solarized" << QStringList{};
 }
 
-void TstThemes::storedThemeName()
-{
+void TstThemes::storedThemeName() {
     QFETCH(QString, storedName);
     // The stored look, not the named theme's, is what the pane shows.
     themetest::store(QStringLiteral("CurrentTheme"), storedName);
@@ -272,8 +256,7 @@ void TstThemes::storedThemeName()
     COMPARE_LOOK(themetest::shownLook(w->txtOutput), storedLook);
 }
 
-void TstThemes::dialogItemCancelled_data()
-{
+void TstThemes::dialogItemCancelled_data() {
     QTest::addColumn<Item>("item");
     QTest::addColumn<bool>("byCloseBox");
     QTest::newRow("Custom, Cancel") << &frmMain::mnuViewThemeCustom << false;
@@ -281,8 +264,7 @@ void TstThemes::dialogItemCancelled_data()
     QTest::newRow("Custom, close box") << &frmMain::mnuViewThemeCustom << true;
 }
 
-void TstThemes::dialogItemCancelled()
-{
+void TstThemes::dialogItemCancelled() {
     QFETCH(Item, item);
     QFETCH(bool, byCloseBox);
     auto w = themetest::start(m_desktop);

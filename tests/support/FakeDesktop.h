@@ -22,7 +22,7 @@ public:
     };
 
     QList<Box> boxes;
-    QList<Answer> answers; // taken in order; when empty, Ok or Yes
+    QList<Answer> answers;                 // taken in order; when empty, Ok or Yes
     std::function<void(const Box&)> onBox; // runs while the "modal" box is open
 
     QList<std::optional<QColor>> colourAnswers;
@@ -35,8 +35,8 @@ public:
     bool programStarts = true;
     bool urlOpens = true; // false: as if no browser were configured
 
-    Answer messageBox(QWidget*, const QString& text, const QString& title, Icon icon, Buttons buttons) override
-    {
+    Answer messageBox(QWidget*, const QString& text, const QString& title, Icon icon,
+                      Buttons buttons) override {
         boxes.append({text, title, icon, buttons});
         if (onBox)
             onBox(boxes.last());
@@ -44,30 +44,25 @@ public:
             return answers.takeFirst();
         return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
     }
-    std::optional<QColor> chooseColor(QWidget*, const QColor&) override
-    {
+    std::optional<QColor> chooseColor(QWidget*, const QColor&) override {
         return colourAnswers.isEmpty() ? std::nullopt : colourAnswers.takeFirst();
     }
-    std::optional<QFont> chooseFont(QWidget*, const QFont&) override
-    {
+    std::optional<QFont> chooseFont(QWidget*, const QFont&) override {
         return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.takeFirst();
     }
-    QString chooseOpenFile(QWidget*, const QString&, const QString&, const QString&) override
-    {
+    QString chooseOpenFile(QWidget*, const QString&, const QString&, const QString&) override {
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
     }
-    bool openUrl(const QString& address) override
-    {
+    bool openUrl(const QString& address) override {
         urls.append(address);
         return urlOpens;
     }
-    bool openInTextEditor(const QString& path) override
-    {
+    bool openInTextEditor(const QString& path) override {
         editedFiles.append(path);
         return editorAvailable;
     }
-    bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder) override
-    {
+    bool startProgram(const QString& program, const QStringList& arguments,
+                      const QString& workingFolder) override {
         started.append({program, arguments, workingFolder});
         return programStarts;
     }

@@ -13,22 +13,24 @@ public:
     static constexpr const char* kLauncher = "/usr/games/openarena-server";
     static bool installed() { return QFileInfo(QString::fromLatin1(kLauncher)).isExecutable(); }
 
-    static quint16 freeUdpPort()
-    {
+    static quint16 freeUdpPort() {
         QUdpSocket probe;
         probe.bind(QHostAddress::LocalHost, 0);
         return probe.localPort();
     }
 
-    static QStringList arguments(quint16 port, const QString& password)
-    {
-        return {"+set", "dedicated", "1", "+set", "net_ip", "127.0.0.1", "+set", "net_port",
-                QString::number(port), "+set", "rconpassword", password, "+set", "sv_master1", "",
-                "+set", "sv_master2", "", "+set", "sv_master3", "", "+map", "oa_dm1"};
+    static QStringList arguments(quint16 port, const QString& password) {
+        return {"+set", "dedicated",    "1",
+                "+set", "net_ip",       "127.0.0.1",
+                "+set", "net_port",     QString::number(port),
+                "+set", "rconpassword", password,
+                "+set", "sv_master1",   "",
+                "+set", "sv_master2",   "",
+                "+set", "sv_master3",   "",
+                "+map", "oa_dm1"};
     }
 
-    explicit OpenArenaServer(const QString& password = "secret") : m_password(password)
-    {
+    explicit OpenArenaServer(const QString& password = "secret") : m_password(password) {
         m_port = freeUdpPort();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", m_home.path());
@@ -38,8 +40,7 @@ public:
     }
     ~OpenArenaServer() { stop(); }
 
-    void stop()
-    {
+    void stop() {
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
             m_process.waitForFinished(5000);
@@ -47,14 +48,13 @@ public:
     }
 
     // Waits until the server answers rcon on its port.
-    static bool answersOn(quint16 port, const QString& password, int timeoutMs)
-    {
+    static bool answersOn(quint16 port, const QString& password, int timeoutMs) {
         QUdpSocket probe;
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < timeoutMs) {
-            probe.writeDatagram("\xff\xff\xff\xffrcon " + password.toLatin1() + " status", QHostAddress::LocalHost,
-                                port);
+            probe.writeDatagram("\xff\xff\xff\xffrcon " + password.toLatin1() + " status",
+                                QHostAddress::LocalHost, port);
             if (probe.waitForReadyRead(500)) {
                 QByteArray d(int(probe.pendingDatagramSize()), Qt::Uninitialized);
                 probe.readDatagram(d.data(), d.size());

@@ -17,9 +17,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QFile>
 #include <QTimer>
 #include <QtTest>
 
@@ -28,42 +28,36 @@
 
 namespace themetest {
 
-inline void freshProcess(const QString& programFolder)
-{
+inline void freshProcess(const QString& programFolder) {
     console::resetBasMain();
     platform::setProgramFolder(programFolder);
     QFile::remove(platform::SettingsStore().fileName());
 }
 
-inline void store(const QString& key, const QString& value)
-{
+inline void store(const QString& key, const QString& value) {
     platform::SettingsStore s;
     s.write(console::kSettingsSection, key, value);
     s.sync();
 }
 
-inline QString stored(const QString& key)
-{
+inline QString stored(const QString& key) {
     return platform::SettingsStore().read(console::kSettingsSection, key, QStringLiteral("<absent>"));
 }
 
-inline std::unique_ptr<console::frmMain> start(FakeDesktop& desktop)
-{
+inline std::unique_ptr<console::frmMain> start(FakeDesktop& desktop) {
     auto w = std::make_unique<console::frmMain>(desktop);
     w->Form_Load();
     return w;
 }
 
 // Exit (the unload saves) and start a new process state with a new window.
-inline void restart(std::unique_ptr<console::frmMain>& w, FakeDesktop& desktop)
-{
+inline void restart(std::unique_ptr<console::frmMain>& w, FakeDesktop& desktop) {
     w.reset();
     console::resetBasMain();
     w = start(desktop);
 }
 
-inline QStringList checkedThemes(const console::frmMain& w)
-{
+inline QStringList checkedThemes(const console::frmMain& w) {
     QStringList checked;
     for (QAction* a : {w.mnuViewThemeDefault, w.mnuViewThemeDOS, w.mnuViewThemeGreenScreen,
                        w.mnuViewThemeBloodshot, w.mnuViewThemeBnW, w.mnuViewThemePH, w.mnuViewThemeCustom})
@@ -79,8 +73,7 @@ struct ShownLook {
     bool bold = false, italic = false;
 };
 
-inline ShownLook shownLook(const QWidget* box)
-{
+inline ShownLook shownLook(const QWidget* box) {
     return {box->palette().color(QPalette::Base),
             box->palette().color(QPalette::Text),
             box->font().family(),
@@ -101,8 +94,7 @@ inline ShownLook shownLook(const QWidget* box)
     } while (false)
 
 // Runs `act` on the theme dialog once it is up as a modal window, then returns from the caller's exec.
-inline void whileThemeDialogOpen(QObject* context, std::function<void(console::frmThemes&)> act)
-{
+inline void whileThemeDialogOpen(QObject* context, std::function<void(console::frmThemes&)> act) {
     auto* poll = new QTimer(context);
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, context, [poll, act] {
