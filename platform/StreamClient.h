@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QTcpSocket;
+
+namespace platform {
+
+// The client end of one stream connection. Connect returns at once; Connected or Error follows.
+// SendData queues; SendComplete follows once everything queued has been written. Close returns
+// to Closed, from which it can connect again. An operation the state refuses returns false.
+class StreamClient : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Closed, Connecting, Connected, Error };
+
+    explicit StreamClient(QObject* parent = nullptr);
+    ~StreamClient() override;
+
+    QString RemoteHost() const { return m_remoteHost; }
+    void setRemoteHost(const QString& host) { m_remoteHost = host; }
+    int RemotePort() const { return m_remotePort; }
+    void setRemotePort(int port) { m_remotePort = port; }
+    State state() const { return m_state; }
+    QString lastErrorString() const { return m_errorString; }
+
+    bool Connect();
+    bool Connect(const QString& host, int port);
+    bool SendData(const QByteArray& bytes);
+    bool SendData(const QString& text);
+    void Close();
+
+signals:
+    void Connected();
+    void SendComplete();
+    // A failed attempt, or a connection that the peer reset or closed; the state is then Error.
+    void Error(const QString& description);
+
+private:
+    void failWith(const QString& description);
+
+    QString m_remoteHost;
+    int m_remotePort = 0;
+    State m_state = State::Closed;
+    QString m_errorString;
+    QTcpSocket* m_socket = nullptr;
+    qint64 m_unwritten = 0;
+};
+
+} // namespace platform
