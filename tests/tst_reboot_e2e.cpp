@@ -1,5 +1,6 @@
 #include "FakeDesktop.h"
 #include "OpenArena.h"
+#include "ServiceProcess.h"
 
 #include "../console/frmMain.h"
 #include "../listener/frmMain.h"
@@ -25,10 +26,10 @@ class tst_reboot_e2e : public QObject {
 
     class StartingDesktop : public FakeDesktop {
     public:
-        bool startProgram(const QString& program, const QStringList& arguments,
-                          const QString& folder) override {
+        bool startProgram(const QString& program, const QStringList& arguments, const QString& folder,
+                          qint64* pid) override {
             FakeDesktop::startProgram(program, arguments, folder);
-            return platform::RealDesktop().startProgram(program, arguments, folder);
+            return platform::RealDesktop().startProgram(program, arguments, folder, pid);
         }
     };
 
@@ -75,7 +76,7 @@ private slots:
         QVERIFY2(sinceQuit.elapsed() >= 3900, qPrintable(QString::number(sinceQuit.elapsed())));
         QTRY_COMPARE(w.TCPClient->State(), int(platform::SocketControl::sckClosed));
         QVERIFY(kestwold.statusLog().contains("> remote command from 127.0.0.1\r\n> reboot\r\n"));
-        QTRY_COMPARE(kestwold.TCPListener->State(), int(platform::SocketControl::sckListening));
+        QTRY_VERIFY(!kestwold.service->isConnected());
         for (const auto& box : desktop.boxes)
             QVERIFY(box.title != "Reboot Failed");
     }
@@ -92,17 +93,17 @@ private slots:
         QByteArray command = "echo $$ > '" + pidFile.toUtf8() + "'\nHOME='" + dir.path().toUtf8() +
                              "' exec " + OpenArenaServer::kLauncher + " \"$@\" > /dev/null 2>&1\n";
         const QString script = writeScript(command);
-        listener::frmMain kestwold(desktop, 0);
-        kestwold.Form_Load();
-        kestwold.txtPath->setText(script);
         QStringList params = OpenArenaServer::arguments(port, "secret");
         for (QString& p : params)
             if (p.isEmpty())
                 p = "\"\"";
-        kestwold.txtParams->setText(params.join(' '));
+        const quint16 listenerPort = ServiceProcess::freeTcpPort();
+        ServiceProcess kestwold(
+            {"--port", QString::number(listenerPort), "--exe", script, "--params", params.join(' ')});
+        QVERIFY(kestwold.waitFor("may ask for a reboot"));
 
         console::resetBasMain();
-        console::frmMain w(desktop, kestwold.listeningPort());
+        console::frmMain w(desktop, listenerPort);
         w.Form_Load();
         w.cboAddr->setEditText("127.0.0.1");
         w.cboPort->setEditText(QString::number(port));
@@ -120,7 +121,7 @@ private slots:
         const bool answered = OpenArenaServer::answersOn(port, "secret", 30000);
         ::kill(pid_t(newPid), SIGKILL);
         QVERIFY(answered);
-        QVERIFY(kestwold.statusLog().contains("> launching " + script));
+        QVERIFY(kestwold.log().contains("launching " + script.toUtf8()));
     }
 
 private:
