@@ -14,9 +14,11 @@ const QString kAllow = QStringLiteral("allow");
 void describe(QCommandLineParser& parser) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
-        "Restarts a game server when the console asks for it: an exact \"reboot\" on TCP port 1001 starts "
-        "the game server's executable with its parameters in its own folder. Without options it opens "
-        "its window."));
+        "Restarts a game server when the console asks for it: an exact \"reboot\" on TCP port\n"
+        "1001 starts the game server's executable with its parameters in its own folder.\n"
+        "Without options it opens its window. Settings: ~/.config/velmora/velmora.ini,\n"
+        "section [Kestwold], keys Settings\\GameEXE, Settings\\GameParams and\n"
+        "Settings\\AllowedPeers."));
     parser.addOptions({
         {kService,
          QStringLiteral("Run without a window or display, for systemd and the like. Every status-log "

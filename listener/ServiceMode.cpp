@@ -31,6 +31,8 @@ void writeLine(const QString& message) {
 } // namespace
 
 int runService(const CommandLine& options) {
+    // First, so that a stop request during start-up is not lost; it is served once the loop runs.
+    TerminationSignals terminations;
     QString executable, parameters, peers;
     {
         // Read once; the service never writes the settings.
@@ -64,7 +66,6 @@ int runService(const CommandLine& options) {
 
     // A port lost on the way back to listening: fail, so that the service manager restarts us.
     QObject::connect(&service, &ListenerService::listeningLost, &service, [] { QCoreApplication::exit(1); });
-    TerminationSignals terminations;
     QObject::connect(&terminations, &TerminationSignals::received, &service, [&service] {
         service.stopListening();
         QCoreApplication::exit(0);

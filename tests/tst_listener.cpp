@@ -84,8 +84,9 @@ private slots:
         {
             platform::SettingsStore store;
             store.write("Kestwold\\Settings", "GameEXE", script);
+            // The README's plain start script in a folder whose name holds a blank.
             store.write("Kestwold\\Settings", "GameParams",
-                        "+set net_port 27960 +map \"oa dm1\" +set g_motd \"\"");
+                        "+set dedicated 1 +set sv_hostname \"My Server\" +set g_motd \"\" +map q3dm17");
         }
         startListener();
     }
@@ -132,14 +133,15 @@ private slots:
         }
         request("reboot");
         QDir::setCurrent(before);
-        QTRY_VERIFY(readFile(record).count('\n') == 9);
-        QCOMPARE(readFile(record),
-                 dir->filePath("game folder").toUtf8() +
-                     "\n[+set]\n[net_port]\n[27960]\n[+map]\n[oa dm1]\n[+set]\n[g_motd]\n[]\n");
+        QTRY_VERIFY(readFile(record).count('\n') == 12);
+        QCOMPARE(readFile(record), dir->filePath("game folder").toUtf8() +
+                                       "\n[+set]\n[dedicated]\n[1]\n[+set]\n"
+                                       "[sv_hostname]\n[My Server]\n[+set]\n"
+                                       "[g_motd]\n[]\n[+map]\n[q3dm17]\n");
         QVERIFY(w->statusLog().endsWith(
             QString(
-                "\r\n> remote command from 127.0.0.1\r\n> reboot\r\n\r\n> launching %1 +set net_port 27960 "
-                "+map \"oa dm1\" +set g_motd \"\"\r\n")
+                "\r\n> remote command from 127.0.0.1\r\n> reboot\r\n\r\n> launching %1 +set dedicated 1 +set "
+                "sv_hostname \"My Server\" +set g_motd \"\" +map q3dm17\r\n")
                 .arg(relative ? "game folder/start server.sh" : script)));
         QTcpSocket next; // at once ready for the next client
         next.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
@@ -237,7 +239,8 @@ private slots:
         QTRY_VERIFY(w->service->isConnected());
         ::shutdown(int(halfClosed.socketDescriptor()), SHUT_WR);
         QTRY_VERIFY(!w->service->isConnected());
-        QVERIFY(w->statusLog().contains("> connection closed without a request ("));
+        QVERIFY(w->statusLog().endsWith(
+            "> connection closed without a request (The remote host closed the connection)\r\n"));
         request("reboot");
         QTRY_COMPARE(desktop.started.size(), 1);
     }

@@ -83,9 +83,23 @@ private slots:
         // The README's restart backends, as they must arrive.
         QTest::newRow("systemctl") << "restart q3server.service"
                                    << QStringList{"restart", "q3server.service"};
+        QTest::newRow("sudo") << "-n /usr/bin/systemctl restart q3server.service"
+                              << QStringList{"-n", "/usr/bin/systemctl", "restart", "q3server.service"};
         QTest::newRow("tmux")
-            << "-c \"tmux kill-session -t q3; tmux new-session -d -s q3 ./q3ded +map oa_dm1\""
-            << QStringList{"-c", "tmux kill-session -t q3; tmux new-session -d -s q3 ./q3ded +map oa_dm1"};
+            << "new-session -d -s q3 -c \"/home/q3/Quake 3 Arena\" \"./ioq3ded +set dedicated 1 "
+               "+map q3dm17\""
+            << QStringList{"new-session",
+                           "-d",
+                           "-s",
+                           "q3",
+                           "-c",
+                           "/home/q3/Quake 3 Arena",
+                           "./ioq3ded +set dedicated 1 +map q3dm17"};
+        QTest::newRow("screen") << "-c \"cd '/home/q3/Quake 3 Arena' && exec screen -dmS q3 ./ioq3ded +set "
+                                   "dedicated 1 +map q3dm17\""
+                                << QStringList{"-c",
+                                               "cd '/home/q3/Quake 3 Arena' && exec screen -dmS q3 ./ioq3ded "
+                                               "+set dedicated 1 +map q3dm17"};
     }
     void parameters() {
         QFETCH(QString, text);

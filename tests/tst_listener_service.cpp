@@ -250,9 +250,15 @@ private slots:
               "%lld ms after connecting; RSS %lld KiB -> %lld KiB (%+lld KiB)",
               junkMs, peersMs, rebootMs, rssBefore, rssAfter, rssAfter - rssBefore);
         QVERIFY2(rebootMs < 1000, qPrintable(QString::number(rebootMs)));
+#ifndef __SANITIZE_ADDRESS__ // the sanitizer's quarantine keeps freed memory resident; its leak check runs at
+                             // exit
         QVERIFY(rssBefore > 0 && rssAfter - rssBefore < 5 * 1024);
+#endif
         QCOMPARE(service.log().count("remote command from 127.0.0.1\n"), 2001);
         QVERIFY(service.log().count("connection closed without a request") >= 50);
+        ::kill(pid_t(pid), SIGTERM);
+        QVERIFY(service.process().waitForFinished(5000));
+        QCOMPARE(service.process().exitCode(), 0);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "../listener/frmMain.h"
 #include <ConsolePane.h>
 #include <ProgramFolder.h>
+#include <RebootClient.h>
 #include <SettingsStore.h>
 #include <SocketControl.h>
 #include <basMain.h>
@@ -20,7 +21,7 @@
 #include <signal.h>
 
 // The console's reboot through a real listener, first against a loopback rcon peer, then end to
-// end with a real game server that quits and is started again by the listener.
+// end with a real game server that quits and is started again by the listener in service mode.
 class tst_reboot_e2e : public QObject {
     Q_OBJECT
 
@@ -102,13 +103,13 @@ private slots:
             {"--port", QString::number(listenerPort), "--exe", script, "--params", params.join(' ')});
         QVERIFY(kestwold.waitFor("may ask for a reboot"));
 
-        console::resetBasMain();
-        console::frmMain w(desktop, listenerPort);
-        w.Form_Load();
-        w.cboAddr->setEditText("127.0.0.1");
-        w.cboPort->setEditText(QString::number(port));
-        w.txtPassword->setText("secret");
-        w.SendCommand("reboot");
+        // The console's exchange, with a shorter delay: "quit" once the connection stands, then "reboot".
+        platform::RebootClient reboot(nullptr, std::chrono::milliseconds(1000));
+        QUdpSocket rcon;
+        connect(&reboot, &platform::RebootClient::ConnectionStood, this, [&rcon, port] {
+            rcon.writeDatagram("\xff\xff\xff\xffrcon secret quit", QHostAddress::LocalHost, port);
+        });
+        QVERIFY(reboot.Start("127.0.0.1", listenerPort));
         // The running server quits on the rcon "quit".
         QElapsedTimer t;
         t.start();
@@ -122,6 +123,7 @@ private slots:
         ::kill(pid_t(newPid), SIGKILL);
         QVERIFY(answered);
         QVERIFY(kestwold.log().contains("launching " + script.toUtf8()));
+        QVERIFY(!reboot.isRunning());
     }
 
 private:
