@@ -3,7 +3,6 @@
 #include <ListenerLogic.h>
 #include <RebootClient.h>
 #include <SettingsStore.h>
-#include <SocketControl.h>
 #include <frmClientTest.h>
 #include <frmMain.h>
 
