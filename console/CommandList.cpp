@@ -63,8 +63,8 @@ QString FindCompletion(const QStringList& entries, const QString& typed) {
     const QChar* t = typed.constData();
     const QChar first = t[0];
     const std::size_t bytes = std::size_t(n) * sizeof(QChar);
-    // Called on every keystroke over lists of any length: nearly every entry differs in its first
-    // character, so that one is compared before the rest, and the rest as plain code units.
+    // Runs on every keystroke over lists of any length. Most entries already differ in the first code
+    // unit, so that is looked at before the whole prefix; code units compare exactly, hence memcmp.
     for (const QString& entry : entries) {
         if (entry.size() >= n && entry.constData()[0] == first &&
             std::memcmp(entry.constData(), t, bytes) == 0)
