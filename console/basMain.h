@@ -21,7 +21,7 @@ basMainState& basMain();
 // Tests start each case from a fresh process state.
 void resetBasMain();
 
-// "vorlanix.log" in the program folder.
+// "vorlanix.log" among the program's files.
 QString logPath();
 // Appends the text unchanged when logging is on. Returns false when nothing was written.
 bool WriteLog(const QString& text);

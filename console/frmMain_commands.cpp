@@ -58,9 +58,8 @@ private:
     frmMain* m_window;
 };
 
-QString programFile(const char* name) {
-    QString folder = platform::programFolder();
-    return platform::AddBackslash(folder) + QString::fromLatin1(name);
+QString referenceFile(const char* name) {
+    return platform::referenceFilePath(QString::fromLatin1(name));
 }
 } // namespace
 
@@ -175,19 +174,19 @@ void frmMain::cboCommand_Change() {
 // ---- command lists
 
 void frmMain::mnuEditcommandList_Click() {
-    const QString path = programFile("cmdlist.dat");
+    const QString path = commandListPath();
     if (platform::FileExists(path))
         m_desktop.openInTextEditor(path);
 }
 
 void frmMain::mnuViewCommandList_Click() {
-    const QString path = programFile("commands.txt");
+    const QString path = referenceFile("commands.txt");
     if (platform::FileExists(path))
         m_desktop.openInTextEditor(path);
 }
 
 void frmMain::mnuViewVariables_Click() {
-    const QString path = programFile("variables.txt");
+    const QString path = referenceFile("variables.txt");
     if (platform::FileExists(path))
         m_desktop.openInTextEditor(path);
 }

@@ -1,0 +1,1 @@
+vorlanix_add_test(tst_programfolder SOURCES tst_programfolder.cpp LIBS platform)
