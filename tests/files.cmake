@@ -1,1 +1,0 @@
-vorlanix_add_test(tst_programfolder SOURCES tst_programfolder.cpp LIBS platform)
