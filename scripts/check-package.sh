@@ -30,7 +30,8 @@ dpkg-deb -f "$deb" Package Version Section Depends Recommends
 dpkg -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 expected=(/usr/bin/vorlanix /usr/bin/Kestwold
   /usr/share/velmora/commands.txt /usr/share/velmora/variables.txt
-  /usr/share/man/man1/vorlanix.1.gz /usr/share/man/man1/Kestwold.1.gz)
+  /usr/share/man/man1/vorlanix.1.gz /usr/share/man/man1/Kestwold.1.gz
+  /usr/lib/systemd/system/kestwold@.service)
 for id in example.velmora.vorlanix example.velmora.kestwold; do
   expected+=("/usr/share/applications/$id.desktop" "/usr/share/metainfo/$id.metainfo.xml"
     "/usr/share/icons/hicolor/scalable/apps/$id.svg")
