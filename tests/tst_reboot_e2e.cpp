@@ -3,16 +3,15 @@
 
 #include "../console/frmMain.h"
 #include "../listener/frmMain.h"
-#include <ConsolePane.h>
 #include <ProgramFolder.h>
 #include <SettingsStore.h>
 #include <SocketControl.h>
 #include <basMain.h>
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -59,12 +58,16 @@ private slots:
         QVERIFY(rcon.bind(QHostAddress::LocalHost, 0));
 
         console::resetBasMain();
-        console::frmMain w(desktop, kestwold.listeningPort());
+        console::SessionSeams seams; // the real four seconds
+        seams.listenerPort = kestwold.listeningPort();
+        console::frmMain w(desktop, seams);
         w.Form_Load();
-        w.cboAddr->setEditText("127.0.0.1");
-        w.cboPort->setEditText(QString::number(rcon.localPort()));
-        w.txtPassword->setText("pw");
-        w.SendCommand("reboot");
+        console::ConsoleSession& session = w.session();
+        session.setAddress("127.0.0.1");
+        session.setPort(QString::number(rcon.localPort()));
+        session.setPassword("pw");
+        QSignalSpy sent(&session, &console::ConsoleSession::RebootSent);
+        session.SendCommand("reboot");
         QTRY_VERIFY(rcon.hasPendingDatagrams());
         QElapsedTimer sinceQuit;
         sinceQuit.start();
@@ -73,7 +76,7 @@ private slots:
         QCOMPARE(d, QByteArray("\xff\xff\xff\xffrcon pw quit"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 8000);
         QVERIFY2(sinceQuit.elapsed() >= 3900, qPrintable(QString::number(sinceQuit.elapsed())));
-        QTRY_COMPARE(w.TCPClient->State(), int(platform::SocketControl::sckClosed));
+        QCOMPARE(sent.size(), 1);
         QVERIFY(kestwold.statusLog().contains("> remote command from 127.0.0.1\r\n> reboot\r\n"));
         QTRY_COMPARE(kestwold.TCPListener->State(), int(platform::SocketControl::sckListening));
         for (const auto& box : desktop.boxes)
@@ -102,12 +105,17 @@ private slots:
         kestwold.txtParams->setText(params.join(' '));
 
         console::resetBasMain();
-        console::frmMain w(desktop, kestwold.listeningPort());
+        // Long enough for the game server to quit and free its port.
+        console::SessionSeams seams;
+        seams.listenerPort = kestwold.listeningPort();
+        seams.rebootDelay = std::chrono::milliseconds(1500);
+        console::frmMain w(desktop, seams);
         w.Form_Load();
-        w.cboAddr->setEditText("127.0.0.1");
-        w.cboPort->setEditText(QString::number(port));
-        w.txtPassword->setText("secret");
-        w.SendCommand("reboot");
+        console::ConsoleSession& session = w.session();
+        session.setAddress("127.0.0.1");
+        session.setPort(QString::number(port));
+        session.setPassword("secret");
+        session.SendCommand("reboot");
         // The running server quits on the rcon "quit".
         QElapsedTimer t;
         t.start();
