@@ -2,9 +2,9 @@
 // QUdpSocket reader with the same receive buffer, then to the console window with logging on.
 // Prints how many each got (the console's counted in its log, in order) and the worst lateness
 // of a 10 ms timer while the console was flooded.
+#include <DatagramChannel.h>
 #include <ProgramFolder.h>
 #include <SettingsStore.h>
-#include <DatagramChannel.h>
 #include <basMain.h>
 #include <frmMain.h>
 

@@ -24,8 +24,7 @@ const QString kRebootDropped =
 } // namespace
 
 ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
-    : QObject(parent), m_seams(seams),
-      UDPClient(new platform::DatagramChannel(this)),
+    : QObject(parent), m_seams(seams), UDPClient(new platform::DatagramChannel(this)),
       m_reboot(new platform::RebootClient(this, seams.rebootDelay, seams.rebootStandTime)),
       tmrMain(new QTimer(this)) {
     tmrMain->setInterval(seams.queryInterval);

@@ -106,6 +106,35 @@ void loadHistoryInto(QComboBox* box, const LoadedHistory& loaded) {
         insertEntry(box, box->count(), entry);
     box->setEditText(edit);
 }
+
+template <typename W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
+    auto* lbl = named(new QLabel(QString::fromLatin1(caption), parent), name);
+    lbl->setFont(dialogFont("MS Sans Serif", 8.25));
+    lbl->setGeometry(twipsRect(l, t, w, 255));
+    return lbl;
+}
+
+QComboBox* combo(QWidget* parent, const char* name, const char* text, double l, double t, double w) {
+    auto* box = named(new QComboBox(parent), name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert); // the histories decide what enters the list
+    box->setEditText(QString::fromLatin1(text));
+    box->setGeometry(twipsRect(l, t, w, 330));
+    return box;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, double l, double t) {
+    auto* b = named(new QPushButton(QString::fromLatin1(caption), parent), name);
+    b->setFont(dialogFont("MS Sans Serif", 9.75));
+    b->setAutoDefault(true); // Enter on a focused button presses that button
+    b->setGeometry(twipsRect(l, t, 1185, 350));
+    return b;
+}
 } // namespace
 
 frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget* parent)
@@ -141,32 +170,7 @@ void frmMain::buildControls() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
 
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QLatin1String(name));
-        return w;
-    };
-    auto frame = [&](const char* name) { return named(new QGroupBox(central), name); };
-    auto label = [&](QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
-        auto* lbl = named(new QLabel(QString::fromLatin1(caption), parent), name);
-        lbl->setFont(dialogFont("MS Sans Serif", 8.25));
-        lbl->setGeometry(twipsRect(l, t, w, 255));
-        return lbl;
-    };
-    auto combo = [&](QWidget* parent, const char* name, const char* text, double l, double t, double w) {
-        auto* box = named(new QComboBox(parent), name);
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert); // the histories decide what enters the list
-        box->setEditText(QString::fromLatin1(text));
-        box->setGeometry(twipsRect(l, t, w, 330));
-        return box;
-    };
-    auto button = [&](QWidget* parent, const char* name, const char* caption, double l, double t) {
-        auto* b = named(new QPushButton(QString::fromLatin1(caption), parent), name);
-        b->setFont(dialogFont("MS Sans Serif", 9.75));
-        b->setAutoDefault(true); // Enter on a focused button presses that button
-        b->setGeometry(twipsRect(l, t, 1185, 350));
-        return b;
-    };
+    auto frame = [central](const char* name) { return named(new QGroupBox(central), name); };
 
     fraSettings = frame("fraSettings");
     label(fraSettings, "Label1", "Server Address", 0, 285, 1215);
@@ -199,13 +203,14 @@ void frmMain::buildControls() {
     QPushButton* cmdSay = button(fraCommands, "cmdSay", "Say", 2760, 260);
     cmdExit = button(fraCommands, "cmdExit", "Exit", 7320, 260);
 
-    QWidget* order[] = {cboCommand, cboAddr, cboPort, txtPassword, cmdConnect, cmdServerStatus,
-                        cmdServerInfo, cmdSay, cmdExit, txtOutput};
+    QWidget* order[] = {cboCommand,      cboAddr,       cboPort, txtPassword, cmdConnect,
+                        cmdServerStatus, cmdServerInfo, cmdSay,  cmdExit,     txtOutput};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     // Keys reach a box, which hands them to its line edit without filters; tests may aim at either.
-    for (QWidget* w : std::initializer_list<QWidget*>{cboAddr, cboAddr->lineEdit(), cboPort, cboPort->lineEdit(),
-                                                      txtPassword, cboCommand, cboCommand->lineEdit(), txtOutput})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cboAddr, cboAddr->lineEdit(), cboPort, cboPort->lineEdit(),
+                                         txtPassword, cboCommand, cboCommand->lineEdit(), txtOutput})
         w->installEventFilter(this);
 
     connect(cmdConnect, &QPushButton::clicked, this, &frmMain::cmdConnect_Click);
@@ -217,126 +222,151 @@ void frmMain::buildControls() {
     applyLayout();
 }
 
-void frmMain::buildMenus() {
+// One row per menu, item or separator. An item runs its handler, opens its web address, opens its
+// file in the editor, or chooses its theme.
+struct MenuRow {
     using Handler = void (frmMain::*)();
     using Text = QString (*)();
-    // One row per menu, item or separator ("-"); a row followed by deeper rows is a menu. An item
-    // runs its handler, opens its web address, opens its file in the editor, or chooses its theme.
-    struct Row {
-        int level;
-        const char* name;
-        const char* caption = nullptr; // a theme item takes the catalogue's
-        const char* shortcut = nullptr;
-        Handler handler = nullptr;
-        QAction* frmMain::*keep = nullptr;
-        bool checkable = false;
-        Text address = nullptr;
-        Text file = nullptr;
-        int theme = -1;
-    };
-    static const Row rows[] = {
-        {0, "mnuFile", "&File"},
-        {1, "mnuFileLog", "&View Log...", "Ctrl+D", &frmMain::mnuFileLog_Click, &frmMain::mnuFileLog},
-        {1, "mnuFileDelete", "&Delete Log", nullptr, &frmMain::mnuFileDelete_Click, &frmMain::mnuFileDelete},
-        {1, "s6", "-"},
-        {1, "mnuFileExit", "E&xit", "Ctrl+Q", &frmMain::mnuFileExit_Click},
-        {0, "mnuEdit", "&Edit", nullptr, &frmMain::mnuEdit_Click},
-        {1, "mnuEditCopy", "&Copy", "Ctrl+C", &frmMain::mnuEditCopy_Click, &frmMain::mnuEditCopy},
-        {1, "mnuEditClear", "Clea&r Output Window", "Ctrl+R", &frmMain::mnuEditClear_Click, &frmMain::mnuEditClear},
-        {1, "mnuEditSelectAll", "Select &All", "Ctrl+A", &frmMain::mnuEditSelectAll_Click,
-         &frmMain::mnuEditSelectAll},
-        {0, "mnuCommands", "&Commands"},
-        {1, "mnuCommandsStatus", "Get Server &Status", "F5", &frmMain::mnuCommandsStatus_Click},
-        {1, "mnuCommandsInfo", "Get Server &Info", "F6", &frmMain::mnuCommandsInfo_Click},
-        {1, "spac1", "-"},
-        {1, "mnuCommandsAutoQuery", "Auto-&Query Status", nullptr, &frmMain::mnuCommandsAutoQuery_Click,
-         &frmMain::mnuCommandsAutoQuery, true},
-        {1, "mnuFilesp1", "-"},
-        {1, "mnuFileClearHistory", "Clear &Server History", nullptr, &frmMain::mnuFileClearHistory_Click},
-        {1, "mnuFileClearCommandHistory", "Clear &Command History", nullptr,
-         &frmMain::mnuFileClearCommandHistory_Click},
-        {1, "sp8", "-"},
-        {.level = 1, .name = "mnuEditcommandList", .caption = "&Edit AutoComplete Command List...",
-         .file = &commandListPath},
-        {0, "mnuView", "&View"},
-        {.level = 1, .name = "mnuViewCommandList", .caption = "&Command List (all games)...",
-         .file = [] { return referencePath(QStringLiteral("commands.txt")); }},
-        {.level = 1, .name = "mnuViewVariables", .caption = "&Variable List (all games)...",
-         .file = [] { return referencePath(QStringLiteral("variables.txt")); }},
-        {1, "s4", "-"},
-        {1, "mnuViewThemeS", "&Themes"},
-        {.level = 2, .name = "mnuViewThemeDefault", .theme = int(ThemeId::Default)},
-        {.level = 2, .name = "mnuViewThemeDOS", .theme = int(ThemeId::DOS)},
-        {.level = 2, .name = "mnuViewThemeGreenScreen", .theme = int(ThemeId::GreenScreen)},
-        {.level = 2, .name = "mnuViewThemeBloodshot", .theme = int(ThemeId::Bloodshot)},
-        {.level = 2, .name = "mnuViewThemeBnW", .theme = int(ThemeId::BlackAndWhite)},
-        {.level = 2, .name = "mnuViewThemePH", .theme = int(ThemeId::PurpleHaze)},
-        {.level = 2, .name = "mnuViewThemeCustom", .theme = int(ThemeId::Custom)},
-        {2, "sp9", "-"},
-        {2, "mnuViewThemeSettings", "&Theme Settings...", nullptr, &frmMain::mnuViewThemeSettings_Click},
-        {2, "spa2", "-"},
-        {2, "mnuViewThemeBigScreen", "Big Screen Mode", nullptr, &frmMain::mnuViewThemeBigScreen_Click,
-         &frmMain::mnuViewThemeBigScreen, true},
-        {1, "sp6", "-"},
-        {1, "mnuViewOptions", "&Options...", "Ctrl+O", &frmMain::mnuViewOptions_Click},
-        {0, "mnuHelp", "&Help"},
-        {.level = 1, .name = "mnuHelpUpdate", .caption = "Check For &Updates...",
-         .address = [] { return updateCheckAddress(kVersionMajor, kVersionMinor); }},
-        {.level = 1, .name = "mnuHelpFeedback", .caption = "Submit &Feedback...", .address = &feedbackAddress},
-        {.level = 1, .name = "mnuHelpBugReport", .caption = "Submit &Bug Report...", .address = &bugReportAddress},
-        {1, "ss1", "-"},
-        {1, "mnuHelpGameLinks", "Community &Links"},
-        {2, "mnuGame1", "Return To Castle Wolfenstein"},
-        {.level = 3, .name = "mnuGotToRtCW", .caption = "Official Site", .address = &rtcwOfficialAddress},
-        {.level = 3, .name = "mnuHelpGoToAchtung", .caption = "Achtung, Wolfenstein!",
-         .address = &achtungWolfensteinAddress},
-        {2, "mnuGame2", "Star Trek Voyager: Elite Force"},
-        {.level = 3, .name = "mnuGoToSTVEF", .caption = "Official Site", .address = &eliteForceOfficialAddress},
-        {.level = 3, .name = "mnuHelpGoToEF", .caption = "Holodeck 5: Elite Force", .address = &holodeck5Address},
-        {2, "mnuGame4", "Quake 2"},
-        {.level = 3, .name = "mnuGoToPQ_Q2", .caption = "PlanetQuake", .address = &planetQuake2Address},
-        {2, "mnuGame3", "Quake 3 Arena"},
-        {.level = 3, .name = "mnuGotoQ3W", .caption = "Quake3World", .address = &quake3WorldAddress},
-        {.level = 3, .name = "mnuGoToPQ_Q3", .caption = "PlanetQuake", .address = &planetQuake3Address},
-        {1, "s2", "-"},
-        {.level = 1, .name = "mnuHelpVelmoraHome", .caption = "&Visit Velmora...", .address = &velmoraHomeAddress},
-        {1, "s1", "-"},
-        {1, "mnuHelpAbout", "&About...", nullptr, &frmMain::mnuHelpAbout_Click},
-    };
+    enum class Kind { Menu, Separator, Item };
+    Kind kind;
+    int level; // 0: the menu bar
+    const char* name;
+    const char* caption = nullptr; // a theme item takes the catalogue's
+    const char* shortcut = nullptr;
+    Handler handler = nullptr; // for a menu: when it opens
+    QAction* frmMain::*keep = nullptr;
+    bool checkable = false;
+    Text address = nullptr;
+    Text file = nullptr;
+    int theme = -1;
+};
 
+namespace {
+using Kind = MenuRow::Kind;
+MenuRow menu(int level, const char* name, const char* caption, MenuRow::Handler onOpen = nullptr) {
+    return {Kind::Menu, level, name, caption, nullptr, onOpen};
+}
+MenuRow separator(int level, const char* name) {
+    return {Kind::Separator, level, name};
+}
+MenuRow item(int level, const char* name, const char* caption, const char* shortcut, MenuRow::Handler handler,
+             QAction* frmMain::*keep = nullptr, bool checkable = false) {
+    return {Kind::Item, level, name, caption, shortcut, handler, keep, checkable};
+}
+MenuRow link(int level, const char* name, const char* caption, MenuRow::Text address) {
+    return {Kind::Item, level, name, caption, nullptr, nullptr, nullptr, false, address};
+}
+MenuRow file(int level, const char* name, const char* caption, MenuRow::Text path) {
+    return {Kind::Item, level, name, caption, nullptr, nullptr, nullptr, false, nullptr, path};
+}
+MenuRow themeItem(const char* name, ThemeId id) {
+    return {Kind::Item, 2, name, nullptr, nullptr, nullptr, nullptr, true, nullptr, nullptr, int(id)};
+}
+} // namespace
+
+const MenuRow frmMain::kMenuRows[] = {
+    menu(0, "mnuFile", "&File"),
+    item(1, "mnuFileLog", "&View Log...", "Ctrl+D", &frmMain::mnuFileLog_Click, &frmMain::mnuFileLog),
+    item(1, "mnuFileDelete", "&Delete Log", nullptr, &frmMain::mnuFileDelete_Click, &frmMain::mnuFileDelete),
+    separator(1, "s6"),
+    item(1, "mnuFileExit", "E&xit", "Ctrl+Q", &frmMain::mnuFileExit_Click),
+    menu(0, "mnuEdit", "&Edit", &frmMain::mnuEdit_Click),
+    item(1, "mnuEditCopy", "&Copy", "Ctrl+C", &frmMain::mnuEditCopy_Click, &frmMain::mnuEditCopy),
+    item(1, "mnuEditClear", "Clea&r Output Window", "Ctrl+R", &frmMain::mnuEditClear_Click,
+         &frmMain::mnuEditClear),
+    item(1, "mnuEditSelectAll", "Select &All", "Ctrl+A", &frmMain::mnuEditSelectAll_Click,
+         &frmMain::mnuEditSelectAll),
+    menu(0, "mnuCommands", "&Commands"),
+    item(1, "mnuCommandsStatus", "Get Server &Status", "F5", &frmMain::mnuCommandsStatus_Click),
+    item(1, "mnuCommandsInfo", "Get Server &Info", "F6", &frmMain::mnuCommandsInfo_Click),
+    separator(1, "spac1"),
+    item(1, "mnuCommandsAutoQuery", "Auto-&Query Status", nullptr, &frmMain::mnuCommandsAutoQuery_Click,
+         &frmMain::mnuCommandsAutoQuery, true),
+    separator(1, "mnuFilesp1"),
+    item(1, "mnuFileClearHistory", "Clear &Server History", nullptr, &frmMain::mnuFileClearHistory_Click),
+    item(1, "mnuFileClearCommandHistory", "Clear &Command History", nullptr,
+         &frmMain::mnuFileClearCommandHistory_Click),
+    separator(1, "sp8"),
+    file(1, "mnuEditcommandList", "&Edit AutoComplete Command List...", &commandListPath),
+    menu(0, "mnuView", "&View"),
+    file(1, "mnuViewCommandList", "&Command List (all games)...",
+         [] { return referencePath(QStringLiteral("commands.txt")); }),
+    file(1, "mnuViewVariables", "&Variable List (all games)...",
+         [] { return referencePath(QStringLiteral("variables.txt")); }),
+    separator(1, "s4"),
+    menu(1, "mnuViewThemeS", "&Themes"),
+    themeItem("mnuViewThemeDefault", ThemeId::Default),
+    themeItem("mnuViewThemeDOS", ThemeId::DOS),
+    themeItem("mnuViewThemeGreenScreen", ThemeId::GreenScreen),
+    themeItem("mnuViewThemeBloodshot", ThemeId::Bloodshot),
+    themeItem("mnuViewThemeBnW", ThemeId::BlackAndWhite),
+    themeItem("mnuViewThemePH", ThemeId::PurpleHaze),
+    themeItem("mnuViewThemeCustom", ThemeId::Custom),
+    separator(2, "sp9"),
+    item(2, "mnuViewThemeSettings", "&Theme Settings...", nullptr, &frmMain::mnuViewThemeSettings_Click),
+    separator(2, "spa2"),
+    item(2, "mnuViewThemeBigScreen", "Big Screen Mode", nullptr, &frmMain::mnuViewThemeBigScreen_Click,
+         &frmMain::mnuViewThemeBigScreen, true),
+    separator(1, "sp6"),
+    item(1, "mnuViewOptions", "&Options...", "Ctrl+O", &frmMain::mnuViewOptions_Click),
+    menu(0, "mnuHelp", "&Help"),
+    link(1, "mnuHelpUpdate", "Check For &Updates...",
+         [] { return updateCheckAddress(kVersionMajor, kVersionMinor); }),
+    link(1, "mnuHelpFeedback", "Submit &Feedback...", &feedbackAddress),
+    link(1, "mnuHelpBugReport", "Submit &Bug Report...", &bugReportAddress),
+    separator(1, "ss1"),
+    menu(1, "mnuHelpGameLinks", "Community &Links"),
+    menu(2, "mnuGame1", "Return To Castle Wolfenstein"),
+    link(3, "mnuGotToRtCW", "Official Site", &rtcwOfficialAddress),
+    link(3, "mnuHelpGoToAchtung", "Achtung, Wolfenstein!", &achtungWolfensteinAddress),
+    menu(2, "mnuGame2", "Star Trek Voyager: Elite Force"),
+    link(3, "mnuGoToSTVEF", "Official Site", &eliteForceOfficialAddress),
+    link(3, "mnuHelpGoToEF", "Holodeck 5: Elite Force", &holodeck5Address),
+    menu(2, "mnuGame4", "Quake 2"),
+    link(3, "mnuGoToPQ_Q2", "PlanetQuake", &planetQuake2Address),
+    menu(2, "mnuGame3", "Quake 3 Arena"),
+    link(3, "mnuGotoQ3W", "Quake3World", &quake3WorldAddress),
+    link(3, "mnuGoToPQ_Q3", "PlanetQuake", &planetQuake3Address),
+    separator(1, "s2"),
+    link(1, "mnuHelpVelmoraHome", "&Visit Velmora...", &velmoraHomeAddress),
+    separator(1, "s1"),
+    item(1, "mnuHelpAbout", "&About...", nullptr, &frmMain::mnuHelpAbout_Click),
+};
+
+void frmMain::buildMenus() {
     QMenu* menus[4] = {};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
+    for (const MenuRow& row : kMenuRows) {
         const QString name = QLatin1String(row.name);
         QMenu* into = row.level > 0 ? menus[row.level - 1] : nullptr;
-        if (i + 1 < std::size(rows) && rows[i + 1].level > row.level) {
+        if (row.kind == Kind::Menu) {
             const QString caption = QString::fromLatin1(row.caption);
             QMenu* menu = into ? into->addMenu(caption) : menuBar()->addMenu(caption);
             menu->setObjectName(name);
-            menu->menuAction()->setObjectName(name);
             if (row.handler)
                 connect(menu, &QMenu::aboutToShow, this, row.handler);
             menus[row.level] = menu;
             continue;
         }
-        if (qstrcmp(row.caption, "-") == 0) {
+        if (row.kind == Kind::Separator) {
             into->addSeparator()->setObjectName(name);
             continue;
         }
-        const QString caption = row.theme >= 0 ? theme(ThemeId(row.theme)).caption : QString::fromLatin1(row.caption);
+        const QString caption =
+            row.theme >= 0 ? theme(ThemeId(row.theme)).caption : QString::fromLatin1(row.caption);
         QAction* action = into->addAction(caption);
         action->setObjectName(name);
         if (row.shortcut)
             action->setShortcut(QKeySequence(QLatin1String(row.shortcut)));
-        action->setCheckable(row.checkable || row.theme >= 0);
+        action->setCheckable(row.checkable);
         if (row.keep)
             this->*row.keep = action;
         if (row.handler)
             connect(action, &QAction::triggered, this, row.handler);
-        if (const Text address = row.address)
-            connect(action, &QAction::triggered, this, [this, address] { OpenWebPage(m_desktop, address()); });
-        if (const Text file = row.file)
-            connect(action, &QAction::triggered, this, [this, file] { openInEditor(file()); });
+        if (const MenuRow::Text address = row.address)
+            connect(action, &QAction::triggered, this,
+                    [this, address] { OpenWebPage(m_desktop, address()); });
+        if (const MenuRow::Text path = row.file)
+            connect(action, &QAction::triggered, this, [this, path] { openInEditor(path()); });
         if (row.theme >= 0) {
             action->setData(theme(ThemeId(row.theme)).identifier);
             m_themeItems->addAction(action);
@@ -350,14 +380,7 @@ void frmMain::buildMenus() {
 // ---- lifecycle
 
 void frmMain::Form_Load() {
-    PlacementBasis basis;
-    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        basis.screenWidth = platform::pixelsToTwips(screen->geometry().width());
-        basis.screenHeight = platform::pixelsToTwips(screen->geometry().height());
-    }
-    basis.windowWidth = platform::pixelsToTwips(frameGeometry().width());
-    basis.windowHeight = platform::pixelsToTwips(frameGeometry().height());
-    const LoadedHistories histories = m_session->LoadSettings(basis);
+    const LoadedHistories histories = m_session->LoadSettings(placementBasis());
     const AppSettings& s = m_session->settings();
     mnuViewThemeBigScreen->setChecked(s.BigScreenMode);
     mnuCommandsAutoQuery->setChecked(s.AutoQuery);
@@ -392,6 +415,17 @@ void frmMain::Form_Load() {
     CheckThemeMenu(s.CurrentTheme);
     SetBigScreenMode(s.BigScreenMode);
     cboCommand->setFocus();
+}
+
+PlacementBasis frmMain::placementBasis() const {
+    PlacementBasis basis;
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        basis.screenWidth = platform::pixelsToTwips(screen->geometry().width());
+        basis.screenHeight = platform::pixelsToTwips(screen->geometry().height());
+    }
+    basis.windowWidth = platform::pixelsToTwips(frameGeometry().width());
+    basis.windowHeight = platform::pixelsToTwips(frameGeometry().height());
+    return basis;
 }
 
 void frmMain::Form_Unload() {
@@ -639,8 +673,8 @@ void frmMain::mnuFileClearCommandHistory_Click() {
                  QStringLiteral("Command History"), {cboCommand}, true);
 }
 
-void frmMain::clearHistory(const QString& question, const QString& title, std::initializer_list<QComboBox*> boxes,
-                           bool leaveEmptyEntry) {
+void frmMain::clearHistory(const QString& question, const QString& title,
+                           std::initializer_list<QComboBox*> boxes, bool leaveEmptyEntry) {
     if (m_desktop.messageBox(this, question, title, platform::Desktop::Icon::Question,
                              platform::Desktop::Buttons::YesNo) != Answer::Yes)
         return;

@@ -24,6 +24,7 @@ class Desktop;
 namespace console {
 
 class ConsolePane;
+struct MenuRow;
 
 // The console's main window: builds the controls and menus, hands what the user does to its
 // session and shows what the session reports. Every control and menu item carries its name as its
@@ -44,12 +45,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static const MenuRow kMenuRows[];
+
     void buildControls();
     void buildMenus();
     void Form_Unload();
     void Form_Resize();
     void applyLayout();
     void applyPlacement();
+    PlacementBasis placementBasis() const;
     void SaveSettings();
     int windowStateValue() const;
 

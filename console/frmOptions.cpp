@@ -68,7 +68,8 @@ frmOptions::frmOptions(platform::Desktop& desktop, const AppSettings& settings, 
     cboTimePeriod->addItems({kMinutes, kSeconds});
     cboTimePeriod->setEditText(kMinutes);
     named(cboTimePeriod, "cboTimePeriod", 1200, 600, 1335, 315);
-    QPushButton* cmdShowThemes = button(frame(2640, 1100, 2655, 720), "cmdShowThemes", "Themes...", 240, 240, 2145);
+    QPushButton* cmdShowThemes =
+        button(frame(2640, 1100, 2655, 720), "cmdShowThemes", "Themes...", 240, 240, 2145);
     QPushButton* cmdDefaults = button(this, "cmdDefaults", "Defaults", 120, 1935, 1185);
     QPushButton* cmdCancel = button(this, "cmdCancel", "Cancel", 1440, 1935, 1185);
     cmdApply = button(this, "cmdApply", "Apply", 2760, 1935, 1185);

@@ -188,8 +188,12 @@ void frmThemes::cmdApply_Click() {
             PreviewTheme(theme(*id).look);
     }
     const QFont font = txtFontSample->font();
-    const ThemeLook look{boxBackground(txtFontSample), boxForeground(txtFontSample), font.bold(),
-                         font.italic(),                wholePoints(font.pointSizeF()), font.family()};
+    const ThemeLook look{boxBackground(txtFontSample),
+                         boxForeground(txtFontSample),
+                         font.bold(),
+                         font.italic(),
+                         wholePoints(font.pointSizeF()),
+                         font.family()};
     emit applied(look, ckBigScreenMode->isChecked());
     cmdApply->setEnabled(false);
     m_appliedTheme = m_theme;

@@ -60,8 +60,8 @@ private slots:
 
     void fromStoredSetting() {
         ConsoleFixture f;
-        const QStringList values{"BigScreenMode", "True",   "WindowLeft",   "300",  "WindowTop",      "450",
-                                 "WindowWidth",   "9000",   "WindowHeight", "7500", "FormFontItalic", "True",
+        const QStringList values{"BigScreenMode", "True",  "WindowLeft",   "300",  "WindowTop",      "450",
+                                 "WindowWidth",   "9000",  "WindowHeight", "7500", "FormFontItalic", "True",
                                  "FormFontName",  "Arial", "FormFontSize", "12"};
         for (int i = 0; i < values.size(); i += 2)
             ConsoleFixture::store(values[i], values[i + 1]);
@@ -149,7 +149,9 @@ private slots:
         QVERIFY(W > 1850 && H > 3325);
         // Above every threshold the rules do not depend on what was before.
         const MainLayout l = resizeLayout(MainLayout{}, W, H, false);
-        const auto at = [](const TwipsRect& r) { return platform::twipsRect(r.left, r.top, r.width, r.height); };
+        const auto at = [](const TwipsRect& r) {
+            return platform::twipsRect(r.left, r.top, r.width, r.height);
+        };
         QCOMPARE(f.pane()->geometry(), at(l.txtOutput));
         for (const char* frame : {"fraSettings", "fraInput", "fraCommands"})
             QCOMPARE(f.find(frame)->width(), at(l.txtOutput).width());

@@ -19,13 +19,12 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("no address, no port")
-            << "  "
-            << ""
-            << "status"
-            << "pw"
-            << "You must provide a server address."
-            << "cboAddr";
+        QTest::newRow("no address, no port") << "  "
+                                             << ""
+                                             << "status"
+                                             << "pw"
+                                             << "You must provide a server address."
+                                             << "cboAddr";
         QTest::newRow("no port") << "h"
                                  << " "
                                  << "status"
@@ -80,9 +79,8 @@ private slots:
         QTest::addColumn<QByteArray>("sent"); // empty: nothing over rcon
         QTest::newRow("Enter in the command box") << "cboCommand"
                                                   << "status" << QByteArray("status");
-        QTest::newRow("Enter in the password box, blanks around")
-            << "txtPassword"
-            << "  status  " << QByteArray("status");
+        QTest::newRow("Enter in the password box, blanks around") << "txtPassword"
+                                                                  << "  status  " << QByteArray("status");
         QTest::newRow("Send button") << "cmdConnect"
                                      << "serverinfo" << QByteArray("serverinfo");
         QTest::newRow("reboot without a listener") << "cmdConnect"
@@ -104,7 +102,7 @@ private slots:
         QCOMPARE(ConsoleFixture::entries(f.box("cboAddr")), QStringList{"127.0.0.1"});
         QCOMPARE(f.box("cboCommand")->currentText(), QString());
         if (!sent.isEmpty()) {
-            QCOMPARE(f.peer.next(), LoopbackPeer::rcon("pw", sent));
+            QCOMPARE(f.peer.next(), rcon("pw", sent));
             return;
         }
         QCOMPARE(f.paneText(), QString("\n"));
@@ -117,9 +115,9 @@ private slots:
 
     void historiesGrowNewestFirst() {
         ConsoleFixture f;
-        LoopbackPeer other;
+        UdpPeer other;
         f.open();
-        const auto send = [&](const char* addr, const LoopbackPeer& peer, const char* command) {
+        const auto send = [&](const char* addr, const UdpPeer& peer, const char* command) {
             f.box("cboAddr")->setEditText(addr);
             f.box("cboPort")->setEditText(QString::number(peer.port()));
             f.box("cboCommand")->setEditText(command);
@@ -127,8 +125,8 @@ private slots:
         };
         send("127.0.0.1", f.peer, "status");
         send("localhost", other, "status");
+        QCOMPARE(other.next(), rcon("pw", "status"));
         send("127.0.0.1", f.peer, "Status");
-        QCOMPARE(other.next(), LoopbackPeer::rcon("pw", "status"));
         QCOMPARE(ConsoleFixture::entries(f.box("cboAddr")), (QStringList{"localhost", "127.0.0.1"}));
         QCOMPARE(ConsoleFixture::entries(f.box("cboCommand")), (QStringList{"Status", "status"}));
         QCOMPARE(ConsoleFixture::entries(f.box("cboPort")),
@@ -162,7 +160,8 @@ private slots:
         QCOMPARE(f.box("cboAddr")->count(), 1);
         f.action("mnuFileClearHistory")->trigger();
         f.action("mnuFileClearCommandHistory")->trigger();
-        QCOMPARE(f.desktop.boxes[1].text, QString("This will remove all Servers and Ports from history.  Continue?"));
+        QCOMPARE(f.desktop.boxes[1].text,
+                 QString("This will remove all Servers and Ports from history.  Continue?"));
         QCOMPARE(f.desktop.boxes[1].title, QString("Server History"));
         QCOMPARE(f.desktop.boxes[2].text, QString("This will remove all commands from history.  Continue?"));
         QCOMPARE(f.desktop.boxes[2].title, QString("Command History"));
@@ -192,8 +191,8 @@ private slots:
         QCOMPARE(f.find<QLineEdit>("txtPassword")->text(), save ? QString("hunter2") : QString());
         const QString file = platform::SettingsStore().fileName();
         QCOMPARE(ConsoleFixture::readFile(file).contains("hunter2"), save);
-        QCOMPARE(QFile::permissions(file) & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                              QFile::WriteUser),
+        QCOMPARE(QFile::permissions(file) &
+                     ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
                  QFileDevice::Permissions());
     }
 
@@ -219,9 +218,10 @@ private slots:
         QFETCH(int, expectState);
         QFETCH(int, expectLeftPx);
         ConsoleFixture f;
-        const QStringList values{"TheWindowState", state,  "WindowLeft",   left,   "WindowTop", "300",
-                                 "WindowWidth",    "9000", "WindowHeight", "7500", "FormFontName",
-                                 "No Such Face 123", "FormFontSize", "0"};
+        const QStringList values{"TheWindowState", state,  "WindowLeft",   left,
+                                 "WindowTop",      "300",  "WindowWidth",  "9000",
+                                 "WindowHeight",   "7500", "FormFontName", "No Such Face 123",
+                                 "FormFontSize",   "0"};
         for (int i = 0; i < values.size(); i += 2)
             ConsoleFixture::store(values[i], values[i + 1]);
         auto& w = f.open(false);
@@ -278,7 +278,8 @@ private slots:
         f.action("mnuFileDelete")->trigger();
         QVERIFY(!QFile::exists(logPath()) && !f.action("mnuFileDelete")->isEnabled());
         QVERIFY(!f.action("mnuFileLog")->isEnabled());
-        QCOMPARE(f.desktop.boxes[0].text, QString("Are you sure you want to permanently delete the local log??"));
+        QCOMPARE(f.desktop.boxes[0].text,
+                 QString("Are you sure you want to permanently delete the local log??"));
         QCOMPARE(f.desktop.boxes[0].title, QString("Console Log"));
         QCOMPARE(f.desktop.boxes[0].buttons, platform::Desktop::Buttons::YesNo);
         // A log from an earlier run enables both items at start.

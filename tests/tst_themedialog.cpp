@@ -22,9 +22,11 @@ struct Dialog {
 
     Dialog(const ThemeLook& look = {}, const QString& current = "Default", bool bigScreen = false) {
         d = std::make_unique<frmThemes>(desktop, look, current, bigScreen);
-        QObject::connect(d.get(), &frmThemes::themeChanged, d.get(), [this](const QString& t) { themes << t; });
-        QObject::connect(d.get(), &frmThemes::applied, d.get(),
-                         [this](const ThemeLook& l, bool big) { looks.append({l, big}); });
+        QObject::connect(d.get(), &frmThemes::themeChanged, d.get(),
+                         [this](const QString& t) { themes << t; });
+        QObject::connect(d.get(), &frmThemes::applied, d.get(), [this](const ThemeLook& l, bool big) {
+            looks.append({l, big});
+        });
     }
     template <typename T = QPushButton> T* get(const char* name) const {
         return d->findChild<T*>(QLatin1String(name));
@@ -36,7 +38,8 @@ struct Dialog {
         emit box->activated(index);
     }
     bool customButtons() const {
-        return get("cmdColorBack")->isEnabled() && get("cmdColorFore")->isEnabled() && get("cmdShowFont")->isEnabled();
+        return get("cmdColorBack")->isEnabled() && get("cmdColorFore")->isEnabled() &&
+               get("cmdShowFont")->isEnabled();
     }
     ShownLook sample() const { return shownLook(get<QPlainTextEdit>("txtFontSample")); }
     bool dirty() const { return get("cmdApply")->isEnabled(); }
@@ -85,7 +88,8 @@ private slots:
         QTest::newRow("Default") << "Default" << int(ThemeId::Default) << "Default";
         QTest::newRow("Green Screen") << "Green Screen" << int(ThemeId::GreenScreen) << "GreenScreen";
         QTest::newRow("Bloodshot") << "Bloodshot" << int(ThemeId::Bloodshot) << "Bloodshot";
-        QTest::newRow("Black And White") << "Black And White" << int(ThemeId::BlackAndWhite) << "BlackAndWhite";
+        QTest::newRow("Black And White")
+            << "Black And White" << int(ThemeId::BlackAndWhite) << "BlackAndWhite";
         QTest::newRow("Purple Haze") << "Purple Haze" << int(ThemeId::PurpleHaze) << "PurpleHaze";
     }
     void pickPreviewsAndCancelTakesBack() {
@@ -130,7 +134,8 @@ private slots:
         t.pick("Custom");
         for (const char* button : {"cmdColorBack", "cmdColorFore", "cmdShowFont"})
             t.get(button)->click();
-        QCOMPARE(t.sample(), (ShownLook{QColor(10, 20, 30), QColor(200, 210, 220), "DejaVu Sans Mono", 14, true, true}));
+        QCOMPARE(t.sample(),
+                 (ShownLook{QColor(10, 20, 30), QColor(200, 210, 220), "DejaVu Sans Mono", 14, true, true}));
         QVERIFY(!t.get<QPlainTextEdit>("txtFontSample")->font().underline());
         QVERIFY(t.looks.isEmpty()); // nothing goes out before OK
         t.get("cmdOK")->click();

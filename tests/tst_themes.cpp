@@ -14,7 +14,6 @@ ShownLook look(QColor back, QColor fore, const char* face, double size, bool bol
 }
 } // namespace
 
-
 class TstThemes : public QObject {
     Q_OBJECT
 private slots:
@@ -171,18 +170,23 @@ void TstThemes::menuTheme_data() {
     QTest::addColumn<QString>("identifier");
     QTest::addColumn<ShownLook>("expected");
 
-    QTest::newRow("Default") << "mnuViewThemeDefault" << "Default"
+    QTest::newRow("Default") << "mnuViewThemeDefault"
+                             << "Default"
                              << look(QColor(0, 0, 192), QColor(255, 255, 0), "Courier New", 8, false);
-    QTest::newRow("DOS") << "mnuViewThemeDOS" << "DOS"
-                         << look(QColor(0, 0, 0), QColor(192, 192, 192), "Fixedsys", 10, false);
-    QTest::newRow("Green Screen") << "mnuViewThemeGreenScreen" << "GreenScreen"
+    QTest::newRow("DOS") << "mnuViewThemeDOS"
+                         << "DOS" << look(QColor(0, 0, 0), QColor(192, 192, 192), "Fixedsys", 10, false);
+    QTest::newRow("Green Screen") << "mnuViewThemeGreenScreen"
+                                  << "GreenScreen"
                                   << look(QColor(81, 155, 49), QColor(0, 0, 0), "Terminal", 10, false);
-    QTest::newRow("Bloodshot") << "mnuViewThemeBloodshot" << "Bloodshot"
+    QTest::newRow("Bloodshot") << "mnuViewThemeBloodshot"
+                               << "Bloodshot"
                                << look(QColor(128, 0, 0), QColor(192, 192, 192), "Courier New", 9, true);
-    QTest::newRow("Black And White") << "mnuViewThemeBnW" << "BlackAndWhite"
+    QTest::newRow("Black And White") << "mnuViewThemeBnW"
+                                     << "BlackAndWhite"
                                      << look(QColor(255, 255, 255), QColor(0, 0, 0), "Courier New", 10,
                                              false);
-    QTest::newRow("Purple Haze") << "mnuViewThemePH" << "PurpleHaze"
+    QTest::newRow("Purple Haze") << "mnuViewThemePH"
+                                 << "PurpleHaze"
                                  << look(QColor(128, 0, 128), QColor(255, 255, 255), "Arial", 10, false);
 }
 
@@ -194,8 +198,9 @@ void TstThemes::menuTheme() {
 
     ConsoleFixture f;
     // An italic custom look first, so every value of the theme has to replace something.
-    const QStringList custom{"ColorBack", "1193046", "ColorFore", "6636321", "FormFontItalic", "True",
-                             "FormFontSize", "14", "FormFontName", "DejaVu Serif", "CurrentTheme", "Custom"};
+    const QStringList custom{"ColorBack",      "1193046",      "ColorFore",    "6636321",
+                             "FormFontItalic", "True",         "FormFontSize", "14",
+                             "FormFontName",   "DejaVu Serif", "CurrentTheme", "Custom"};
     for (int i = 0; i < custom.size(); i += 2)
         ConsoleFixture::store(custom[i], custom[i + 1]);
     auto* w = &f.open(false);

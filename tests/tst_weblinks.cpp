@@ -15,10 +15,9 @@
 using console::frmMain;
 
 namespace {
-const char* const kItems[] = {"mnuHelpUpdate", "mnuHelpFeedback",    "mnuHelpBugReport",
-                              "mnuGotToRtCW",  "mnuHelpGoToAchtung", "mnuGoToSTVEF",
-                              "mnuHelpGoToEF", "mnuGoToPQ_Q2",       "mnuGotoQ3W",
-                              "mnuGoToPQ_Q3",  "mnuHelpVelmoraHome"};
+const char* const kItems[] = {"mnuHelpUpdate",      "mnuHelpFeedback", "mnuHelpBugReport",  "mnuGotToRtCW",
+                              "mnuHelpGoToAchtung", "mnuGoToSTVEF",    "mnuHelpGoToEF",     "mnuGoToPQ_Q2",
+                              "mnuGotoQ3W",         "mnuGoToPQ_Q3",    "mnuHelpVelmoraHome"};
 
 // Follows the captions the user sees from the Help menu down to an item.
 QAction* findByCaptions(QMenu* menu, const QStringList& path) {
@@ -85,10 +84,13 @@ private slots:
         QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuHelpGameLinks")),
                  QStringList({"Return To Castle Wolfenstein", "Star Trek Voyager: Elite Force", "Quake 2",
                               "Quake 3 Arena"}));
-        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame1")), QStringList({"Official Site", "Achtung, Wolfenstein!"}));
-        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame2")), QStringList({"Official Site", "Holodeck 5: Elite Force"}));
+        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame1")),
+                 QStringList({"Official Site", "Achtung, Wolfenstein!"}));
+        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame2")),
+                 QStringList({"Official Site", "Holodeck 5: Elite Force"}));
         QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame4")), QStringList({"PlanetQuake"}));
-        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame3")), QStringList({"Quake3World", "PlanetQuake"}));
+        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame3")),
+                 QStringList({"Quake3World", "PlanetQuake"}));
     }
 
     void helpItemOpensItsAddress_data() {

@@ -4,6 +4,7 @@
 // file of its own, a game server stand-in on loopback, and a session or a whole window on them.
 
 #include "FakeDesktop.h"
+#include "LoopbackPeer.h"
 
 #include <AppSettings.h>
 #include <ConsolePane.h>
@@ -18,10 +19,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QUdpSocket>
 #include <QtTest>
 
 #include <chrono>
@@ -30,38 +29,10 @@
 
 using namespace std::chrono_literals;
 
-// A game server stand-in on loopback: keeps every datagram, answers the last sender.
-class LoopbackPeer {
-public:
-    explicit LoopbackPeer(const QHostAddress& address = QHostAddress::LocalHost) {
-        socket.bind(address, 0);
-        QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [this] {
-            while (socket.hasPendingDatagrams()) {
-                QByteArray d(int(socket.pendingDatagramSize()), Qt::Uninitialized);
-                socket.readDatagram(d.data(), d.size(), &sender, &senderPort);
-                received.append(d);
-            }
-        });
-    }
-    int port() const { return socket.localPort(); }
-    // The next datagram not yet taken, or "<nothing>" after the wait.
-    QByteArray next(int timeoutMs = 3000) {
-        QDeadlineTimer deadline(timeoutMs);
-        while (taken >= received.size() && !deadline.hasExpired())
-            QTest::qWait(2);
-        return received.value(taken++, QByteArray("<nothing>"));
-    }
-    void reply(const QByteArray& bytes) { socket.writeDatagram(bytes, sender, senderPort); }
-    static QByteArray rcon(const char* password, const QByteArray& command) {
-        return QByteArray("\xff\xff\xff\xffrcon ") + password + ' ' + command;
-    }
-
-    QUdpSocket socket;
-    QList<QByteArray> received;
-    qsizetype taken = 0;
-    QHostAddress sender;
-    quint16 senderPort = 0;
-};
+// One rcon command as it reaches the game server.
+inline QByteArray rcon(const char* password, const QByteArray& command) {
+    return QByteArray("\xff\xff\xff\xffrcon ") + password + ' ' + command;
+}
 
 struct ConsoleFixture {
     // Reboot exchanges in milliseconds; the one end-to-end test keeps the real four seconds.
@@ -71,8 +42,8 @@ struct ConsoleFixture {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         seams.listenerPort = probe.serverPort();
-        seams.rebootDelay = 150ms;
-        seams.rebootStandTime = 30ms;
+        seams.rebootDelay = 100ms;
+        seams.rebootStandTime = 20ms;
         return seams;
     }
 
@@ -153,11 +124,16 @@ struct ConsoleFixture {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    // Forgets what the game server has been sent so far.
+    void drainPeer() {
+        while (peer.socket.hasPendingDatagrams())
+            peer.next(0);
+    }
     static QString programFile(const char* name) { return platform::programFolder() + QLatin1String(name); }
 
     QTemporaryDir folder;
     FakeDesktop desktop;
-    LoopbackPeer peer;
+    UdpPeer peer; // the game server
     console::SessionSeams seams = quickSeams();
     std::unique_ptr<console::ConsoleSession> bare;
     std::unique_ptr<console::frmMain> window;
@@ -189,8 +165,12 @@ Q_DECLARE_METATYPE(ShownLook)
 
 inline ShownLook shownLook(const QWidget* box) {
     const QFont f = box->font();
-    return {box->palette().color(QPalette::Base), box->palette().color(QPalette::Text), f.family(), f.pointSizeF(),
-            f.bold(), f.italic()};
+    return {box->palette().color(QPalette::Base),
+            box->palette().color(QPalette::Text),
+            f.family(),
+            f.pointSizeF(),
+            f.bold(),
+            f.italic()};
 }
 
 namespace QTest {
@@ -210,8 +190,9 @@ inline ShownLook catalogueLook(console::ThemeId id) {
 // The captions of the checked theme items.
 inline QStringList checkedThemes(const QWidget* window) {
     QStringList checked;
-    for (const char* name : {"mnuViewThemeDefault", "mnuViewThemeDOS", "mnuViewThemeGreenScreen",
-                             "mnuViewThemeBloodshot", "mnuViewThemeBnW", "mnuViewThemePH", "mnuViewThemeCustom"})
+    for (const char* name :
+         {"mnuViewThemeDefault", "mnuViewThemeDOS", "mnuViewThemeGreenScreen", "mnuViewThemeBloodshot",
+          "mnuViewThemeBnW", "mnuViewThemePH", "mnuViewThemeCustom"})
         if (QAction* a = window->findChild<QAction*>(QLatin1String(name)); a->isChecked())
             checked << a->text();
     return checked;
