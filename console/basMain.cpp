@@ -17,9 +17,11 @@ QString logPath() {
     return platform::writtenFilePath(QStringLiteral("vorlanix.log"));
 }
 
+QString referencePath(const QString& name) {
+    return platform::referenceFilePath(name);
+}
+
 bool WriteLog(const QString& text) {
-    if (!basMain().settings.EnableLogging)
-        return false;
     // Opened and closed per entry, so the transcript is complete even if the program is killed.
     return platform::appendToRegularFile(logPath(), text.toLatin1());
 }
