@@ -30,8 +30,7 @@ QString trimBlanks(const QString& line) {
 } // namespace
 
 QString commandListPath() {
-    QString folder = platform::programFolder();
-    return platform::AddBackslash(folder) + QStringLiteral("cmdlist.dat");
+    return platform::writtenFilePath(QStringLiteral("cmdlist.dat"));
 }
 
 QStringList parseCommandList(const QByteArray& fileBytes) {

@@ -9,7 +9,7 @@ namespace console {
 // The vocabulary used when the program folder holds no "cmdlist.dat"; order decides which entry wins.
 extern const char* const kBuiltInCommandList;
 
-// "cmdlist.dat" in the program folder.
+// "cmdlist.dat" among the program's files.
 QString commandListPath();
 
 // Each line trimmed of blanks and followed by a comma, the whole then split at every comma: a trailing

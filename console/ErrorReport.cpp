@@ -4,7 +4,6 @@
 
 #include <ProgramFolder.h>
 
-#include <QFile>
 #include <QLocale>
 
 namespace console {
@@ -37,8 +36,7 @@ void clearError() {
 }
 
 QString errorLogPath() {
-    QString folder = platform::programFolder();
-    return platform::AddBackslash(folder) + QStringLiteral("error.log");
+    return platform::writtenFilePath(QStringLiteral("error.log"));
 }
 
 QString generalDateTimeText(const QDateTime& when) {
@@ -103,11 +101,8 @@ MessageBoxStyle messageBoxStyle(qint32 flags) {
 
 void ReportError(platform::Desktop& desktop, QWidget* parent, const QString& text, qint32 flags) {
     const ErrorInfo& error = currentError();
-    QFile log(errorLogPath());
-    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        log.write(errorRecord(generalDateTimeText(QDateTime::currentDateTime()), error).toLatin1());
-        log.close();
-    }
+    platform::appendToRegularFile(
+        errorLogPath(), errorRecord(generalDateTimeText(QDateTime::currentDateTime()), error).toLatin1());
     const QString boxText = errorBoxText(error, text);
     if (boxText.isEmpty())
         return;

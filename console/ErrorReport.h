@@ -25,7 +25,7 @@ void raiseError(qint32 number, const QString& description, const QString& source
 void setLastDllError(qint32 code);
 void clearError();
 
-// "error.log" in the program folder.
+// "error.log" among the program's files.
 QString errorLogPath();
 
 // The user's general date-and-time format: short date, a blank, the long time.

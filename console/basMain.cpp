@@ -2,8 +2,6 @@
 
 #include <ProgramFolder.h>
 
-#include <QFile>
-
 namespace console {
 
 basMainState& basMain() {
@@ -16,18 +14,16 @@ void resetBasMain() {
 }
 
 QString logPath() {
-    return platform::programFolder() + QStringLiteral("vorlanix.log");
+    return platform::writtenFilePath(QStringLiteral("vorlanix.log"));
+}
+
+QString referencePath(const QString& name) {
+    return platform::referenceFilePath(name);
 }
 
 bool WriteLog(const QString& text) {
-    if (!basMain().settings.EnableLogging)
-        return false;
     // Opened and closed per entry, so the transcript is complete even if the program is killed.
-    QFile file(logPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const QByteArray bytes = text.toLatin1();
-    return file.write(bytes) == bytes.size();
+    return platform::appendToRegularFile(logPath(), text.toLatin1());
 }
 
 } // namespace console

@@ -51,14 +51,16 @@ private slots:
         QTest::addColumn<QString>("log");
         QTest::newRow("log written") << "written";
         QTest::newRow("error.log is a folder") << "folder";
-        QTest::newRow("program folder missing") << "missing";
+        QTest::newRow("program folder missing, data folder unusable") << "missing";
     }
     void report() {
         QFETCH(QString, log);
         if (log == "folder")
             QVERIFY(QDir().mkpath(errorLogPath()));
-        else if (log == "missing")
+        else if (log == "missing") {
             platform::setProgramFolder(m_dir.path() + "/no such folder/deeper");
+            qputenv("XDG_DATA_HOME", "/dev/null/data");
+        }
         FakeDesktop desktop;
         const QDateTime before = QDateTime::currentDateTime();
         raiseError(53, "File not found", "vorlanix");

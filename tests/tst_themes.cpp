@@ -1,26 +1,12 @@
-#include "MenuItems.h"
-#include "ThemeTestSupport.h"
+#include "ConsoleFixture.h"
 
 #include <Themes.h>
 
-#include <QTemporaryDir>
-
 using namespace console;
-using themetest::ShownLook;
 
 namespace {
 ShownLook shown(const ThemeLook& l) {
     return {colourOf(l.back), colourOf(l.fore), l.face, double(l.size), l.bold, l.italic};
-}
-ShownLook pane(const QWidget& window) {
-    return themetest::shownLook(window.findChild<ConsolePane*>());
-}
-QStringList checkedThemes(const QWidget& window) {
-    QStringList checked;
-    for (const QAction* item : menuTitled(window, "&Themes")->actions())
-        if (item->isChecked() && item->text() != "Big Screen Mode")
-            checked << item->text();
-    return checked;
 }
 } // namespace
 
@@ -28,12 +14,7 @@ Q_DECLARE_METATYPE(ThemeLook)
 
 class TstThemes : public QObject {
     Q_OBJECT
-    QTemporaryDir m_folder;
-    FakeDesktop m_desktop;
-
 private slots:
-    void init() { themetest::freshProcess(m_folder.path() + QLatin1Char('/')); }
-
     // Stored names are identifiers in any case; the dialog's selector shows and takes captions in any case.
     void names_data() {
         QTest::addColumn<QString>("text");
@@ -103,22 +84,21 @@ private slots:
         QCOMPARE(t.caption, caption);
         QCOMPARE(t.look, look);
 
-        themetest::store("CurrentTheme", "Custom");
-        themetest::store("FormFontItalic", "True");
-        themetest::store("FormFontName", "DejaVu Serif");
-        auto w = themetest::start(m_desktop);
-        QAction* item = menuItem(*w, "&Themes", caption);
+        ConsoleFixture f;
+        ConsoleFixture::store(
+            {"CurrentTheme", "Custom", "FormFontItalic", "True", "FormFontName", "DejaVu Serif"});
+        QAction* item = menuItem(f.open(false), "&Themes", caption);
         QVERIFY(item);
-        QCOMPARE(menuTitled(*w, "&Themes")->actions().indexOf(item), position);
+        QCOMPARE(menuTitled(*f.window, "&Themes")->actions().indexOf(item), position);
         for (int click = 0; click < 2; ++click) {
             item->trigger();
-            COMPARE_LOOK(pane(*w), shown(look));
-            QCOMPARE(checkedThemes(*w), QStringList{caption});
+            QCOMPARE(shownLook(f.pane()), shown(look));
+            QCOMPARE(checkedThemes(f.window.get()), QStringList{caption});
         }
-        themetest::restart(w, m_desktop);
-        QCOMPARE(themetest::stored("CurrentTheme"), identifier);
-        COMPARE_LOOK(pane(*w), shown(look));
-        QCOMPARE(checkedThemes(*w), QStringList{caption});
+        f.restart();
+        QCOMPARE(ConsoleFixture::stored("CurrentTheme"), identifier);
+        QCOMPARE(shownLook(f.pane()), shown(look));
+        QCOMPARE(checkedThemes(f.window.get()), QStringList{caption});
     }
 
     // The stored look is shown whatever the stored name; a size the pane cannot show gives the default.
@@ -144,21 +124,18 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, size);
         QFETCH(double, shownSize);
+        ConsoleFixture f;
         ShownLook expected = shown(ThemeLook{});
         if (!name.isNull()) {
-            themetest::store("CurrentTheme", name);
-            themetest::store("ColorBack", "1193046"); // 0x123456
-            themetest::store("FormFontName", "Arial");
-            themetest::store("FormFontSize", size);
-            themetest::store("FormFontItalic", "True");
+            ConsoleFixture::store({"CurrentTheme", name, "ColorBack", "1193046", // 0x123456
+                                   "FormFontName", "Arial", "FormFontSize", size, "FormFontItalic", "True"});
             expected = {QColor(0x56, 0x34, 0x12), QColor(255, 255, 0), "Arial", shownSize, false, true};
         }
-        auto w = themetest::start(m_desktop);
-        QTEST(checkedThemes(*w), "checked");
-        COMPARE_LOOK(pane(*w), expected);
-        themetest::restart(w, m_desktop);
-        QCOMPARE(themetest::stored("CurrentTheme"), name.isNull() ? "Default" : name);
-        COMPARE_LOOK(pane(*w), expected);
+        QTEST(checkedThemes(&f.open(false)), "checked");
+        QCOMPARE(shownLook(f.pane()), expected);
+        f.restart();
+        QCOMPARE(ConsoleFixture::stored("CurrentTheme"), name.isNull() ? "Default" : name);
+        QCOMPARE(shownLook(f.pane()), expected);
     }
 };
 

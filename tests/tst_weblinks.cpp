@@ -1,11 +1,6 @@
-#include "FakeDesktop.h"
-#include "MenuItems.h"
+#include "ConsoleFixture.h"
 
 #include <WebLinks.h>
-#include <frmMain.h>
-
-#include <QPlainTextEdit>
-#include <QtTest>
 
 class tst_weblinks : public QObject {
     Q_OBJECT
@@ -64,7 +59,7 @@ private slots:
         QVERIFY(menu == "&Help" || menuTitled(window, "Community &Links")
                                        ->actions()
                                        .contains(menuTitled(window, menu)->menuAction()));
-        const auto* pane = window.findChild<QPlainTextEdit*>();
+        const auto* pane = window.findChild<console::ConsolePane*>("txtOutput");
         const QString paneBefore = pane->toPlainText();
         action->trigger();
         desktop.urlOpens = false;
