@@ -112,9 +112,12 @@ struct ConsoleFixture {
             list << box->itemText(i);
         return list;
     }
-    static void store(const QString& key, const QString& value) {
+    static void store(const QString& key, const QString& value) { store({key, value}); }
+    // Keys of the settings section, each followed by its value.
+    static void store(const QStringList& keysAndValues) {
         platform::SettingsStore s;
-        s.write(console::kSettingsSection, key, value);
+        for (int i = 0; i + 1 < keysAndValues.size(); i += 2)
+            s.write(console::kSettingsSection, keysAndValues[i], keysAndValues[i + 1]);
         s.sync();
     }
     static QString stored(const QString& key) {
@@ -138,6 +141,11 @@ struct ConsoleFixture {
     std::unique_ptr<console::ConsoleSession> bare;
     std::unique_ptr<console::frmMain> window;
 };
+
+// One row of a data table: its tag, then a value for each column in order.
+template <typename... Values> void row(const char* tag, const Values&... values) {
+    (QTest::newRow(tag) << ... << values);
+}
 
 // Runs action on the modal dialog of type T once its event loop is running.
 template <typename T> void whenModal(std::function<void(T*)> action) {
