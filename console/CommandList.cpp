@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <cstring>
+
 namespace console {
 
 const char* const kBuiltInCommandList =
@@ -55,11 +57,18 @@ QStringList parseCommandList(const QByteArray& fileBytes) {
 }
 
 QString FindCompletion(const QStringList& entries, const QString& typed) {
-    if (typed.isEmpty())
+    const qsizetype n = typed.size();
+    if (n == 0)
         return {};
+    const QChar* t = typed.constData();
+    const QChar first = t[0];
+    const std::size_t bytes = std::size_t(n) * sizeof(QChar);
+    // Runs on every keystroke over lists of any length. Most entries already differ in the first code
+    // unit, so that is looked at before the whole prefix; code units compare exactly, hence memcmp.
     for (const QString& entry : entries) {
-        if (entry.startsWith(typed, Qt::CaseSensitive))
-            return entry.mid(typed.size());
+        if (entry.size() >= n && entry.constData()[0] == first &&
+            std::memcmp(entry.constData(), t, bytes) == 0)
+            return entry.mid(n);
     }
     return {};
 }

@@ -1,302 +1,161 @@
 #include "ConsoleFixture.h"
+#include "MenuItems.h"
 
 #include <Themes.h>
-
-#include <frmThemes.h>
-
-#include <QPushButton>
 
 using namespace console;
 
 namespace {
-ShownLook look(QColor back, QColor fore, const char* face, double size, bool bold, bool italic = false) {
-    return {back, fore, QString::fromLatin1(face), size, bold, italic};
+ShownLook shown(const ThemeLook& l) {
+    return {colourOf(l.back), colourOf(l.fore), l.face, double(l.size), l.bold, l.italic};
+}
+ShownLook pane(const QWidget& window) {
+    return shownLook(window.findChild<ConsolePane*>());
+}
+QStringList checkedThemes(const QWidget& window) {
+    QStringList checked;
+    for (const QAction* item : menuTitled(window, "&Themes")->actions())
+        if (item->isChecked() && item->text() != "Big Screen Mode")
+            checked << item->text();
+    return checked;
 }
 } // namespace
+
+Q_DECLARE_METATYPE(ThemeLook)
 
 class TstThemes : public QObject {
     Q_OBJECT
 private slots:
 
-    void catalogue_data();
-    void catalogue();
-    void identifiers_data();
-    void identifiers();
-    void captions_data();
-    void captions();
-    void wholePoints_data();
-    void wholePoints();
-    void colours_data();
-    void colours();
+    // Stored names are identifiers in any case; the dialog's selector shows and takes captions in any case.
+    void names_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("asName"); // the caption of the theme found, "-" for none
+        QTest::addColumn<QString>("asCaption");
+        auto row = [](const char* tag, const char* text, const char* asName, const char* asCaption) {
+            QTest::newRow(tag) << text << asName << asCaption;
+        };
+        row("identifier", "GreenScreen", "Green Screen", "-");
+        row("identifier lower case", "greenscreen", "Green Screen", "-");
+        row("identifier mixed case", "pURPLEhAZE", "Purple Haze", "-");
+        row("caption upper case", "BLACK AND WHITE", "-", "Black And White");
+        row("one word", "dos", "DOS", "DOS");
+        row("custom", "CUSTOM", "Custom", "Custom");
+        row("trailing blank", "Bloodshot ", "-", "-");
+        row("empty", "", "-", "-");
+        row("unknown", "Solarized", "-", "-");
+    }
+    void names() {
+        QFETCH(QString, text);
+        QFETCH(QString, asName);
+        auto caption = [](std::optional<ThemeId> id) { return id ? theme(*id).caption : QString("-"); };
+        QCOMPARE(caption(themeByIdentifier(text)), asName);
+        QCOMPARE(selectorTextFor(text), asName == "-" ? QString("Default") : asName);
+        QTEST(caption(themeByCaption(text)), "asCaption");
+    }
 
-    void firstStart();
-    void menuTheme_data();
-    void menuTheme();
-    void storedThemeName_data();
-    void storedThemeName();
-    void dialogItemCancelled_data();
-    void dialogItemCancelled();
+    void wholePoints_data() {
+        QTest::addColumn<double>("points");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("10.5 to even below") << 10.5 << 10;
+        QTest::newRow("11.5 to even above") << 11.5 << 12;
+        QTest::newRow("9.49") << 9.49 << 9;
+        QTest::newRow("beyond 16 bits") << 1.0e6 << 32767;
+        QTest::newRow("below 16 bits") << -1.0e6 << -32768;
+        QTest::newRow("not a number") << qQNaN() << 8;
+    }
+    void wholePoints() {
+        QFETCH(double, points);
+        QTEST(int(console::wholePoints(points)), "expected");
+    }
+
+    // Each built-in theme, in catalogue and menu order: its item shows its look over an italic custom one,
+    // is the one checked, stays so when clicked again, and is what the next start shows.
+    void builtIn_data() {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("identifier");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<ThemeLook>("look");
+        auto row = [](int position, const char* identifier, const char* caption, ThemeLook look) {
+            QTest::newRow(caption) << position << identifier << caption << look;
+        };
+        row(0, "Default", "Default", {12582912, 65535, false, false, 8, "Courier New"});
+        row(1, "DOS", "DOS", {0, 12632256, false, false, 10, "Fixedsys"});
+        row(2, "GreenScreen", "Green Screen", {3251025, 0, false, false, 10, "Terminal"});
+        row(3, "Bloodshot", "Bloodshot", {128, 12632256, true, false, 9, "Courier New"});
+        row(4, "BlackAndWhite", "Black And White", {16777215, 0, false, false, 10, "Courier New"});
+        row(5, "PurpleHaze", "Purple Haze", {8388736, 16777215, false, false, 10, "Arial"});
+    }
+    void builtIn() {
+        ConsoleFixture f;
+        QFETCH(int, position);
+        QFETCH(QString, identifier);
+        QFETCH(QString, caption);
+        QFETCH(ThemeLook, look);
+        const Theme& t = themeCatalogue()[std::size_t(position)];
+        QCOMPARE(t.identifier, identifier);
+        QCOMPARE(t.caption, caption);
+        QCOMPARE(t.look, look);
+
+        ConsoleFixture::store("CurrentTheme", "Custom");
+        ConsoleFixture::store("FormFontItalic", "True");
+        ConsoleFixture::store("FormFontName", "DejaVu Serif");
+        auto* w = &f.open(false);
+        QAction* item = menuItem(*w, "&Themes", caption);
+        QVERIFY(item);
+        QCOMPARE(menuTitled(*w, "&Themes")->actions().indexOf(item), position);
+        for (int click = 0; click < 2; ++click) {
+            item->trigger();
+            QCOMPARE(pane(*w), shown(look));
+            QCOMPARE(checkedThemes(*w), QStringList{caption});
+        }
+        w = &f.restart();
+        QCOMPARE(ConsoleFixture::stored("CurrentTheme"), identifier);
+        QCOMPARE(pane(*w), shown(look));
+        QCOMPARE(checkedThemes(*w), QStringList{caption});
+    }
+
+    // The stored look is shown whatever the stored name; a size the pane cannot show gives the default.
+    void storedLook_data() {
+        QTest::addColumn<QString>("name"); // null: nothing stored
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QStringList>("checked");
+        QTest::addColumn<double>("shownSize");
+        auto row = [](const char* tag, const char* name, const char* size, const QStringList& checked,
+                      double shownSize) {
+            QTest::newRow(tag) << QString::fromLatin1(name) << size << checked << shownSize;
+        };
+        row("nothing stored", nullptr, nullptr, {"Default"}, 8);
+        row("name in lower case", "greenscreen", "13", {"Green Screen"}, 13);
+        row("custom in mixed case", "cUsToM", "13", {"Custom"}, 13);
+        row("caption is no name", "Green Screen", "13", {}, 13);
+        row("unknown name", "Solarized", "13", {}, 13);
+        row("size 0", "DOS", "0", {"DOS"}, 8);
+        row("size 512", "DOS", "512", {"DOS"}, 512);
+        row("size 513", "DOS", "513", {"DOS"}, 8);
+    }
+    void storedLook() {
+        ConsoleFixture f;
+        QFETCH(QString, name);
+        QFETCH(QString, size);
+        QFETCH(double, shownSize);
+        ShownLook expected = shown(ThemeLook{});
+        if (!name.isNull()) {
+            ConsoleFixture::store("CurrentTheme", name);
+            ConsoleFixture::store("ColorBack", "1193046"); // 0x123456
+            ConsoleFixture::store("FormFontName", "Arial");
+            ConsoleFixture::store("FormFontSize", size);
+            ConsoleFixture::store("FormFontItalic", "True");
+            expected = {QColor(0x56, 0x34, 0x12), QColor(255, 255, 0), "Arial", shownSize, false, true};
+        }
+        auto* w = &f.open(false);
+        QTEST(checkedThemes(*w), "checked");
+        QCOMPARE(pane(*w), expected);
+        w = &f.restart();
+        QCOMPARE(ConsoleFixture::stored("CurrentTheme"), name.isNull() ? "Default" : name);
+        QCOMPARE(pane(*w), expected);
+    }
 };
-
-void TstThemes::catalogue_data() {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("identifier");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<quint32>("back");
-    QTest::addColumn<quint32>("fore");
-    QTest::addColumn<QString>("face");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<bool>("bold");
-
-    QTest::newRow("Default") << int(ThemeId::Default) << "Default"
-                             << "Default" << 12582912u << 65535u << "Courier New" << 8 << false;
-    QTest::newRow("DOS") << int(ThemeId::DOS) << "DOS"
-                         << "DOS" << 0u << 12632256u << "Fixedsys" << 10 << false;
-    QTest::newRow("GreenScreen") << int(ThemeId::GreenScreen) << "GreenScreen"
-                                 << "Green Screen" << 3251025u << 0u << "Terminal" << 10 << false;
-    QTest::newRow("Bloodshot") << int(ThemeId::Bloodshot) << "Bloodshot"
-                               << "Bloodshot" << 128u << 12632256u << "Courier New" << 9 << true;
-    QTest::newRow("BlackAndWhite") << int(ThemeId::BlackAndWhite) << "BlackAndWhite"
-                                   << "Black And White" << 16777215u << 0u << "Courier New" << 10 << false;
-    QTest::newRow("PurpleHaze") << int(ThemeId::PurpleHaze) << "PurpleHaze"
-                                << "Purple Haze" << 8388736u << 16777215u << "Arial" << 10 << false;
-}
-
-void TstThemes::catalogue() {
-    QFETCH(int, id);
-    const Theme& t = theme(ThemeId(id));
-    QTEST(t.identifier, "identifier");
-    QTEST(t.caption, "caption");
-    QTEST(t.look.back, "back");
-    QTEST(t.look.fore, "fore");
-    QTEST(t.look.face, "face");
-    QTEST(int(t.look.size), "size");
-    QTEST(t.look.bold, "bold");
-    QVERIFY(!t.look.italic);
-    // Menu and selector order is the catalogue's order.
-    QCOMPARE(int(themeCatalogue()[std::size_t(id)].id), id);
-}
-
-void TstThemes::identifiers_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("expected"); // -1: no theme
-    QTest::addColumn<QString>("selector");
-
-    QTest::newRow("exact") << "GreenScreen" << int(ThemeId::GreenScreen) << "Green Screen";
-    QTest::newRow("lower") << "greenscreen" << int(ThemeId::GreenScreen) << "Green Screen";
-    QTest::newRow("upper") << "GREENSCREEN" << int(ThemeId::GreenScreen) << "Green Screen";
-    QTest::newRow("caption with space") << "Green Screen" << -1 << "Default";
-    QTest::newRow("purple mixed") << "pURPLEhAZE" << int(ThemeId::PurpleHaze) << "Purple Haze";
-    QTest::newRow("black and white") << "blackandwhite" << int(ThemeId::BlackAndWhite) << "Black And White";
-    QTest::newRow("dos") << "dos" << int(ThemeId::DOS) << "DOS";
-    QTest::newRow("custom") << "CUSTOM" << int(ThemeId::Custom) << "Custom";
-    QTest::newRow("bloodshot") << "Bloodshot" << int(ThemeId::Bloodshot) << "Bloodshot";
-    QTest::newRow("trailing blank") << "Bloodshot " << -1 << "Default";
-    QTest::newRow("empty") << "" << -1 << "Default";
-    QTest::newRow("unknown") << "Solarized" << -1 << "Default";
-}
-
-void TstThemes::identifiers() {
-    QFETCH(QString, text);
-    QFETCH(int, expected);
-    const auto id = themeByIdentifier(text);
-    QCOMPARE(id ? int(*id) : -1, expected);
-    QTEST(selectorTextFor(text), "selector");
-}
-
-void TstThemes::captions_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("expected");
-    QTest::addColumn<QString>("identifier");
-
-    QTest::newRow("picked") << "Green Screen" << int(ThemeId::GreenScreen) << "GreenScreen";
-    QTest::newRow("typed lower") << "black and white" << int(ThemeId::BlackAndWhite) << "blackandwhite";
-    QTest::newRow("typed upper") << "PURPLE HAZE" << int(ThemeId::PurpleHaze) << "PURPLEHAZE";
-    QTest::newRow("identifier is no caption") << "GreenScreen" << -1 << "GreenScreen";
-    QTest::newRow("custom") << "custom" << int(ThemeId::Custom) << "custom";
-    QTest::newRow("unknown") << "My Theme" << -1 << "MyTheme";
-}
-
-void TstThemes::captions() {
-    QFETCH(QString, text);
-    QFETCH(int, expected);
-    const auto id = themeByCaption(text);
-    QCOMPARE(id ? int(*id) : -1, expected);
-    QTEST(identifierOfSelector(text), "identifier");
-}
-
-void TstThemes::wholePoints_data() {
-    QTest::addColumn<double>("points");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("10.5 to even below") << 10.5 << 10;
-    QTest::newRow("11.5 to even above") << 11.5 << 12;
-    QTest::newRow("9.49") << 9.49 << 9;
-    QTest::newRow("12.51") << 12.51 << 13;
-    QTest::newRow("whole") << 8.0 << 8;
-    QTest::newRow("beyond 16 bits") << 1.0e6 << 32767;
-}
-
-void TstThemes::wholePoints() {
-    QFETCH(double, points);
-    QTEST(int(console::wholePoints(points)), "expected");
-}
-
-void TstThemes::colours_data() {
-    QTest::addColumn<quint32>("bgr");
-    QTest::addColumn<QColor>("colour");
-    QTest::newRow("dark blue") << 0xC00000u << QColor(0, 0, 192);
-    QTest::newRow("yellow") << 0x00FFFFu << QColor(255, 255, 0);
-    QTest::newRow("green screen") << 0x319B51u << QColor(81, 155, 49);
-    QTest::newRow("dark red") << 0x000080u << QColor(128, 0, 0);
-    QTest::newRow("three bytes differ") << 0x123456u << QColor(0x56, 0x34, 0x12);
-}
-
-void TstThemes::colours() {
-    QFETCH(quint32, bgr);
-    QFETCH(QColor, colour);
-    QCOMPARE(colourOf(bgr), colour);
-    QCOMPARE(bgrOf(colour), bgr);
-}
-
-void TstThemes::firstStart() {
-    ConsoleFixture f;
-    auto& w = f.open(false);
-    QCOMPARE(shownLook(f.pane()), look(QColor(0, 0, 192), QColor(255, 255, 0), "Courier New", 8, false));
-    QCOMPARE(checkedThemes(&w), QStringList{"Default"});
-}
-
-void TstThemes::menuTheme_data() {
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<QString>("identifier");
-    QTest::addColumn<ShownLook>("expected");
-
-    QTest::newRow("Default") << "mnuViewThemeDefault"
-                             << "Default"
-                             << look(QColor(0, 0, 192), QColor(255, 255, 0), "Courier New", 8, false);
-    QTest::newRow("DOS") << "mnuViewThemeDOS"
-                         << "DOS" << look(QColor(0, 0, 0), QColor(192, 192, 192), "Fixedsys", 10, false);
-    QTest::newRow("Green Screen") << "mnuViewThemeGreenScreen"
-                                  << "GreenScreen"
-                                  << look(QColor(81, 155, 49), QColor(0, 0, 0), "Terminal", 10, false);
-    QTest::newRow("Bloodshot") << "mnuViewThemeBloodshot"
-                               << "Bloodshot"
-                               << look(QColor(128, 0, 0), QColor(192, 192, 192), "Courier New", 9, true);
-    QTest::newRow("Black And White") << "mnuViewThemeBnW"
-                                     << "BlackAndWhite"
-                                     << look(QColor(255, 255, 255), QColor(0, 0, 0), "Courier New", 10,
-                                             false);
-    QTest::newRow("Purple Haze") << "mnuViewThemePH"
-                                 << "PurpleHaze"
-                                 << look(QColor(128, 0, 128), QColor(255, 255, 255), "Arial", 10, false);
-}
-
-void TstThemes::menuTheme() {
-    QFETCH(QString, item);
-    QFETCH(QString, identifier);
-    QFETCH(ShownLook, expected);
-    const QString caption = QString::fromLatin1(QTest::currentDataTag());
-
-    ConsoleFixture f;
-    // An italic custom look first, so every value of the theme has to replace something.
-    const QStringList custom{"ColorBack",      "1193046",      "ColorFore",    "6636321",
-                             "FormFontItalic", "True",         "FormFontSize", "14",
-                             "FormFontName",   "DejaVu Serif", "CurrentTheme", "Custom"};
-    for (int i = 0; i < custom.size(); i += 2)
-        ConsoleFixture::store(custom[i], custom[i + 1]);
-    auto* w = &f.open(false);
-
-    f.action(qPrintable(item))->trigger();
-    QCOMPARE(shownLook(f.pane()), expected);
-    QCOMPARE(f.session().settings().CurrentTheme, identifier);
-    QCOMPARE(checkedThemes(w), QStringList{caption});
-    QCOMPARE(colourOf(f.session().settings().ColorBack), expected.back);
-    QCOMPARE(int(f.session().settings().FormFontSize), int(expected.size));
-    QVERIFY(!f.session().settings().FormFontItalic);
-
-    // The same item again changes nothing.
-    f.action(qPrintable(item))->trigger();
-    QCOMPARE(checkedThemes(w), QStringList{caption});
-    QCOMPARE(shownLook(f.pane()), expected);
-
-    w = &f.restart();
-    QCOMPARE(ConsoleFixture::stored(QStringLiteral("CurrentTheme")), identifier);
-    QCOMPARE(shownLook(f.pane()), expected);
-    QCOMPARE(checkedThemes(w), QStringList{caption});
-}
-
-void TstThemes::storedThemeName_data() {
-    QTest::addColumn<QString>("storedName");
-    QTest::addColumn<QStringList>("checked");
-    QTest::newRow("lower case") << "greenscreen" << QStringList{"Green Screen"};
-    QTest::newRow("upper case") << "GREENSCREEN" << QStringList{"Green Screen"};
-    QTest::newRow("mixed custom") << "cUsToM" << QStringList{"Custom"};
-    QTest::newRow("caption with space") << "Green Screen" << QStringList{};
-    QTest::newRow("hand-edited") << "Solarized" << QStringList{};
-}
-
-void TstThemes::storedThemeName() {
-    QFETCH(QString, storedName);
-    ConsoleFixture f;
-    // The stored look, not the named theme's, is what the pane shows.
-    ConsoleFixture::store(QStringLiteral("CurrentTheme"), storedName);
-    ConsoleFixture::store(QStringLiteral("ColorBack"), QStringLiteral("1193046")); // 0x123456
-    ConsoleFixture::store(QStringLiteral("ColorFore"), QStringLiteral("6636321")); // 0x654321
-    ConsoleFixture::store(QStringLiteral("FormFontName"), QStringLiteral("Arial"));
-    ConsoleFixture::store(QStringLiteral("FormFontSize"), QStringLiteral("13"));
-    ConsoleFixture::store(QStringLiteral("FormFontItalic"), QStringLiteral("True"));
-
-    auto* w = &f.open(false);
-    QTEST(checkedThemes(w), "checked");
-    const ShownLook storedLook =
-        look(QColor(0x56, 0x34, 0x12), QColor(0x21, 0x43, 0x65), "Arial", 13, false, true);
-    QCOMPARE(shownLook(f.pane()), storedLook);
-
-    w = &f.restart();
-    QCOMPARE(ConsoleFixture::stored(QStringLiteral("CurrentTheme")), storedName);
-    QCOMPARE(ConsoleFixture::stored(QStringLiteral("ColorBack")), QStringLiteral("1193046"));
-    QCOMPARE(shownLook(f.pane()), storedLook);
-}
-
-void TstThemes::dialogItemCancelled_data() {
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<bool>("byCloseBox");
-    QTest::newRow("Custom, Cancel") << "mnuViewThemeCustom" << false;
-    QTest::newRow("Theme Settings, Cancel") << "mnuViewThemeSettings" << false;
-    QTest::newRow("Custom, close box") << "mnuViewThemeCustom" << true;
-}
-
-void TstThemes::dialogItemCancelled() {
-    QFETCH(QString, item);
-    QFETCH(bool, byCloseBox);
-    ConsoleFixture f;
-    auto& w = f.open(false);
-    f.action("mnuViewThemeBloodshot")->trigger();
-    const ShownLook before = shownLook(f.pane());
-
-    QString title, previewed;
-    bool modalOverMain = false;
-    whenModal<frmThemes>([&](frmThemes* dialog) {
-        title = dialog->windowTitle();
-        modalOverMain = dialog->isModal() && dialog->parentWidget() == &w;
-        // A preview inside the dialog must not outlive the cancel either.
-        auto* selector = dialog->findChild<QComboBox*>("cboTheme");
-        selector->setCurrentIndex(1);
-        emit selector->activated(1);
-        previewed = f.session().settings().CurrentTheme;
-        if (byCloseBox)
-            dialog->close();
-        else
-            dialog->findChild<QPushButton*>("cmdCancel")->click();
-    });
-    f.action(qPrintable(item))->trigger();
-
-    QCOMPARE(title, QStringLiteral("Customize Themes"));
-    QCOMPARE(previewed, QStringLiteral("DOS"));
-    QVERIFY(modalOverMain);
-    QCOMPARE(shownLook(f.pane()), before);
-    QCOMPARE(f.session().settings().CurrentTheme, QStringLiteral("Bloodshot"));
-    QCOMPARE(checkedThemes(&w), QStringList{"Bloodshot"});
-}
 
 QTEST_MAIN(TstThemes)
 #include "tst_themes.moc"
