@@ -64,7 +64,7 @@ int virtualKeyCode(int qtKey) {
 }
 
 QFont dialogFont(const char* face, double points) {
-    QFont font(QString::fromLatin1(face));
+    QFont font(platform::installedFace(QString::fromLatin1(face)));
     font.setPointSizeF(points);
     return font;
 }
@@ -141,7 +141,9 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
     : QMainWindow(parent), m_desktop(desktop), m_session(new ConsoleSession(seams, this)),
       m_themeItems(new QActionGroup(this)) {
     setWindowTitle(QStringLiteral("Velmora's Tarnwick"));
-    setFont(dialogFont("Arial", 8.25));
+    // The window's font is every widget's default, so nothing asks for a face no control shows.
+    QApplication::setFont(dialogFont("Arial", 8.25));
+    setFont(QApplication::font());
     buildControls();
     buildMenus();
 

@@ -3,6 +3,7 @@
 #include "OptionsRules.h"
 
 #include <Desktop.h>
+#include <Faces.h>
 #include <Twips.h>
 
 #include <QCheckBox>
@@ -45,7 +46,7 @@ frmOptions::frmOptions(platform::Desktop& desktop, const AppSettings& settings, 
     };
     auto button = [&](QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
         auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-        QFont font(QStringLiteral("MS Sans Serif"));
+        QFont font(platform::installedFace(QStringLiteral("MS Sans Serif")));
         font.setPointSizeF(9.75);
         b->setFont(font);
         b->setAutoDefault(false);

@@ -1,6 +1,7 @@
 #include "frmThemes.h"
 
 #include <Desktop.h>
+#include <Faces.h>
 #include <Twips.h>
 
 #include <QCheckBox>
@@ -40,7 +41,7 @@ frmThemes::frmThemes(platform::Desktop& desktop, const ThemeLook& look, const QS
     };
     auto button = [&](QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
         auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-        QFont font(QStringLiteral("MS Sans Serif"));
+        QFont font(platform::installedFace(QStringLiteral("MS Sans Serif")));
         font.setPointSizeF(9.75);
         b->setFont(font);
         place(b, name, l, t, w, 350);

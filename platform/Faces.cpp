@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QHash>
 #include <QStringList>
 
 namespace platform {
@@ -31,6 +32,27 @@ void installFaceSubstitutes() {
             nearest << QString::fromLatin1(n);
         QFont::insertSubstitutions(face, nearest);
     }
+}
+
+QString installedFace(const QString& face) {
+    static QHash<QString, QString> resolved;
+    if (const auto known = resolved.constFind(face); known != resolved.constEnd())
+        return *known;
+    QString chosen = face;
+    if (!QFontDatabase::hasFamily(face)) {
+        for (const Substitute& s : kSubstitutes) {
+            if (face.compare(QLatin1String(s.face), Qt::CaseInsensitive) != 0)
+                continue;
+            for (const char* n : s.nearest) {
+                if (QFontDatabase::hasFamily(QLatin1String(n))) {
+                    chosen = QLatin1String(n);
+                    break;
+                }
+            }
+        }
+    }
+    resolved.insert(face, chosen);
+    return chosen;
 }
 
 bool isFaceAvailable(const QString& family) {

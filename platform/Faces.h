@@ -8,6 +8,10 @@ namespace platform {
 // each one the system lacks is shown in the nearest installed face.
 void installFaceSubstitutes();
 
+// The face to ask the font system for: the face itself when installed, else its nearest installed
+// substitute. A face the system lacks sends the font system on a costly search for a fallback.
+QString installedFace(const QString& face);
+
 // True when the face is installed or is one of the names shown through a substitute.
 bool isFaceAvailable(const QString& family);
 

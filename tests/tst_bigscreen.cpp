@@ -1,12 +1,10 @@
 #include "ConsoleFixture.h"
 
 #include <Layout.h>
-#include <Themes.h>
 #include <Twips.h>
 #include <frmThemes.h>
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QPushButton>
 
 using namespace console;
@@ -28,9 +26,9 @@ private slots:
     void menuToggle_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<int>("id");
-        QTest::newRow("Default") << "mnuViewThemeDefault" << int(ThemeId::Default);
-        QTest::newRow("Bloodshot keeps its bold") << "mnuViewThemeBloodshot" << int(ThemeId::Bloodshot);
-        QTest::newRow("Purple Haze") << "mnuViewThemePH" << int(ThemeId::PurpleHaze);
+        row("Default", "mnuViewThemeDefault", int(ThemeId::Default));
+        row("Bloodshot keeps its bold", "mnuViewThemeBloodshot", int(ThemeId::Bloodshot));
+        row("Purple Haze", "mnuViewThemePH", int(ThemeId::PurpleHaze));
     }
     void menuToggle() {
         QFETCH(QString, item);
@@ -38,8 +36,8 @@ private slots:
         ConsoleFixture f;
         auto& w = f.open(false);
         QAction* bigScreen = f.action("mnuViewThemeBigScreen");
+        // The theme before the mode, then once more while it is on.
         for (int round = 0; round < 2; ++round) {
-            // The theme before the mode, and after it while it is on.
             if (round == 0)
                 f.action(qPrintable(item))->trigger();
             bigScreen->trigger();
@@ -48,11 +46,9 @@ private slots:
             QTRY_VERIFY(maximised(&w));
             QCOMPARE(shownLook(f.pane()), enlarged(catalogueLook(ThemeId(id))));
             QVERIFY(bigScreen->isChecked() && f.session().settings().BigScreenMode);
-            // Shown, never stored.
-            QVERIFY(f.session().look() == theme(ThemeId(id)).look);
+            QVERIFY(f.session().look() == theme(ThemeId(id)).look); // shown, never stored
             bigScreen->trigger();
-            QTRY_VERIFY(!maximised(&w));
-            QVERIFY(!w.isMinimized());
+            QTRY_VERIFY(!maximised(&w) && !w.isMinimized());
             QCOMPARE(shownLook(f.pane()), catalogueLook(ThemeId(id)));
             QVERIFY(!bigScreen->isChecked() && !f.session().settings().BigScreenMode);
         }
@@ -60,23 +56,21 @@ private slots:
 
     void fromStoredSetting() {
         ConsoleFixture f;
-        const QStringList values{"BigScreenMode", "True",  "WindowLeft",   "300",  "WindowTop",      "450",
-                                 "WindowWidth",   "9000",  "WindowHeight", "7500", "FormFontItalic", "True",
-                                 "FormFontName",  "Arial", "FormFontSize", "12"};
-        for (int i = 0; i < values.size(); i += 2)
-            ConsoleFixture::store(values[i], values[i + 1]);
+        ConsoleFixture::store({"BigScreenMode", "True", "WindowLeft", "300", "WindowTop", "450",
+                               "WindowWidth", "9000", "WindowHeight", "7500", "FormFontItalic", "True",
+                               "FormFontName", "Arial", "FormFontSize", "12"});
         const ShownLook look{QColor(0, 0, 192), QColor(255, 255, 0), "Arial", 12, false, true};
-        f.open(false);
-        QTRY_VERIFY(maximised(f.window.get()));
-        QVERIFY(f.action("mnuViewThemeBigScreen")->isChecked());
-        QCOMPARE(shownLook(f.pane()), enlarged(look)); // italic and face kept
-        f.restart();
-        const QStringList kept{"TheWindowState", "2",     "BigScreenMode", "True", "FormFontSize", "12",
-                               "FormFontBold",   "False", "WindowWidth",   "9000", "WindowLeft",   "300"};
+        for (int start = 0; start < 2; ++start) {
+            start == 0 ? f.open(false) : f.restart();
+            QTRY_VERIFY(maximised(f.window.get()));
+            QVERIFY(f.action("mnuViewThemeBigScreen")->isChecked());
+            QCOMPARE(shownLook(f.pane()), enlarged(look)); // italic and face kept
+        }
+        // A maximised exit keeps the geometry of before; the enlargement is never stored.
+        const QStringList kept{"TheWindowState", "2",           "FormFontSize", "12",         "FormFontBold",
+                               "False",          "WindowWidth", "9000",         "WindowLeft", "300"};
         for (int i = 0; i < kept.size(); i += 2)
             QCOMPARE(ConsoleFixture::stored(kept[i]), kept[i + 1]);
-        QTRY_VERIFY(maximised(f.window.get()));
-        QCOMPARE(shownLook(f.pane()), enlarged(look));
         f.action("mnuViewThemeBigScreen")->trigger();
         f.restart();
         QCOMPARE(ConsoleFixture::stored("BigScreenMode"), QString("False"));
@@ -84,47 +78,44 @@ private slots:
         QCOMPARE(shownLook(f.pane()), look);
     }
 
-    void fromDialog() {
+    // The theme dialog switches the mode on Apply; leaving the mode always gives a normal window,
+    // while a window maximised with the mode off stays maximised.
+    void fromDialogAndWindowState() {
         ConsoleFixture f;
+        ConsoleFixture::store("TheWindowState", "2");
         auto& w = f.open(false);
-        for (bool on : {true, false}) {
+        const auto okInDialog = [&](bool toggle) {
             double sampleSize = 0;
             whenModal<frmThemes>([&](frmThemes* d) {
                 sampleSize = d->findChild<QWidget*>("txtFontSample")->font().pointSizeF();
-                d->findChild<QCheckBox*>("ckBigScreenMode")->click();
+                if (toggle)
+                    d->findChild<QCheckBox*>("ckBigScreenMode")->click();
                 d->findChild<QPushButton*>("cmdOK")->click();
             });
             f.action("mnuViewThemeSettings")->trigger();
             QCOMPARE(sampleSize, 8.0);
+        };
+        QTRY_VERIFY(maximised(&w));
+        okInDialog(false);
+        QVERIFY(maximised(&w) && !f.action("mnuViewThemeBigScreen")->isChecked());
+        for (bool on : {true, false}) {
+            okInDialog(true);
             QTRY_COMPARE(maximised(&w), on);
             QCOMPARE(f.action("mnuViewThemeBigScreen")->isChecked(), on);
             QCOMPARE(shownLook(f.pane()).size, on ? 18.0 : 8.0);
         }
-    }
-
-    // Leaving the mode always restores; a window maximised while the mode is off stays so.
-    void windowStateAcrossTheMode() {
-        ConsoleFixture f;
-        ConsoleFixture::store("TheWindowState", "2");
-        auto& w = f.open(false);
-        QTRY_VERIFY(maximised(&w));
-        QVERIFY(!f.action("mnuViewThemeBigScreen")->isChecked());
-        whenModal<frmThemes>([](frmThemes* d) { d->findChild<QPushButton*>("cmdOK")->click(); });
-        f.action("mnuViewThemeSettings")->trigger();
-        QVERIFY(maximised(&w));
-        f.action("mnuViewThemeBigScreen")->trigger();
-        f.action("mnuViewThemeBigScreen")->trigger();
-        QTRY_VERIFY(!maximised(&w) && !w.isMinimized());
+        QVERIFY(!w.isMinimized());
     }
 
     void layoutAtEverySize_data() {
-        QTest::addColumn<QSize>("pixels"); // empty: maximised
-        QTest::newRow("maximised") << QSize();
-        QTest::newRow("default size") << QSize(599, 591);
-        QTest::newRow("narrow, Exit held at 4080") << QSize(200, 320);
-        QTest::newRow("notice held at 120") << QSize(300, 400);
-        QTest::newRow("wide and short") << QSize(1100, 260);
-        QTest::newRow("beyond the screen") << QSize(1600, 1200);
+        QTest::addColumn<QSize>("pixels"); // empty: maximised; negative: minimised and back
+        row("maximised", QSize());
+        row("minimised and restored", QSize(-1, -2));
+        row("default size", QSize(599, 591));
+        row("narrow, Exit held at 4080", QSize(200, 320));
+        row("notice held at 120", QSize(300, 400));
+        row("wide and short", QSize(1100, 260));
+        row("beyond the screen", QSize(1600, 1200));
     }
     void layoutAtEverySize() {
         QFETCH(QSize, pixels);
@@ -132,12 +123,16 @@ private slots:
         auto& w = f.open(false);
         f.action("mnuViewThemeBigScreen")->trigger();
         QTRY_VERIFY(maximised(&w));
-        if (pixels.isValid()) {
-            // The user restores and resizes by hand; the mode stays on.
+        if (pixels.width() < 0) {
+            w.showMinimized();
+            QTRY_VERIFY(w.isMinimized());
+            w.showMaximized();
+            QTRY_VERIFY(maximised(&w) && !w.isMinimized());
+        } else if (pixels.isValid()) {
+            // The user restores and resizes by hand; the mode stays on. The first normal-state resize
+            // takes the stored placement (the window was first shown maximised).
             w.showNormal();
             QTRY_VERIFY(!maximised(&w));
-            // The first normal-state resize takes the stored placement (the window was first shown
-            // maximised); the user's own resize comes after it.
             w.resize(pixels - QSize(1, 1));
             QTest::qWait(20);
             w.resize(pixels);
@@ -152,36 +147,14 @@ private slots:
         const auto at = [](const TwipsRect& r) {
             return platform::twipsRect(r.left, r.top, r.width, r.height);
         };
-        QCOMPARE(f.pane()->geometry(), at(l.txtOutput));
-        for (const char* frame : {"fraSettings", "fraInput", "fraCommands"})
-            QCOMPARE(f.find(frame)->width(), at(l.txtOutput).width());
-        QCOMPARE(f.find("fraInput")->geometry(), at(l.fraInput));
-        QCOMPARE(f.find("fraCommands")->geometry(), at(l.fraCommands));
-        QCOMPARE(f.find("cmdConnect")->geometry(), at(l.cmdConnect));
-        QCOMPARE(f.find("cboCommand")->geometry(), at(l.cboCommand));
-        QCOMPARE(f.find("lblNotice")->geometry(), at(l.lblNotice));
-        QCOMPARE(f.find("cmdExit")->geometry(), at(l.cmdExit));
-        // The bottom row stays inside the window.
+        const QList<std::pair<const char*, TwipsRect>> placed{
+            {"txtOutput", l.txtOutput},   {"fraInput", l.fraInput},     {"fraCommands", l.fraCommands},
+            {"cmdConnect", l.cmdConnect}, {"cboCommand", l.cboCommand}, {"lblNotice", l.lblNotice},
+            {"cmdExit", l.cmdExit}};
+        for (const auto& [name, rect] : placed)
+            QCOMPARE(f.find(name)->geometry(), at(rect));
+        QCOMPARE(f.find("fraSettings")->width(), at(l.fraSettings).width());
         QVERIFY(f.find("fraCommands")->geometry().bottom() < w.centralWidget()->height());
-    }
-
-    void minimiseAndRestore() {
-        ConsoleFixture f;
-        auto& w = f.open(false);
-        f.action("mnuViewThemeBigScreen")->trigger();
-        QTRY_VERIFY(maximised(&w));
-        QList<QRect> before;
-        for (const char* name : {"txtOutput", "fraInput", "fraCommands", "cmdExit", "cboCommand"})
-            before << f.find(name)->geometry();
-        w.showMinimized();
-        QTRY_VERIFY(w.isMinimized());
-        w.showMaximized();
-        QTRY_VERIFY(maximised(&w) && !w.isMinimized());
-        QList<QRect> after;
-        for (const char* name : {"txtOutput", "fraInput", "fraCommands", "cmdExit", "cboCommand"})
-            after << f.find(name)->geometry();
-        QCOMPARE(after, before);
-        QVERIFY(f.action("mnuViewThemeBigScreen")->isChecked());
     }
 };
 

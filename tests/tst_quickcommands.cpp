@@ -15,12 +15,11 @@ private slots:
         QTest::addColumn<QString>("trigger");
         QTest::addColumn<bool>("fields");
         QTest::addColumn<QByteArray>("command");
-        QTest::newRow("Status button") << "cmdServerStatus" << true << QByteArray("status");
-        QTest::newRow("Get Server Status menu") << "mnuCommandsStatus" << true << QByteArray("status");
-        QTest::newRow("ServerInfo button") << "cmdServerInfo" << true << QByteArray("serverinfo");
-        QTest::newRow("Get Server Info menu") << "mnuCommandsInfo" << true << QByteArray("serverinfo");
-        QTest::newRow("empty fields: echoed all the same")
-            << "mnuCommandsStatus" << false << QByteArray("status");
+        row("Status button", "cmdServerStatus", true, QByteArray("status"));
+        row("Get Server Status menu", "mnuCommandsStatus", true, QByteArray("status"));
+        row("ServerInfo button", "cmdServerInfo", true, QByteArray("serverinfo"));
+        row("Get Server Info menu", "mnuCommandsInfo", true, QByteArray("serverinfo"));
+        row("empty fields: echoed all the same", "mnuCommandsStatus", false, QByteArray("status"));
     }
     void quickCommand() {
         QFETCH(QString, trigger);
@@ -64,25 +63,17 @@ private slots:
         QTest::addColumn<QString>("close");   // ok, enter, cancel, frame
         QTest::addColumn<QByteArray>("sent"); // empty: nothing
         QTest::addColumn<QString>("kept");    // offered next time
-        QTest::newRow("OK sends the message") << "" << false << "hello all"
-                                              << "ok" << QByteArray("say \"hello all\"") << "hello all";
-        QTest::newRow("typing replaces the offered text") << "old" << false << "new"
-                                                          << "ok" << QByteArray("say \"new\"") << "new";
-        QTest::newRow("OK on the offered text") << "gg" << false << ""
-                                                << "ok" << QByteArray("say \"gg\"") << "gg";
-        QTest::newRow("Enter is the default button") << "" << false << "hi"
-                                                     << "enter" << QByteArray("say \"hi\"") << "hi";
-        QTest::newRow("Cancel after editing") << "old" << false << "new"
-                                              << "cancel" << QByteArray() << "old";
-        QTest::newRow("closed from the frame") << "old" << false << "new"
-                                               << "frame" << QByteArray() << "old";
-        QTest::newRow("confirmed empty") << "old" << true << ""
-                                         << "ok" << QByteArray() << "";
-        QTest::newRow("quotes inside go as typed")
-            << "" << false << "he said \"go\""
-            << "ok" << QByteArray("say \"he said \"go\"\"") << "he said \"go\"";
-        QTest::newRow("blanks kept untrimmed") << "" << false << " gl hf "
-                                               << "ok" << QByteArray("say \" gl hf \"") << " gl hf ";
+        row("OK sends the message", "", false, "hello all", "ok", QByteArray("say \"hello all\""),
+            "hello all");
+        row("typing replaces the offered text", "old", false, "new", "ok", QByteArray("say \"new\""), "new");
+        row("OK on the offered text", "gg", false, "", "ok", QByteArray("say \"gg\""), "gg");
+        row("Enter is the default button", "", false, "hi", "enter", QByteArray("say \"hi\""), "hi");
+        row("Cancel after editing", "old", false, "new", "cancel", QByteArray(), "old");
+        row("closed from the frame", "old", false, "new", "frame", QByteArray(), "old");
+        row("confirmed empty", "old", true, "", "ok", QByteArray(), "");
+        row("quotes inside go as typed", "", false, "he said \"go\"", "ok",
+            QByteArray("say \"he said \"go\"\""), "he said \"go\"");
+        row("blanks kept untrimmed", "", false, " gl hf ", "ok", QByteArray("say \" gl hf \""), " gl hf ");
     }
     void say() {
         QFETCH(QString, previous);
