@@ -157,6 +157,11 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
         m_desktop.messageBox(this, text, title, platform::Desktop::Icon::Information,
                              platform::Desktop::Buttons::Ok);
     });
+    // A password typed before the keyring answered is the user's choice.
+    connect(m_session, &ConsoleSession::keyringPassword, this, [this](const QString& password) {
+        if (txtPassword->text().isEmpty())
+            txtPassword->setText(password);
+    });
 
     // The built-in outer size, which the default placement is centred for.
     resize(twipsToPixels(8985), twipsToPixels(8865));
