@@ -80,5 +80,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt finds its display plugins at run time, so no library dependency names them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-liberation")
+# The keyring library reaches the desktop's secret service through libsecret, which it loads itself.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-liberation, libsecret-1-0")
 include(CPack)

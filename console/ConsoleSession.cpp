@@ -4,6 +4,7 @@
 #include "basMain.h"
 
 #include <DatagramChannel.h>
+#include <PasswordKeyring.h>
 #include <ProgramFolder.h>
 #include <SettingsStore.h>
 
@@ -18,6 +19,8 @@ const QString kRebootFailed =
     QStringLiteral("The Kestwold is not running or is not properly configured.\r\n"
                    "Please see readme.txt for configuration and installation help.\r\n\r\n"
                    "NOTE: The game server was not shut down and should still be running.");
+// Long enough for a keyring that answers, short enough that an exit never seems to hang.
+constexpr int kKeyringWaitMs = 3000;
 const QString kRebootDropped =
     QStringLiteral("The game server was told to quit, but the Kestwold dropped the reboot request.\r\n"
                    "The game server may be down.");
@@ -26,7 +29,13 @@ const QString kRebootDropped =
 ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
     : QObject(parent), m_seams(seams), UDPClient(new platform::DatagramChannel(this)),
       m_reboot(new platform::RebootClient(this, seams.rebootDelay, seams.rebootStandTime)),
+      m_keyring(new platform::PasswordKeyring(kSettingsSection + QStringLiteral("\\Password"), this)),
       tmrMain(new QTimer(this)) {
+    connect(m_keyring, &platform::PasswordKeyring::readFinished, this,
+            [this](bool found, const QString& password) {
+                if (found && !password.isEmpty())
+                    emit keyringPassword(password);
+            });
     tmrMain->setInterval(seams.queryInterval);
     connect(tmrMain, &QTimer::timeout, this, &ConsoleSession::tmrMain_Timer);
     connect(UDPClient, &platform::DatagramChannel::DataArrival, this, &ConsoleSession::UDPClient_DataArrival);
@@ -140,13 +149,22 @@ void ConsoleSession::setBigScreenMode(bool on) {
 LoadedHistories ConsoleSession::LoadSettings(const PlacementBasis& basis) {
     const platform::SettingsStore store;
     m_settings = loadAppSettings(store, basis);
+    // A password still in the file is the newer one: a keyring that refused it at the last exit left it
+    // there.
+    if (m_settings.SavePassword && m_settings.Password.isEmpty())
+        m_keyring->read();
     return {loadHistory(store, kServerHistory), loadHistory(store, kPortHistory),
             loadHistory(store, kCommandHistory)};
 }
 
 void ConsoleSession::SaveSettings(const WindowSnapshot& window, const HistoryLists& histories) {
+    WindowSnapshot saved = window;
+    if (!m_settings.SavePassword || saved.password.isEmpty())
+        m_keyring->removeAndWait(kKeyringWaitMs);
+    else if (m_keyring->writeAndWait(saved.password, kKeyringWaitMs))
+        saved.password.clear();
     platform::SettingsStore store;
-    saveAppSettings(store, m_settings, window);
+    saveAppSettings(store, m_settings, saved);
     saveHistory(store, kServerHistory, histories.servers);
     saveHistory(store, kPortHistory, histories.ports);
     saveHistory(store, kCommandHistory, histories.commands);

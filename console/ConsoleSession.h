@@ -16,7 +16,8 @@ class QTimer;
 
 namespace platform {
 class DatagramChannel;
-}
+class PasswordKeyring;
+} // namespace platform
 
 namespace console {
 
@@ -60,7 +61,9 @@ public:
     // The console pane's look as the settings hold it.
     ThemeLook look() const;
     // Reads the settings section and the histories; the window places and fills itself from them.
+    // A saved password the settings file does not hold follows from the keyring (keyringPassword).
     LoadedHistories LoadSettings(const PlacementBasis& basis);
+    // A saved password goes to the keyring where one answers in time, else to the settings file.
     void SaveSettings(const WindowSnapshot& window, const HistoryLists& histories);
     // The Options dialog's fields of `edited`; the timer follows its AutoQuery.
     void applyOptions(const AppSettings& edited);
@@ -93,6 +96,8 @@ signals:
     void replyArrived(const QString& text);
     // The listener has been sent "reboot".
     void RebootSent();
+    // The saved password, once the desktop's keyring has answered at start.
+    void keyringPassword(const QString& password);
 
 private:
     void UDPClient_DataArrival();
@@ -106,6 +111,7 @@ private:
     qint32 QueryTicks = 0;
     platform::DatagramChannel* UDPClient;
     platform::RebootClient* m_reboot;
+    platform::PasswordKeyring* m_keyring;
     QTimer* tmrMain;
 };
 

@@ -2,6 +2,7 @@
 
 #include "CommandList.h"
 #include "ConsolePane.h"
+#include "Placement.h"
 #include "SystemInfo.h"
 #include "Version.h"
 #include "WebLinks.h"
@@ -158,6 +159,11 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
     connect(m_session, &ConsoleSession::notify, this, [this](const QString& text, const QString& title) {
         m_desktop.messageBox(this, text, title, platform::Desktop::Icon::Information,
                              platform::Desktop::Buttons::Ok);
+    });
+    // A password typed before the keyring answered is the user's choice.
+    connect(m_session, &ConsoleSession::keyringPassword, this, [this](const QString& password) {
+        if (txtPassword->text().isEmpty())
+            txtPassword->setText(password);
     });
 
     // The built-in outer size, which the default placement is centred for.
@@ -470,11 +476,22 @@ int frmMain::windowStateValue() const {
 
 void frmMain::applyPlacement() {
     const AppSettings& s = m_session->settings();
+    auto inTwips = [](const QRect& r) {
+        return QRectF(platform::pixelsToTwips(r.x()), platform::pixelsToTwips(r.y()),
+                      platform::pixelsToTwips(r.width()), platform::pixelsToTwips(r.height()));
+    };
+    QList<QRectF> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.append(inTwips(screen->geometry()));
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const WindowPlacement p =
+        usablePlacement({s.WindowLeft, s.WindowTop, double(s.WindowWidth), double(s.WindowHeight)}, screens,
+                        primary ? inTwips(primary->geometry()) : QRectF());
     // The stored size is the outer size; the frame the desktop adds is known only once shown.
     const QSize frame = frameGeometry().size() - geometry().size();
-    move(twipsToPixels(s.WindowLeft), twipsToPixels(s.WindowTop));
-    resize(qMax(1, twipsToPixels(s.WindowWidth) - frame.width()),
-           qMax(1, twipsToPixels(s.WindowHeight) - frame.height()));
+    move(twipsToPixels(p.left), twipsToPixels(p.top));
+    resize(qMax(1, twipsToPixels(p.width) - frame.width()),
+           qMax(1, twipsToPixels(p.height) - frame.height()));
     m_placementPending = frame.isNull();
 }
 
