@@ -55,7 +55,7 @@ public:
         while (t.elapsed() < timeoutMs) {
             probe.writeDatagram("\xff\xff\xff\xffrcon " + password.toLatin1() + " status",
                                 QHostAddress::LocalHost, port);
-            if (probe.waitForReadyRead(500)) {
+            if (probe.waitForReadyRead(100)) {
                 QByteArray d(int(probe.pendingDatagramSize()), Qt::Uninitialized);
                 probe.readDatagram(d.data(), d.size());
                 if (d.contains("map:"))
