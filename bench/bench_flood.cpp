@@ -2,20 +2,18 @@
 // QUdpSocket reader with the same receive buffer, then to the console window with logging on.
 // Prints how many each got (the console's counted in its log, in order) and the worst lateness
 // of a 10 ms timer while the console was flooded.
+#include <DatagramChannel.h>
 #include <ProgramFolder.h>
 #include <SettingsStore.h>
-#include <SocketControl.h>
 #include <basMain.h>
 #include <frmMain.h>
 
 #include <Desktop.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUdpSocket>
@@ -109,7 +107,7 @@ int main(int argc, char* argv[]) {
         QUdpSocket reader;
         reader.bind(QHostAddress::LocalHost, 0);
         reader.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption,
-                               platform::SocketControl::kReceiveBufferBytes);
+                               platform::DatagramChannel::kReceiveBufferBytes);
         QObject::connect(&reader, &QUdpSocket::readyRead, &reader, [&] {
             while (reader.hasPendingDatagrams()) {
                 QByteArray d(int(reader.pendingDatagramSize()), Qt::Uninitialized);
@@ -126,11 +124,14 @@ int main(int argc, char* argv[]) {
     platform::RealDesktop desktop;
     console::frmMain window(desktop);
     window.Form_Load();
-    console::basMain().settings.EnableLogging = true;
-    window.cboAddr->setEditText(QStringLiteral("127.0.0.1"));
-    window.cboPort->setEditText(QString::number(peerPort));
-    window.txtPassword->setText(QStringLiteral("pw"));
-    window.SendCommand(QStringLiteral("status"));
+    console::ConsoleSession& session = window.session();
+    console::AppSettings options = session.settings();
+    options.EnableLogging = true;
+    session.applyOptions(options);
+    session.setAddress(QStringLiteral("127.0.0.1"));
+    session.setPort(QString::number(peerPort));
+    session.setPassword(QStringLiteral("pw"));
+    session.SendCommand(QStringLiteral("status"));
     char first[64];
     recv(peer, first, sizeof first, 0);
     QFile::remove(console::logPath());
@@ -146,7 +147,7 @@ int main(int argc, char* argv[]) {
     });
     ticker.start(10);
     app.longestNs = 0;
-    std::thread sender(blast, peer, loopback(quint16(window.UDPClient->LocalPort())));
+    std::thread sender(blast, peer, loopback(quint16(session.localPort())));
     settle(200);
     sender.join();
     settle(1500);

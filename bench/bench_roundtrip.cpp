@@ -1,17 +1,12 @@
 // Round trip from SendCommand to the reply on screen against a loopback echo peer, beside a bare
 // QUdpSocket ping-pong with the same peer. Prints median and 99th percentile of each.
-#include <ConsolePane.h>
 #include <Desktop.h>
 #include <ProgramFolder.h>
-#include <SocketControl.h>
-#include <basMain.h>
 #include <frmMain.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUdpSocket>
@@ -103,15 +98,16 @@ int main(int argc, char* argv[]) {
         platform::RealDesktop desktop;
         console::frmMain w(desktop);
         w.Form_Load();
-        w.cboAddr->setEditText(QStringLiteral("127.0.0.1"));
-        w.cboPort->setEditText(QString::number(port));
-        w.txtPassword->setText(QStringLiteral("pw"));
+        console::ConsoleSession& session = w.session();
+        session.setAddress(QStringLiteral("127.0.0.1"));
+        session.setPort(QString::number(port));
+        session.setPassword(QStringLiteral("pw"));
         for (int i = 0; i < kRounds; ++i) {
             QElapsedTimer t;
             t.start();
-            w.SendCommand(QStringLiteral("status"));
-            // Connected after the window's own handler: fires once the reply is in the pane.
-            if (waitFor(w.UDPClient, &platform::SocketControl::DataArrival))
+            session.SendCommand(QStringLiteral("status"));
+            // Emitted once the reply is in the pane and the log.
+            if (waitFor(&session, &console::ConsoleSession::replyArrived))
                 console.push_back(t.nsecsElapsed() / 1000.0);
         }
     }

@@ -19,9 +19,11 @@ QString logPath() {
     return platform::programFolder() + QStringLiteral("vorlanix.log");
 }
 
+QString referencePath(const QString& name) {
+    return platform::programFolder() + name;
+}
+
 bool WriteLog(const QString& text) {
-    if (!basMain().settings.EnableLogging)
-        return false;
     // Opened and closed per entry, so the transcript is complete even if the program is killed.
     QFile file(logPath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))

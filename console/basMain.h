@@ -1,7 +1,5 @@
 #pragma once
 
-#include "AppSettings.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -9,12 +7,7 @@ namespace console {
 
 // Process-wide state of the console: lives from start to exit, outside any window.
 struct basMainState {
-    AppSettings settings;
     QStringList CommandList; // autocomplete words, first match wins
-    bool AllowComplete = true;
-    qint32 QueryTicks = 0; // auto-query ticks since the last automatic status
-    QString SayText;
-    bool SayConfirmed = false;
 };
 
 basMainState& basMain();
@@ -23,7 +16,9 @@ void resetBasMain();
 
 // "vorlanix.log" in the program folder.
 QString logPath();
-// Appends the text unchanged when logging is on. Returns false when nothing was written.
+// A reference text the View menu opens ("commands.txt", "variables.txt").
+QString referencePath(const QString& name);
+// Appends the text unchanged. Returns false when nothing was written.
 bool WriteLog(const QString& text);
 
 } // namespace console

@@ -1,20 +1,23 @@
 #include "frmMain.h"
 
-#include "AppSettings.h"
 #include "CommandList.h"
 #include "ConsolePane.h"
-#include "History.h"
-#include "Rcon.h"
+#include "SystemInfo.h"
+#include "Version.h"
+#include "WebLinks.h"
 #include "basMain.h"
+#include "frmAbout.h"
+#include "frmOptions.h"
+#include "frmSay.h"
+#include "frmThemes.h"
 
 #include <Desktop.h>
 #include <Faces.h>
 #include <ProgramFolder.h>
-#include <SettingsStore.h>
-#include <SocketControl.h>
 #include <Twips.h>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -28,17 +31,37 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
-#include <QTime>
-#include <QTimer>
 
 namespace console {
 
 using platform::twipsRect;
 using platform::twipsToPixels;
+using Answer = platform::Desktop::Answer;
 
 namespace {
 const QString kAppTitle = QStringLiteral("vorlanix");
 const QString kNotice = QStringLiteral("Velmora's Tarnwick: remote console for Quake-engine game servers");
+
+constexpr int kKeyBackspace = 8;
+constexpr int kKeyTab = 9;
+constexpr int kKeySpace = 32;
+constexpr int kKeyDelete = 46;
+
+int virtualKeyCode(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Backspace:
+        return kKeyBackspace;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return kKeyTab;
+    case Qt::Key_Space:
+        return kKeySpace;
+    case Qt::Key_Delete:
+        return kKeyDelete;
+    default:
+        return qtKey;
+    }
+}
 
 QFont dialogFont(const char* face, double points) {
     QFont font(QString::fromLatin1(face));
@@ -77,48 +100,63 @@ void insertEntry(QComboBox* box, int index, const QString& text) {
     box->setEditText(edit);
 }
 
-bool IsInHistory(const QComboBox* box) {
-    return console::IsInHistory(entriesOf(box), box->currentText());
-}
-
-void AddToHistory(QComboBox* box) {
-    insertEntry(box, 0, box->currentText());
-}
-
-void loadHistoryInto(QComboBox* box, const platform::SettingsStore& store, const HistoryKind& kind) {
-    const LoadedHistory loaded = loadHistory(store, kind);
+void loadHistoryInto(QComboBox* box, const LoadedHistory& loaded) {
     const QString edit = loaded.hasEditText ? loaded.editText : box->currentText();
     for (const QString& entry : loaded.entries)
         insertEntry(box, box->count(), entry);
     box->setEditText(edit);
 }
+
+template <typename W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
+    auto* lbl = named(new QLabel(QString::fromLatin1(caption), parent), name);
+    lbl->setFont(dialogFont("MS Sans Serif", 8.25));
+    lbl->setGeometry(twipsRect(l, t, w, 255));
+    return lbl;
+}
+
+QComboBox* combo(QWidget* parent, const char* name, const char* text, double l, double t, double w) {
+    auto* box = named(new QComboBox(parent), name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert); // the histories decide what enters the list
+    box->setEditText(QString::fromLatin1(text));
+    box->setGeometry(twipsRect(l, t, w, 330));
+    return box;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, double l, double t) {
+    auto* b = named(new QPushButton(QString::fromLatin1(caption), parent), name);
+    b->setFont(dialogFont("MS Sans Serif", 9.75));
+    b->setAutoDefault(true); // Enter on a focused button presses that button
+    b->setGeometry(twipsRect(l, t, 1185, 350));
+    return b;
+}
 } // namespace
 
-frmMain::frmMain(platform::Desktop& desktop, int listenerPort, QWidget* parent)
-    : QMainWindow(parent), m_desktop(desktop), m_listenerPort(listenerPort) {
+frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget* parent)
+    : QMainWindow(parent), m_desktop(desktop), m_session(new ConsoleSession(seams, this)),
+      m_themeItems(new QActionGroup(this)) {
     setWindowTitle(QStringLiteral("Velmora's Tarnwick"));
     setFont(dialogFont("Arial", 8.25));
     buildControls();
     buildMenus();
-    wireHelpMenu();
-    wireThemeMenu();
 
-    UDPClient = new platform::SocketControl(platform::SocketControl::Protocol::Udp, this);
-    TCPClient = new platform::SocketControl(platform::SocketControl::Protocol::Tcp, this);
-    TCPClient->setRemotePort(m_listenerPort);
-    tmrMain = new QTimer(this);
-    tmrMain->setInterval(1000);
-    tmrReboot = new QTimer(this);
-    tmrReboot->setInterval(4000);
-    // A coarse timer may fire up to 5% early; the game server needs its full four seconds to quit.
-    tmrReboot->setTimerType(Qt::PreciseTimer);
-
-    connect(UDPClient, &platform::SocketControl::DataArrival, this, &frmMain::UDPClient_DataArrival);
-    connect(TCPClient, &platform::SocketControl::Connected, this, &frmMain::TCPClient_Connect);
-    connect(TCPClient, &platform::SocketControl::SendComplete, this, &frmMain::TCPClient_SendComplete);
-    connect(TCPClient, &platform::SocketControl::Error, this, &frmMain::TCPClient_Error);
-    connect(tmrReboot, &QTimer::timeout, this, &frmMain::tmrReboot_Timer);
-    wireCommands(); // after the timers exist: it connects tmrMain
+    connect(cboAddr, &QComboBox::editTextChanged, m_session, &ConsoleSession::setAddress);
+    connect(cboPort, &QComboBox::editTextChanged, m_session, &ConsoleSession::setPort);
+    connect(txtPassword, &QLineEdit::textChanged, m_session, &ConsoleSession::setPassword);
+    m_session->setAddress(cboAddr->currentText());
+    m_session->setPort(cboPort->currentText());
+    connect(m_session, &ConsoleSession::paneText, txtOutput, &ConsolePane::appendText);
+    connect(m_session, &ConsoleSession::logWritten, this, &frmMain::UpdateLogMenu);
+    connect(m_session, &ConsoleSession::autoQueryChanged, mnuCommandsAutoQuery, &QAction::setChecked);
+    connect(m_session, &ConsoleSession::notify, this, [this](const QString& text, const QString& title) {
+        m_desktop.messageBox(this, text, title, platform::Desktop::Icon::Information,
+                             platform::Desktop::Buttons::Ok);
+    });
 
     // The built-in outer size, which the default placement is centred for.
     resize(twipsToPixels(8985), twipsToPixels(8865));
@@ -132,195 +170,239 @@ void frmMain::buildControls() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
 
-    auto frame = [&](QWidget* parent) {
-        auto* box = new QGroupBox(parent);
-        box->setFlat(false);
-        return box;
-    };
-    auto label = [&](QWidget* parent, const char* caption, double l, double t, double w, double h) {
-        auto* lbl = new QLabel(QString::fromLatin1(caption), parent);
-        lbl->setFont(dialogFont("MS Sans Serif", 8.25));
-        lbl->setGeometry(twipsRect(l, t, w, h));
-        return lbl;
-    };
-    auto combo = [&](QWidget* parent, const char* text, double l, double t, double w, double h) {
-        auto* box = new QComboBox(parent);
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert); // the histories decide what enters the list
-        box->setEditText(QString::fromLatin1(text));
-        box->setGeometry(twipsRect(l, t, w, h));
-        return box;
-    };
-    auto button = [&](QWidget* parent, const char* caption, double l, double t, double w, double h) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-        b->setFont(dialogFont("MS Sans Serif", 9.75));
-        b->setAutoDefault(true); // Enter on a focused button presses that button
-        b->setGeometry(twipsRect(l, t, w, h));
-        return b;
-    };
+    auto frame = [central](const char* name) { return named(new QGroupBox(central), name); };
 
-    fraSettings = frame(central);
-    Label1 = label(fraSettings, "Server Address", 0, 285, 1215, 255);
-    cboAddr = combo(fraSettings, "", 1320, 240, 1815, 330);
-    Label2 = label(fraSettings, "Server Port", 3120, 285, 975, 255);
-    cboPort = combo(fraSettings, "27960", 4200, 240, 1335, 330);
-    Label3 = label(fraSettings, "Rcon Password", 5520, 285, 1335, 255);
-    txtPassword = new QLineEdit(fraSettings);
+    fraSettings = frame("fraSettings");
+    label(fraSettings, "Label1", "Server Address", 0, 285, 1215);
+    cboAddr = combo(fraSettings, "cboAddr", "", 1320, 240, 1815);
+    label(fraSettings, "Label2", "Server Port", 3120, 285, 975);
+    cboPort = combo(fraSettings, "cboPort", "27960", 4200, 240, 1335);
+    label(fraSettings, "Label3", "Rcon Password", 5520, 285, 1335);
+    txtPassword = named(new QLineEdit(fraSettings), "txtPassword");
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setStyle(new AsteriskStyle(txtPassword));
     txtPassword->setFont(dialogFont("MS Sans Serif", 8.25));
     txtPassword->setGeometry(twipsRect(6960, 285, 1455, 285));
 
-    txtOutput = new ConsolePane(central);
+    txtOutput = named(new ConsolePane(central), "txtOutput");
 
-    fraInput = frame(central);
-    lblCommand = label(fraInput, "Command", 120, 240, 1695, 255);
-    lblNotice = label(fraInput, "", 1680, 240, 5055, 255);
+    fraInput = frame("fraInput");
+    label(fraInput, "lblCommand", "Command", 120, 240, 1695);
+    lblNotice = label(fraInput, "lblNotice", "", 1680, 240, 5055);
     lblNotice->setText(kNotice);
     lblNotice->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    cboCommand = combo(fraInput, "status", 120, 480, 7080, 330);
-    cmdConnect = button(fraInput, "Send", 7320, 480, 1185, 350);
+    cboCommand = combo(fraInput, "cboCommand", "status", 120, 480, 7080);
+    // The box's own inline completion from its drop-down list would fight the command completion.
+    cboCommand->setCompleter(nullptr);
+    cmdConnect = button(fraInput, "cmdConnect", "Send", 7320, 480);
     cmdConnect->setDefault(true);
 
-    fraCommands = frame(central);
-    cmdServerStatus = button(fraCommands, "Status", 120, 260, 1185, 350);
-    cmdServerInfo = button(fraCommands, "ServerInfo", 1440, 260, 1185, 350);
-    cmdSay = button(fraCommands, "Say", 2760, 260, 1185, 350);
-    cmdExit = button(fraCommands, "Exit", 7320, 260, 1185, 350);
+    fraCommands = frame("fraCommands");
+    QPushButton* cmdServerStatus = button(fraCommands, "cmdServerStatus", "Status", 120, 260);
+    QPushButton* cmdServerInfo = button(fraCommands, "cmdServerInfo", "ServerInfo", 1440, 260);
+    QPushButton* cmdSay = button(fraCommands, "cmdSay", "Say", 2760, 260);
+    cmdExit = button(fraCommands, "cmdExit", "Exit", 7320, 260);
 
-    setTabOrder(cboCommand, cboAddr);
-    setTabOrder(cboAddr, cboPort);
-    setTabOrder(cboPort, txtPassword);
-    setTabOrder(txtPassword, cmdConnect);
-    setTabOrder(cmdConnect, cmdServerStatus);
-    setTabOrder(cmdServerStatus, cmdServerInfo);
-    setTabOrder(cmdServerInfo, cmdSay);
-    setTabOrder(cmdSay, cmdExit);
-    setTabOrder(cmdExit, txtOutput);
-
+    QWidget* order[] = {cboCommand,      cboAddr,       cboPort, txtPassword, cmdConnect,
+                        cmdServerStatus, cmdServerInfo, cmdSay,  cmdExit,     txtOutput};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    // Keys reach a box, which hands them to its line edit without filters; tests may aim at either.
     for (QWidget* w :
          std::initializer_list<QWidget*>{cboAddr, cboAddr->lineEdit(), cboPort, cboPort->lineEdit(),
                                          txtPassword, cboCommand, cboCommand->lineEdit(), txtOutput})
         w->installEventFilter(this);
 
     connect(cmdConnect, &QPushButton::clicked, this, &frmMain::cmdConnect_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+    connect(cmdServerStatus, &QPushButton::clicked, this, &frmMain::mnuCommandsStatus_Click);
+    connect(cmdServerInfo, &QPushButton::clicked, this, &frmMain::mnuCommandsInfo_Click);
+    connect(cmdSay, &QPushButton::clicked, this, &frmMain::cmdSay_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmMain::mnuFileExit_Click);
+    connect(cboCommand, &QComboBox::editTextChanged, this, &frmMain::cboCommand_Change);
     applyLayout();
 }
 
+// One row per menu, item or separator. An item runs its handler, opens its web address, opens its
+// file in the editor, or chooses its theme.
+struct MenuRow {
+    using Handler = void (frmMain::*)();
+    using Text = QString (*)();
+    enum class Kind { Menu, Separator, Item };
+    Kind kind;
+    int level; // 0: the menu bar
+    const char* name;
+    const char* caption = nullptr; // a theme item takes the catalogue's
+    const char* shortcut = nullptr;
+    Handler handler = nullptr; // for a menu: when it opens
+    QAction* frmMain::*keep = nullptr;
+    bool checkable = false;
+    Text address = nullptr;
+    Text file = nullptr;
+    int theme = -1;
+};
+
+namespace {
+using Kind = MenuRow::Kind;
+MenuRow menu(int level, const char* name, const char* caption, MenuRow::Handler onOpen = nullptr) {
+    return {Kind::Menu, level, name, caption, nullptr, onOpen};
+}
+MenuRow separator(int level, const char* name) {
+    return {Kind::Separator, level, name};
+}
+MenuRow item(int level, const char* name, const char* caption, const char* shortcut, MenuRow::Handler handler,
+             QAction* frmMain::*keep = nullptr, bool checkable = false) {
+    return {Kind::Item, level, name, caption, shortcut, handler, keep, checkable};
+}
+MenuRow link(int level, const char* name, const char* caption, MenuRow::Text address) {
+    return {Kind::Item, level, name, caption, nullptr, nullptr, nullptr, false, address};
+}
+MenuRow file(int level, const char* name, const char* caption, MenuRow::Text path) {
+    return {Kind::Item, level, name, caption, nullptr, nullptr, nullptr, false, nullptr, path};
+}
+MenuRow themeItem(const char* name, ThemeId id) {
+    return {Kind::Item, 2, name, nullptr, nullptr, nullptr, nullptr, true, nullptr, nullptr, int(id)};
+}
+} // namespace
+
+const MenuRow frmMain::kMenuRows[] = {
+    menu(0, "mnuFile", "&File"),
+    item(1, "mnuFileLog", "&View Log...", "Ctrl+D", &frmMain::mnuFileLog_Click, &frmMain::mnuFileLog),
+    item(1, "mnuFileDelete", "&Delete Log", nullptr, &frmMain::mnuFileDelete_Click, &frmMain::mnuFileDelete),
+    separator(1, "s6"),
+    item(1, "mnuFileExit", "E&xit", "Ctrl+Q", &frmMain::mnuFileExit_Click),
+    menu(0, "mnuEdit", "&Edit", &frmMain::mnuEdit_Click),
+    item(1, "mnuEditCopy", "&Copy", "Ctrl+C", &frmMain::mnuEditCopy_Click, &frmMain::mnuEditCopy),
+    item(1, "mnuEditClear", "Clea&r Output Window", "Ctrl+R", &frmMain::mnuEditClear_Click,
+         &frmMain::mnuEditClear),
+    item(1, "mnuEditSelectAll", "Select &All", "Ctrl+A", &frmMain::mnuEditSelectAll_Click,
+         &frmMain::mnuEditSelectAll),
+    menu(0, "mnuCommands", "&Commands"),
+    item(1, "mnuCommandsStatus", "Get Server &Status", "F5", &frmMain::mnuCommandsStatus_Click),
+    item(1, "mnuCommandsInfo", "Get Server &Info", "F6", &frmMain::mnuCommandsInfo_Click),
+    separator(1, "spac1"),
+    item(1, "mnuCommandsAutoQuery", "Auto-&Query Status", nullptr, &frmMain::mnuCommandsAutoQuery_Click,
+         &frmMain::mnuCommandsAutoQuery, true),
+    separator(1, "mnuFilesp1"),
+    item(1, "mnuFileClearHistory", "Clear &Server History", nullptr, &frmMain::mnuFileClearHistory_Click),
+    item(1, "mnuFileClearCommandHistory", "Clear &Command History", nullptr,
+         &frmMain::mnuFileClearCommandHistory_Click),
+    separator(1, "sp8"),
+    file(1, "mnuEditcommandList", "&Edit AutoComplete Command List...", &commandListPath),
+    menu(0, "mnuView", "&View"),
+    file(1, "mnuViewCommandList", "&Command List (all games)...",
+         [] { return referencePath(QStringLiteral("commands.txt")); }),
+    file(1, "mnuViewVariables", "&Variable List (all games)...",
+         [] { return referencePath(QStringLiteral("variables.txt")); }),
+    separator(1, "s4"),
+    menu(1, "mnuViewThemeS", "&Themes"),
+    themeItem("mnuViewThemeDefault", ThemeId::Default),
+    themeItem("mnuViewThemeDOS", ThemeId::DOS),
+    themeItem("mnuViewThemeGreenScreen", ThemeId::GreenScreen),
+    themeItem("mnuViewThemeBloodshot", ThemeId::Bloodshot),
+    themeItem("mnuViewThemeBnW", ThemeId::BlackAndWhite),
+    themeItem("mnuViewThemePH", ThemeId::PurpleHaze),
+    themeItem("mnuViewThemeCustom", ThemeId::Custom),
+    separator(2, "sp9"),
+    item(2, "mnuViewThemeSettings", "&Theme Settings...", nullptr, &frmMain::mnuViewThemeSettings_Click),
+    separator(2, "spa2"),
+    item(2, "mnuViewThemeBigScreen", "Big Screen Mode", nullptr, &frmMain::mnuViewThemeBigScreen_Click,
+         &frmMain::mnuViewThemeBigScreen, true),
+    separator(1, "sp6"),
+    item(1, "mnuViewOptions", "&Options...", "Ctrl+O", &frmMain::mnuViewOptions_Click),
+    menu(0, "mnuHelp", "&Help"),
+    link(1, "mnuHelpUpdate", "Check For &Updates...",
+         [] { return updateCheckAddress(kVersionMajor, kVersionMinor); }),
+    link(1, "mnuHelpFeedback", "Submit &Feedback...", &feedbackAddress),
+    link(1, "mnuHelpBugReport", "Submit &Bug Report...", &bugReportAddress),
+    separator(1, "ss1"),
+    menu(1, "mnuHelpGameLinks", "Community &Links"),
+    menu(2, "mnuGame1", "Return To Castle Wolfenstein"),
+    link(3, "mnuGotToRtCW", "Official Site", &rtcwOfficialAddress),
+    link(3, "mnuHelpGoToAchtung", "Achtung, Wolfenstein!", &achtungWolfensteinAddress),
+    menu(2, "mnuGame2", "Star Trek Voyager: Elite Force"),
+    link(3, "mnuGoToSTVEF", "Official Site", &eliteForceOfficialAddress),
+    link(3, "mnuHelpGoToEF", "Holodeck 5: Elite Force", &holodeck5Address),
+    menu(2, "mnuGame4", "Quake 2"),
+    link(3, "mnuGoToPQ_Q2", "PlanetQuake", &planetQuake2Address),
+    menu(2, "mnuGame3", "Quake 3 Arena"),
+    link(3, "mnuGotoQ3W", "Quake3World", &quake3WorldAddress),
+    link(3, "mnuGoToPQ_Q3", "PlanetQuake", &planetQuake3Address),
+    separator(1, "s2"),
+    link(1, "mnuHelpVelmoraHome", "&Visit Velmora...", &velmoraHomeAddress),
+    separator(1, "s1"),
+    item(1, "mnuHelpAbout", "&About...", nullptr, &frmMain::mnuHelpAbout_Click),
+};
+
 void frmMain::buildMenus() {
-    auto item = [this](QMenu* menu, const char* caption, QKeySequence shortcut = {}) {
-        QAction* action = menu->addAction(QString::fromLatin1(caption));
-        action->setShortcut(shortcut);
-        return action;
-    };
-
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFileLog = item(mnuFile, "&View Log...", QKeySequence(Qt::CTRL | Qt::Key_D));
-    mnuFileDelete = item(mnuFile, "&Delete Log");
-    mnuFile->addSeparator();
-    mnuFileExit = item(mnuFile, "E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    mnuEditCopy = item(mnuEdit, "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C));
-    mnuEditClear = item(mnuEdit, "Clea&r Output Window", QKeySequence(Qt::CTRL | Qt::Key_R));
-    mnuEditSelectAll = item(mnuEdit, "Select &All", QKeySequence(Qt::CTRL | Qt::Key_A));
-
-    mnuCommands = menuBar()->addMenu(QStringLiteral("&Commands"));
-    mnuCommandsStatus = item(mnuCommands, "Get Server &Status", QKeySequence(Qt::Key_F5));
-    mnuCommandsInfo = item(mnuCommands, "Get Server &Info", QKeySequence(Qt::Key_F6));
-    mnuCommands->addSeparator();
-    mnuCommandsAutoQuery = item(mnuCommands, "Auto-&Query Status");
-    mnuCommandsAutoQuery->setCheckable(true);
-    mnuCommands->addSeparator();
-    mnuFileClearHistory = item(mnuCommands, "Clear &Server History");
-    mnuFileClearCommandHistory = item(mnuCommands, "Clear &Command History");
-    mnuCommands->addSeparator();
-    mnuEditcommandList = item(mnuCommands, "&Edit AutoComplete Command List...");
-
-    mnuView = menuBar()->addMenu(QStringLiteral("&View"));
-    mnuViewCommandList = item(mnuView, "&Command List (all games)...");
-    mnuViewVariables = item(mnuView, "&Variable List (all games)...");
-    mnuView->addSeparator();
-    mnuViewThemeS = mnuView->addMenu(QStringLiteral("&Themes"));
-    mnuViewThemeDefault = item(mnuViewThemeS, "Default");
-    mnuViewThemeDOS = item(mnuViewThemeS, "DOS");
-    mnuViewThemeGreenScreen = item(mnuViewThemeS, "Green Screen");
-    mnuViewThemeBloodshot = item(mnuViewThemeS, "Bloodshot");
-    mnuViewThemeBnW = item(mnuViewThemeS, "Black And White");
-    mnuViewThemePH = item(mnuViewThemeS, "Purple Haze");
-    mnuViewThemeCustom = item(mnuViewThemeS, "Custom");
-    for (QAction* a : {mnuViewThemeDefault, mnuViewThemeDOS, mnuViewThemeGreenScreen, mnuViewThemeBloodshot,
-                       mnuViewThemeBnW, mnuViewThemePH, mnuViewThemeCustom})
-        a->setCheckable(true);
-    mnuViewThemeS->addSeparator();
-    mnuViewThemeSettings = item(mnuViewThemeS, "&Theme Settings...");
-    mnuViewThemeS->addSeparator();
-    mnuViewThemeBigScreen = item(mnuViewThemeS, "Big Screen Mode");
-    mnuViewThemeBigScreen->setCheckable(true);
-    mnuView->addSeparator();
-    mnuViewOptions = item(mnuView, "&Options...", QKeySequence(Qt::CTRL | Qt::Key_O));
-
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuHelpUpdate = item(mnuHelp, "Check For &Updates...");
-    mnuHelpFeedback = item(mnuHelp, "Submit &Feedback...");
-    mnuHelpBugReport = item(mnuHelp, "Submit &Bug Report...");
-    mnuHelp->addSeparator();
-    mnuHelpGameLinks = mnuHelp->addMenu(QStringLiteral("Community &Links"));
-    mnuGame1 = mnuHelpGameLinks->addMenu(QStringLiteral("Return To Castle Wolfenstein"));
-    mnuGotToRtCW = item(mnuGame1, "Official Site");
-    mnuHelpGoToAchtung = item(mnuGame1, "Achtung, Wolfenstein!");
-    mnuGame2 = mnuHelpGameLinks->addMenu(QStringLiteral("Star Trek Voyager: Elite Force"));
-    mnuGoToSTVEF = item(mnuGame2, "Official Site");
-    mnuHelpGoToEF = item(mnuGame2, "Holodeck 5: Elite Force");
-    mnuGame4 = mnuHelpGameLinks->addMenu(QStringLiteral("Quake 2"));
-    mnuGoToPQ_Q2 = item(mnuGame4, "PlanetQuake");
-    mnuGame3 = mnuHelpGameLinks->addMenu(QStringLiteral("Quake 3 Arena"));
-    mnuGotoQ3W = item(mnuGame3, "Quake3World");
-    mnuGoToPQ_Q3 = item(mnuGame3, "PlanetQuake");
-    mnuHelp->addSeparator();
-    mnuHelpVelmoraHome = item(mnuHelp, "&Visit Velmora...");
-    mnuHelp->addSeparator();
-    mnuHelpAbout = item(mnuHelp, "&About...");
-
-    connect(mnuFileLog, &QAction::triggered, this, &frmMain::mnuFileLog_Click);
-    connect(mnuFileDelete, &QAction::triggered, this, &frmMain::mnuFileDelete_Click);
-    connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
-    connect(mnuEdit, &QMenu::aboutToShow, this, &frmMain::mnuEdit_Click);
-    connect(mnuEditCopy, &QAction::triggered, this, &frmMain::mnuEditCopy_Click);
-    connect(mnuEditClear, &QAction::triggered, this, &frmMain::mnuEditClear_Click);
-    connect(mnuEditSelectAll, &QAction::triggered, this, &frmMain::mnuEditSelectAll_Click);
-    connect(mnuFileClearHistory, &QAction::triggered, this, &frmMain::mnuFileClearHistory_Click);
-    connect(mnuFileClearCommandHistory, &QAction::triggered, this,
-            &frmMain::mnuFileClearCommandHistory_Click);
+    QMenu* menus[4] = {};
+    for (const MenuRow& row : kMenuRows) {
+        const QString name = QLatin1String(row.name);
+        QMenu* into = row.level > 0 ? menus[row.level - 1] : nullptr;
+        if (row.kind == Kind::Menu) {
+            const QString caption = QString::fromLatin1(row.caption);
+            QMenu* menu = into ? into->addMenu(caption) : menuBar()->addMenu(caption);
+            menu->setObjectName(name);
+            if (row.handler)
+                connect(menu, &QMenu::aboutToShow, this, row.handler);
+            menus[row.level] = menu;
+            continue;
+        }
+        if (row.kind == Kind::Separator) {
+            into->addSeparator()->setObjectName(name);
+            continue;
+        }
+        const QString caption =
+            row.theme >= 0 ? theme(ThemeId(row.theme)).caption : QString::fromLatin1(row.caption);
+        QAction* action = into->addAction(caption);
+        action->setObjectName(name);
+        if (row.shortcut)
+            action->setShortcut(QKeySequence(QLatin1String(row.shortcut)));
+        action->setCheckable(row.checkable);
+        if (row.keep)
+            this->*row.keep = action;
+        if (row.handler)
+            connect(action, &QAction::triggered, this, row.handler);
+        if (const MenuRow::Text address = row.address)
+            connect(action, &QAction::triggered, this,
+                    [this, address] { OpenWebPage(m_desktop, address()); });
+        if (const MenuRow::Text path = row.file)
+            connect(action, &QAction::triggered, this, [this, path] { openInEditor(path()); });
+        if (row.theme >= 0) {
+            action->setData(theme(ThemeId(row.theme)).identifier);
+            m_themeItems->addAction(action);
+        }
+    }
+    // At most one theme is checked, and none when the current theme names no entry.
+    m_themeItems->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    connect(m_themeItems, &QActionGroup::triggered, this, &frmMain::mnuViewTheme_Click);
 }
 
 // ---- lifecycle
 
 void frmMain::Form_Load() {
-    LoadSettings();
-    basMain().AllowComplete = true;
-    const AppSettings& s = basMain().settings;
-    tmrMain->setInterval(1000);
-    if (s.AutoQuery)
-        tmrMain->start();
-    else
-        tmrMain->stop();
+    const LoadedHistories histories = m_session->LoadSettings(placementBasis());
+    const AppSettings& s = m_session->settings();
+    mnuViewThemeBigScreen->setChecked(s.BigScreenMode);
+    mnuCommandsAutoQuery->setChecked(s.AutoQuery);
+    loadHistoryInto(cboAddr, histories.servers);
+    loadHistoryInto(cboPort, histories.ports);
+    loadHistoryInto(cboCommand, histories.commands);
+
+    m_allowComplete = true;
+    m_session->setAutoQuery(s.AutoQuery);
     LoadCommandList();
-    applyPaneLook();
+    // A face or size the pane cannot show falls back to the default look's.
+    ThemeLook look = m_session->look();
+    if (!platform::isFaceAvailable(look.face))
+        look.face = ThemeLook{}.face;
+    if (look.size < 1 || look.size > 512)
+        look.size = ThemeLook{}.size;
+    m_session->setLook(look);
+    showPaneLook(s.BigScreenMode);
     if (s.SavePassword)
         txtPassword->setText(s.Password);
-    switch (s.TheWindowState) {
-    case 1:
-        setWindowState(Qt::WindowMinimized);
-        break;
-    case 2:
-        setWindowState(Qt::WindowMaximized);
-        break;
-    default:
-        setWindowState(Qt::WindowNoState);
-        break;
-    }
+    const Qt::WindowState states[] = {Qt::WindowNoState, Qt::WindowMinimized, Qt::WindowMaximized};
+    setWindowState(states[s.TheWindowState]);
     UpdateLogMenu();
     if (!(windowState() & Qt::WindowMaximized))
         applyPlacement();
@@ -330,20 +412,27 @@ void frmMain::Form_Load() {
         m_placementPending = false;
         applyPlacement();
     }
-    CheckThemeMenu(basMain().settings.CurrentTheme);
-    SetBigScreenMode(basMain().settings.BigScreenMode);
+    CheckThemeMenu(s.CurrentTheme);
+    SetBigScreenMode(s.BigScreenMode);
     cboCommand->setFocus();
+}
+
+PlacementBasis frmMain::placementBasis() const {
+    PlacementBasis basis;
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        basis.screenWidth = platform::pixelsToTwips(screen->geometry().width());
+        basis.screenHeight = platform::pixelsToTwips(screen->geometry().height());
+    }
+    basis.windowWidth = platform::pixelsToTwips(frameGeometry().width());
+    basis.windowHeight = platform::pixelsToTwips(frameGeometry().height());
+    return basis;
 }
 
 void frmMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    if (UDPClient->State() != platform::SocketControl::sckClosed)
-        UDPClient->Close();
-    if (TCPClient->State() != platform::SocketControl::sckClosed)
-        TCPClient->Close();
-    tmrReboot->stop();
+    m_session->Close();
     SaveSettings();
     basMain().CommandList.clear();
 }
@@ -357,32 +446,7 @@ void frmMain::mnuFileExit_Click() {
     close();
 }
 
-void frmMain::cmdExit_Click() {
-    mnuFileExit_Click();
-}
-
-// ---- settings
-
-void frmMain::LoadSettings() {
-    const platform::SettingsStore store;
-    PlacementBasis basis;
-    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        basis.screenWidth = platform::pixelsToTwips(screen->geometry().width());
-        basis.screenHeight = platform::pixelsToTwips(screen->geometry().height());
-    }
-    basis.windowWidth = outerWidthTwips();
-    basis.windowHeight = outerHeightTwips();
-    AppSettings& s = basMain().settings;
-    s = loadAppSettings(store, basis);
-    mnuViewThemeBigScreen->setChecked(s.BigScreenMode);
-    mnuCommandsAutoQuery->setChecked(s.AutoQuery);
-    loadHistoryInto(cboAddr, store, kServerHistory);
-    loadHistoryInto(cboPort, store, kPortHistory);
-    loadHistoryInto(cboCommand, store, kCommandHistory);
-}
-
 void frmMain::SaveSettings() {
-    platform::SettingsStore store;
     WindowSnapshot window;
     window.state = windowStateValue();
     const QRect outer = frameGeometry();
@@ -391,11 +455,7 @@ void frmMain::SaveSettings() {
     window.width = platform::pixelsToTwips(outer.width());
     window.height = platform::pixelsToTwips(outer.height());
     window.password = txtPassword->text();
-    saveAppSettings(store, basMain().settings, window);
-    saveHistory(store, kServerHistory, entriesOf(cboAddr));
-    saveHistory(store, kPortHistory, entriesOf(cboPort));
-    saveHistory(store, kCommandHistory, entriesOf(cboCommand));
-    store.sync();
+    m_session->SaveSettings(window, {entriesOf(cboAddr), entriesOf(cboPort), entriesOf(cboCommand)});
 }
 
 int frmMain::windowStateValue() const {
@@ -406,27 +466,8 @@ int frmMain::windowStateValue() const {
     return 0;
 }
 
-double frmMain::outerWidthTwips() const {
-    return platform::pixelsToTwips(frameGeometry().width());
-}
-
-double frmMain::outerHeightTwips() const {
-    return platform::pixelsToTwips(frameGeometry().height());
-}
-
-void frmMain::applyPaneLook() {
-    AppSettings& s = basMain().settings;
-    // A face or size the pane cannot show falls back to the default look's.
-    const AppSettings defaults;
-    if (!platform::isFaceAvailable(s.FormFontName))
-        s.FormFontName = defaults.FormFontName;
-    if (s.FormFontSize < 1 || s.FormFontSize > 512)
-        s.FormFontSize = defaults.FormFontSize;
-    showPaneLook(s.BigScreenMode);
-}
-
 void frmMain::applyPlacement() {
-    const AppSettings& s = basMain().settings;
+    const AppSettings& s = m_session->settings();
     // The stored size is the outer size; the frame the desktop adds is known only once shown.
     const QSize frame = frameGeometry().size() - geometry().size();
     move(twipsToPixels(s.WindowLeft), twipsToPixels(s.WindowTop));
@@ -454,7 +495,8 @@ void frmMain::changeEvent(QEvent* event) {
 }
 
 void frmMain::Form_Resize() {
-    m_layout = resizeLayout(m_layout, float(outerWidthTwips()), float(outerHeightTwips()),
+    m_layout = resizeLayout(m_layout, float(platform::pixelsToTwips(frameGeometry().width())),
+                            float(platform::pixelsToTwips(frameGeometry().height())),
                             windowState() & Qt::WindowMinimized);
     applyLayout();
 }
@@ -470,21 +512,20 @@ void frmMain::applyLayout() {
     place(cmdExit, m_layout.cmdExit);
 }
 
-// ---- dispatch and exchange
+// ---- dispatch
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
+        // The command box sees each key before it acts on it, as a key-down event does.
+        if (watched == cboCommand || watched == cboCommand->lineEdit())
+            cboCommand_KeyDown(virtualKeyCode(key));
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            runEnterDefault(qobject_cast<QWidget*>(watched));
+            cmdConnect_Click();
             return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMain::runEnterDefault(QWidget*) {
-    cmdConnect_Click();
 }
 
 void frmMain::cmdConnect_Click() {
@@ -504,57 +545,71 @@ void frmMain::cmdConnect_Click() {
     if (txtPassword->text().trimmed().isEmpty())
         return refuse("You must provide the rcon password.", txtPassword);
 
-    SendCommand(cboCommand->currentText().trimmed());
+    m_session->SendCommand(cboCommand->currentText().trimmed());
     for (QComboBox* box : {cboPort, cboAddr, cboCommand})
-        if (!IsInHistory(box))
-            AddToHistory(box);
+        if (!IsInHistory(entriesOf(box), box->currentText()))
+            insertEntry(box, 0, box->currentText());
     cboCommand->setEditText(QString());
     cboCommand->setFocus();
 }
 
-void frmMain::SendCommand(const QString& command) {
-    LastAddress = cboAddr->currentText().trimmed();
-    LastPort = cboPort->currentText().trimmed();
-    LastPassword = txtPassword->text().trimmed();
-    LastCommand = command;
-
-    QString echo;
-    if (LastCommand.toUpper() == QLatin1String("REBOOT")) {
-        startReboot();
-    } else {
-        echo = buildEchoLine(longTimeText(QTime::currentTime()), command);
-        UDPClient->setRemoteHost(LastAddress);
-        bool portOk = false;
-        const int port = LastPort.toInt(&portOk);
-        // A port that is not a number leaves the port of the previous send in place.
-        if (portOk)
-            UDPClient->setRemotePort(port);
-        UDPClient->Connect();
-        UDPClient->SendData(buildRconDatagram(LastPassword, command));
-    }
-    appendToPane(echo + QLatin1String("\r\n"));
-    writeLog(echo + QLatin1String("\r\n"));
+void frmMain::mnuCommandsStatus_Click() {
+    m_session->SendCommand(QStringLiteral("status"));
 }
 
-void frmMain::UDPClient_DataArrival(qint64) {
-    ReplyText = UDPClient->GetData();
-    ReplyText = cleanReply(ReplyText, basMain().settings.HideFunNameCodes);
-    appendToPane(ReplyText);
-    writeLog(ReplyText);
+void frmMain::mnuCommandsInfo_Click() {
+    m_session->SendCommand(QStringLiteral("serverinfo"));
 }
 
-void frmMain::appendToPane(const QString& text) {
-    txtOutput->appendText(text);
+void frmMain::mnuCommandsAutoQuery_Click() {
+    // The click has already inverted the check mark.
+    m_session->setAutoQuery(mnuCommandsAutoQuery->isChecked());
 }
 
-void frmMain::writeLog(const QString& text) {
-    if (!basMain().settings.EnableLogging)
+void frmMain::cmdSay_Click() {
+    frmSay dialog(m_sayText, this);
+    dialog.exec();
+    const std::optional<QString> text = dialog.confirmedText();
+    if (!text)
         return;
-    WriteLog(text);
-    UpdateLogMenu();
+    m_sayText = *text;
+    if (!text->isEmpty())
+        m_session->SendCommand(QStringLiteral("say \"") + *text + QLatin1Char('"'));
 }
 
-// ---- log menu
+// ---- autocomplete
+
+void frmMain::cboCommand_KeyDown(int keyCode) {
+    if (!m_session->settings().UseAutoComplete)
+        return;
+    switch (keyCode) {
+    case kKeyDelete:
+    case kKeyBackspace:
+        m_allowComplete = false;
+        break;
+    case kKeySpace:
+    case kKeyTab:
+        cboCommand->lineEdit()->setCursorPosition(int(cboCommand->currentText().size()));
+        m_allowComplete = true;
+        break;
+    default:
+        m_allowComplete = true;
+        break;
+    }
+}
+
+void frmMain::cboCommand_Change() {
+    if (!m_session->settings().UseAutoComplete || !m_allowComplete)
+        return;
+    const QString typed = cboCommand->currentText();
+    const QString tail = FindCompletion(typed);
+    // An empty tail leaves the text as it is, so the change does not come back to this handler.
+    if (!tail.isEmpty())
+        cboCommand->setEditText(typed + tail);
+    cboCommand->lineEdit()->setSelection(int(typed.size()), int(tail.size()));
+}
+
+// ---- files
 
 void frmMain::UpdateLogMenu() {
     const bool exists = platform::FileExists(logPath());
@@ -570,12 +625,17 @@ void frmMain::mnuFileDelete_Click() {
     const auto answer = m_desktop.messageBox(
         this, QStringLiteral("Are you sure you want to permanently delete the local log??"),
         QStringLiteral("Console Log"), platform::Desktop::Icon::Question, platform::Desktop::Buttons::YesNo);
-    if (answer == platform::Desktop::Answer::Yes)
+    if (answer == Answer::Yes)
         QFile::remove(logPath());
     UpdateLogMenu();
 }
 
-// ---- edit menu
+void frmMain::openInEditor(const QString& path) {
+    if (platform::FileExists(path))
+        m_desktop.openInTextEditor(path);
+}
+
+// ---- edit menu and histories
 
 void frmMain::mnuEdit_Click() {
     const bool hasText = !txtOutput->isEmpty();
@@ -603,84 +663,115 @@ void frmMain::mnuEditSelectAll_Click() {
     txtOutput->selectAll();
 }
 
-// ---- histories
-
 void frmMain::mnuFileClearHistory_Click() {
-    const auto answer = m_desktop.messageBox(
-        this, QStringLiteral("This will remove all Servers and Ports from history.  Continue?"),
-        QStringLiteral("Server History"), platform::Desktop::Icon::Question,
-        platform::Desktop::Buttons::YesNo);
-    if (answer != platform::Desktop::Answer::Yes)
+    clearHistory(QStringLiteral("This will remove all Servers and Ports from history.  Continue?"),
+                 QStringLiteral("Server History"), {cboAddr, cboPort}, false);
+}
+
+void frmMain::mnuFileClearCommandHistory_Click() {
+    clearHistory(QStringLiteral("This will remove all commands from history.  Continue?"),
+                 QStringLiteral("Command History"), {cboCommand}, true);
+}
+
+void frmMain::clearHistory(const QString& question, const QString& title,
+                           std::initializer_list<QComboBox*> boxes, bool leaveEmptyEntry) {
+    if (m_desktop.messageBox(this, question, title, platform::Desktop::Icon::Question,
+                             platform::Desktop::Buttons::YesNo) != Answer::Yes)
         return;
-    for (QComboBox* box : {cboAddr, cboPort}) {
+    for (QComboBox* box : boxes) {
         const QString edit = box->currentText();
         box->clear();
+        if (leaveEmptyEntry)
+            insertEntry(box, 0, QString());
         box->setEditText(edit);
     }
 }
 
-void frmMain::mnuFileClearCommandHistory_Click() {
-    const auto answer =
-        m_desktop.messageBox(this, QStringLiteral("This will remove all commands from history.  Continue?"),
-                             QStringLiteral("Command History"), platform::Desktop::Icon::Question,
-                             platform::Desktop::Buttons::YesNo);
-    if (answer != platform::Desktop::Answer::Yes)
-        return;
-    const QString edit = cboCommand->currentText();
-    cboCommand->clear();
-    insertEntry(cboCommand, 0, QString());
-    cboCommand->setEditText(edit);
+// ---- dialogs
+
+void frmMain::mnuViewOptions_Click() {
+    frmOptions dialog(m_desktop, m_session->settings(), m_session->autoQueryRunning(), this);
+    connect(&dialog, &frmOptions::applied, m_session, &ConsoleSession::applyOptions);
+    connect(&dialog, &frmOptions::themesRequested, this, [this, &dialog] { showThemeDialog(&dialog); });
+    dialog.exec();
 }
 
-// ---- remote reboot
-
-void frmMain::startReboot() {
-    TCPClient->setRemoteHost(LastAddress);
-    TCPClient->setRemotePort(m_listenerPort);
-    // Refused while an exchange is under way: that one carries on alone.
-    if (TCPClient->Connect())
-        m_rebootConnected = false;
-    if (TCPClient->State() == platform::SocketControl::sckError)
-        rebootFailed();
+void frmMain::mnuHelpAbout_Click() {
+    // exec() runs its own event loop, so the session's sockets and timers are served meanwhile.
+    frmAbout about(m_desktop, desktopSystemKeys(), this);
+    about.exec();
 }
 
-void frmMain::TCPClient_Connect() {
-    m_rebootConnected = true;
-    SendCommand(QStringLiteral("quit"));
-    tmrReboot->start();
-}
+// ---- themes and big-screen mode
 
-void frmMain::tmrReboot_Timer() {
-    tmrReboot->stop();
-    TCPClient->SendData(QByteArray("reboot"));
-}
-
-void frmMain::TCPClient_SendComplete() {
-    if (TCPClient->State() != platform::SocketControl::sckClosed)
-        TCPClient->Close();
-}
-
-void frmMain::TCPClient_Error() {
-    // After the connection stood, "quit" has gone out: the failure box would tell the user the
-    // server still runs, which it does not. The exchange just ends.
-    if (m_rebootConnected) {
-        tmrReboot->stop();
-        TCPClient->Close();
+void frmMain::mnuViewTheme_Click(QAction* item) {
+    const ThemeId id = themeByIdentifier(item->data().toString()).value_or(ThemeId::Custom);
+    if (id == ThemeId::Custom) {
+        // Clicking the item ticked it; whether "Custom" is checked is the dialog's to decide.
+        CheckThemeMenu(m_session->settings().CurrentTheme);
+        showThemeDialog(this);
         return;
     }
-    rebootFailed();
+    ApplyTheme(theme(id).look);
+    makeThemeCurrent(theme(id).identifier);
 }
 
-void frmMain::rebootFailed() {
-    m_desktop.messageBox(
-        this,
-        QStringLiteral("The Kestwold is not running or is not properly configured.\r\n"
-                       "Please see readme.txt for configuration and installation help.\r\n\r\n"
-                       "NOTE: The game server was not shut down and should still be running."),
-        QStringLiteral("Reboot Failed"), platform::Desktop::Icon::Information,
-        platform::Desktop::Buttons::Ok);
-    tmrReboot->stop();
-    TCPClient->Close();
+void frmMain::mnuViewThemeSettings_Click() {
+    showThemeDialog(this);
+}
+
+void frmMain::mnuViewThemeBigScreen_Click() {
+    // The click has already flipped the check mark; the mode follows the state before the click.
+    SetBigScreenMode(!m_session->settings().BigScreenMode);
+}
+
+void frmMain::showThemeDialog(QWidget* over) {
+    const AppSettings& s = m_session->settings();
+    frmThemes dialog(m_desktop, m_session->look(), s.CurrentTheme, s.BigScreenMode, over);
+    connect(&dialog, &frmThemes::themeChanged, this, &frmMain::makeThemeCurrent);
+    connect(&dialog, &frmThemes::applied, this, [this](const ThemeLook& look, bool bigScreen) {
+        ApplyTheme(look);
+        SetBigScreenMode(bigScreen);
+    });
+    dialog.exec();
+}
+
+void frmMain::makeThemeCurrent(const QString& identifier) {
+    m_session->setCurrentTheme(identifier);
+    CheckThemeMenu(identifier);
+}
+
+void frmMain::ApplyTheme(const ThemeLook& look) {
+    m_session->setLook(look);
+    showPaneLook(false);
+    if (m_session->settings().BigScreenMode)
+        SetBigScreenMode(true);
+}
+
+void frmMain::CheckThemeMenu(const QString& identifier) {
+    const auto id = themeByIdentifier(identifier);
+    for (QAction* item : m_themeItems->actions())
+        item->setChecked(id && themeByIdentifier(item->data().toString()) == id);
+}
+
+void frmMain::SetBigScreenMode(bool on) {
+    if (on) {
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+    } else if (m_session->settings().BigScreenMode) {
+        // Only leaving the mode gives the window back its normal state: a window the user (or the
+        // stored state) maximised while the mode was off stays as it is.
+        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    }
+    showPaneLook(on);
+    mnuViewThemeBigScreen->setChecked(on);
+    m_session->setBigScreenMode(on);
+}
+
+void frmMain::showPaneLook(bool enlarged) {
+    const ThemeLook look = m_session->look();
+    setBoxColours(txtOutput, look.back, look.fore);
+    txtOutput->setFont(lookFont(look.face, enlarged ? bigScreenSize(look.size) : look.size,
+                                enlarged || look.bold, look.italic));
 }
 
 } // namespace console

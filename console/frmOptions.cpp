@@ -1,18 +1,15 @@
 #include "frmOptions.h"
 
 #include "OptionsRules.h"
-#include "basMain.h"
 
 #include <Desktop.h>
 #include <Twips.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace console {
 
@@ -22,15 +19,11 @@ using platform::twipsToPixels;
 namespace {
 const QString kSeconds = QStringLiteral("Seconds");
 const QString kMinutes = QStringLiteral("Minutes");
-
-int checkValue(const QCheckBox* box) {
-    return box->isChecked() ? 1 : 0;
-}
 } // namespace
 
-frmOptions::frmOptions(platform::Desktop& desktop, QTimer* statusTimer, QAction* autoQueryItem,
+frmOptions::frmOptions(platform::Desktop& desktop, const AppSettings& settings, bool statusTimerRunning,
                        QWidget* parent)
-    : QDialog(parent), m_desktop(desktop), m_statusTimer(statusTimer), m_autoQueryItem(autoQueryItem) {
+    : QDialog(parent), m_desktop(desktop), m_settings(settings) {
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(twipsToPixels(5400), twipsToPixels(2415));
@@ -40,44 +33,47 @@ frmOptions::frmOptions(platform::Desktop& desktop, QTimer* statusTimer, QAction*
         box->setGeometry(twipsRect(l, t, w, h));
         return box;
     };
-    auto check = [](QWidget* parent, const char* caption, double l, double t, double w, double h) {
+    auto named = [](QWidget* w, const char* name, double l, double t, double width, double h) {
+        w->setObjectName(QLatin1String(name));
+        w->setGeometry(twipsRect(l, t, width, h));
+    };
+    auto check = [&](QWidget* parent, const char* name, const char* caption, double l, double t, double w,
+                     double h) {
         auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
-        box->setGeometry(twipsRect(l, t, w, h));
+        named(box, name, l, t, w, h);
         return box;
     };
-    auto button = [](QWidget* parent, const char* caption, double l, double t, double w, double h) {
+    auto button = [&](QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
         auto* b = new QPushButton(QString::fromLatin1(caption), parent);
         QFont font(QStringLiteral("MS Sans Serif"));
         font.setPointSizeF(9.75);
         b->setFont(font);
         b->setAutoDefault(false);
-        b->setGeometry(twipsRect(l, t, w, h));
+        named(b, name, l, t, w, 350);
         return b;
     };
 
-    Frame1 = frame(120, 0, 2415, 1815);
-    ckLog = check(Frame1, "Save Console Log", 240, 240, 2055, 350);
-    ckSavePwd = check(Frame1, "Save Password On Exit", 240, 600, 2055, 350);
-    ckHideColorTags = check(Frame1, "Hide Fun Name Codes", 240, 960, 2055, 350);
-    ckEnableAutoComplete = check(Frame1, "Enable AutoComplete", 240, 1320, 1935, 350);
-    Frame2 = frame(2640, 0, 2655, 1095);
-    ckQueryStat = check(Frame2, "Auto-Query Status", 240, 240, 2295, 375);
-    txtMinutes = new QLineEdit(QStringLiteral("5"), Frame2);
-    txtMinutes->setGeometry(twipsRect(480, 600, 615, 315));
-    cboTimePeriod = new QComboBox(Frame2);
+    QGroupBox* frame1 = frame(120, 0, 2415, 1815);
+    ckLog = check(frame1, "ckLog", "Save Console Log", 240, 240, 2055, 350);
+    ckSavePwd = check(frame1, "ckSavePwd", "Save Password On Exit", 240, 600, 2055, 350);
+    ckHideColorTags = check(frame1, "ckHideColorTags", "Hide Fun Name Codes", 240, 960, 2055, 350);
+    ckEnableAutoComplete = check(frame1, "ckEnableAutoComplete", "Enable AutoComplete", 240, 1320, 1935, 350);
+    QGroupBox* frame2 = frame(2640, 0, 2655, 1095);
+    ckQueryStat = check(frame2, "ckQueryStat", "Auto-Query Status", 240, 240, 2295, 375);
+    txtMinutes = new QLineEdit(QStringLiteral("5"), frame2);
+    named(txtMinutes, "txtMinutes", 480, 600, 615, 315);
+    cboTimePeriod = new QComboBox(frame2);
     cboTimePeriod->setEditable(true);
     cboTimePeriod->setInsertPolicy(QComboBox::NoInsert);
     cboTimePeriod->addItems({kMinutes, kSeconds});
     cboTimePeriod->setEditText(kMinutes);
-    cboTimePeriod->setGeometry(twipsRect(1200, 600, 1335, 315));
-    Frame3 = frame(2640, 1100, 2655, 720);
-    cmdShowThemes = button(Frame3, "Themes...", 240, 240, 2145, 350);
-    cmdShowThemes->setEnabled(false);
-    connect(cmdShowThemes, &QPushButton::clicked, this, &frmOptions::cmdShowThemes_Click);
-    cmdDefaults = button(this, "Defaults", 120, 1935, 1185, 350);
-    cmdCancel = button(this, "Cancel", 1440, 1935, 1185, 350);
-    cmdApply = button(this, "Apply", 2760, 1935, 1185, 350);
-    cmdOK = button(this, "OK", 4080, 1935, 1185, 350);
+    named(cboTimePeriod, "cboTimePeriod", 1200, 600, 1335, 315);
+    QPushButton* cmdShowThemes =
+        button(frame(2640, 1100, 2655, 720), "cmdShowThemes", "Themes...", 240, 240, 2145);
+    QPushButton* cmdDefaults = button(this, "cmdDefaults", "Defaults", 120, 1935, 1185);
+    QPushButton* cmdCancel = button(this, "cmdCancel", "Cancel", 1440, 1935, 1185);
+    cmdApply = button(this, "cmdApply", "Apply", 2760, 1935, 1185);
+    QPushButton* cmdOK = button(this, "cmdOK", "OK", 4080, 1935, 1185);
     cmdOK->setDefault(true);
 
     QWidget* order[] = {ckLog,       ckSavePwd,  ckHideColorTags, ckEnableAutoComplete,
@@ -86,57 +82,36 @@ frmOptions::frmOptions(platform::Desktop& desktop, QTimer* statusTimer, QAction*
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    connect(ckLog, &QCheckBox::toggled, this, &frmOptions::ckLog_Click);
-    connect(ckSavePwd, &QCheckBox::toggled, this, &frmOptions::ckSavePwd_Click);
-    connect(ckHideColorTags, &QCheckBox::toggled, this, &frmOptions::ckHideColorTags_Click);
-    connect(ckEnableAutoComplete, &QCheckBox::toggled, this, &frmOptions::ckEnableAutoComplete_Click);
+    for (QCheckBox* box : {ckLog, ckSavePwd, ckHideColorTags, ckEnableAutoComplete})
+        connect(box, &QCheckBox::toggled, this, &frmOptions::SetDirty);
+    connect(cboTimePeriod, &QComboBox::editTextChanged, this, &frmOptions::SetDirty);
     connect(ckQueryStat, &QCheckBox::toggled, this, &frmOptions::ckQueryStat_Click);
     connect(txtMinutes, &QLineEdit::textChanged, this, &frmOptions::txtMinutes_Change);
-    connect(cboTimePeriod, &QComboBox::editTextChanged, this, &frmOptions::cboTimePeriod_Change);
+    connect(cmdShowThemes, &QPushButton::clicked, this, &frmOptions::themesRequested);
     connect(cmdApply, &QPushButton::clicked, this, &frmOptions::cmdApply_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmdDefaults, &QPushButton::clicked, this, &frmOptions::cmdDefaults_Click);
 
-    Form_Load();
+    Form_Load(statusTimerRunning);
 }
 
 void frmOptions::SetDirty() {
     cmdApply->setEnabled(true);
 }
 
-void frmOptions::Form_Load() {
-    const AppSettings& s = basMain().settings;
+void frmOptions::Form_Load(bool statusTimerRunning) {
+    const AppSettings& s = m_settings;
     ckHideColorTags->setChecked(s.HideFunNameCodes != 0);
     txtMinutes->setText(QString::number(s.TimePeriod));
     cboTimePeriod->setEditText(s.TimeScale == 1 ? kSeconds : kMinutes);
-    ckQueryStat->setChecked(m_statusTimer->isActive());
+    ckQueryStat->setChecked(statusTimerRunning);
     ckLog->setChecked(s.EnableLogging);
     ckEnableAutoComplete->setChecked(s.UseAutoComplete);
     ckSavePwd->setChecked(s.SavePassword);
     EnableTextBox(txtMinutes, ckQueryStat->isChecked());
     EnableComboBox(cboTimePeriod, ckQueryStat->isChecked());
     cmdApply->setEnabled(false);
-}
-
-void frmOptions::ckLog_Click() {
-    SetDirty();
-}
-
-void frmOptions::ckSavePwd_Click() {
-    SetDirty();
-}
-
-void frmOptions::ckHideColorTags_Click() {
-    SetDirty();
-}
-
-void frmOptions::ckEnableAutoComplete_Click() {
-    SetDirty();
-}
-
-void frmOptions::cboTimePeriod_Change() {
-    SetDirty();
 }
 
 void frmOptions::ckQueryStat_Click() {
@@ -156,23 +131,16 @@ void frmOptions::txtMinutes_Change() {
 }
 
 void frmOptions::cmdApply_Click() {
-    AppSettings& s = basMain().settings;
-    s.HideFunNameCodes = qint16(checkValue(ckHideColorTags));
+    AppSettings& s = m_settings;
+    s.HideFunNameCodes = ckHideColorTags->isChecked() ? 1 : 0;
     s.TimePeriod = minutesValue(txtMinutes->text(), s.TimePeriod);
     s.EnableLogging = ckLog->isChecked();
     s.SavePassword = ckSavePwd->isChecked();
     s.UseAutoComplete = ckEnableAutoComplete->isChecked();
     s.TimeScale = cboTimePeriod->currentText() == kSeconds ? 1 : 60;
-    // Starting a running timer would restart its second; only a stopped one is started.
-    if (ckQueryStat->isChecked()) {
-        if (!m_statusTimer->isActive())
-            m_statusTimer->start();
-    } else {
-        m_statusTimer->stop();
-    }
-    s.AutoQuery = m_statusTimer->isActive();
-    m_autoQueryItem->setChecked(s.AutoQuery);
+    s.AutoQuery = ckQueryStat->isChecked();
     cmdApply->setEnabled(false);
+    emit applied(s);
 }
 
 void frmOptions::cmdOK_Click() {
@@ -180,25 +148,11 @@ void frmOptions::cmdOK_Click() {
     accept();
 }
 
-void frmOptions::cmdCancel_Click() {
-    reject();
-}
-
 void frmOptions::cmdDefaults_Click() {
     ckHideColorTags->setChecked(false);
     ckLog->setChecked(false);
     ckSavePwd->setChecked(false);
     SetDirty();
-}
-
-void frmOptions::setThemeDialog(std::function<void()> show) {
-    m_showThemes = std::move(show);
-    cmdShowThemes->setEnabled(bool(m_showThemes));
-}
-
-void frmOptions::cmdShowThemes_Click() {
-    if (m_showThemes)
-        m_showThemes();
 }
 
 } // namespace console

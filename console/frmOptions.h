@@ -1,16 +1,13 @@
 #pragma once
 
-#include <functional>
+#include "AppSettings.h"
 
 #include <QDialog>
 
-class QAction;
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 
 namespace platform {
 class Desktop;
@@ -18,57 +15,40 @@ class Desktop;
 
 namespace console {
 
-// "Options": edits its controls and applies them to AppSettings and the status timer on Apply or OK
-// only. Whether changes are unapplied is the enabled state of cmdApply.
+// "Options": edits a copy of the settings and reports each Apply; the caller carries it out.
+// Whether changes are unapplied is the enabled state of cmdApply.
 class frmOptions : public QDialog {
     Q_OBJECT
 public:
-    frmOptions(platform::Desktop& desktop, QTimer* statusTimer, QAction* autoQueryItem,
+    // `statusTimerRunning` is what the auto-query box starts from, rather than the AutoQuery field.
+    frmOptions(platform::Desktop& desktop, const AppSettings& settings, bool statusTimerRunning,
                QWidget* parent = nullptr);
 
     void SetDirty();
-    // Opens the theme dialog over this one; the Themes button is live once it is set.
-    void setThemeDialog(std::function<void()> show);
-    void cmdShowThemes_Click();
 
-    void Form_Load();
-    void ckLog_Click();
-    void ckSavePwd_Click();
-    void ckHideColorTags_Click();
-    void ckEnableAutoComplete_Click();
-    void cboTimePeriod_Change();
+signals:
+    // The settings as last applied: the options fields and AutoQuery from the dialog, the rest as given.
+    void applied(const AppSettings& settings);
+    void themesRequested();
+
+private:
+    void Form_Load(bool statusTimerRunning);
     void ckQueryStat_Click();
     void txtMinutes_Change();
     void cmdApply_Click();
     void cmdOK_Click();
-    void cmdCancel_Click();
     void cmdDefaults_Click();
 
-    QGroupBox* Frame1;
+    platform::Desktop& m_desktop;
+    AppSettings m_settings;
     QCheckBox* ckLog;
     QCheckBox* ckSavePwd;
     QCheckBox* ckHideColorTags;
     QCheckBox* ckEnableAutoComplete;
-    QGroupBox* Frame2;
     QCheckBox* ckQueryStat;
     QLineEdit* txtMinutes;
     QComboBox* cboTimePeriod;
-    QGroupBox* Frame3;
-    QPushButton* cmdShowThemes;
-
-private:
-    std::function<void()> m_showThemes;
-
-public:
-    QPushButton* cmdDefaults;
-    QPushButton* cmdCancel;
     QPushButton* cmdApply;
-    QPushButton* cmdOK;
-
-private:
-    platform::Desktop& m_desktop;
-    QTimer* m_statusTimer;
-    QAction* m_autoQueryItem;
 };
 
 } // namespace console

@@ -1,33 +1,31 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
-class QLabel;
+#include <optional>
+
 class QPlainTextEdit;
-class QPushButton;
-class QFrame;
 
 namespace console {
 
-// "Say Command Input": offers the last message selected, so typing replaces it. Only basMain's
-// SayText and SayConfirmed outlive the dialog.
+// "Say Command Input": offers the last message selected, so typing replaces it, and hands back the
+// text confirmed with OK, untrimmed; nothing when cancelled or closed.
 class frmSay : public QDialog {
     Q_OBJECT
 public:
-    explicit frmSay(QWidget* parent = nullptr);
+    explicit frmSay(const QString& offered, QWidget* parent = nullptr);
 
-    void Form_Load();
-    void cmdOK_Click();
-    void cmdCancel_Click();
-
-    QLabel* Label1;
-    QPlainTextEdit* Text1;
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
-    QFrame* Line1;
+    std::optional<QString> confirmedText() const { return m_confirmed; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void cmdOK_Click();
+
+    QPlainTextEdit* Text1;
+    std::optional<QString> m_confirmed;
 };
 
 } // namespace console

@@ -1,9 +1,5 @@
 #include "frmThemes.h"
 
-#include "Themes.h"
-#include "basMain.h"
-#include "frmMain.h"
-
 #include <Desktop.h>
 #include <Twips.h>
 
@@ -30,53 +26,48 @@ const QString frmThemes::kSampleText =
                    "  2     0    0 Mynx                100 bot                   16007 16384\r\n"
                    "  3     0    0 Orbb                 50 bot                   48207 16384\r\n");
 
-namespace {
-QFont buttonFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(9.75);
-    return font;
-}
-
-ThemeLook defaultLook() {
-    return theme(ThemeId::Default).look;
-}
-} // namespace
-
-frmThemes::frmThemes(frmMain& owner, platform::Desktop& desktop, QWidget* parent)
+frmThemes::frmThemes(platform::Desktop& desktop, const ThemeLook& look, const QString& currentTheme,
+                     bool bigScreen, QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_owner(owner), m_desktop(desktop) {
+      m_desktop(desktop) {
     setWindowTitle(QStringLiteral("Customize Themes"));
     setFixedSize(twipsToPixels(7815), twipsToPixels(3375));
 
-    auto button = [this](QWidget* parent, const char* caption, double l, double t, double w, double h) {
+    auto place = [](QWidget* w, const char* name, double l, double t, double width, double h) {
+        w->setObjectName(QLatin1String(name));
+        w->setGeometry(twipsRect(l, t, width, h));
+    };
+    auto button = [&](QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
         auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-        b->setFont(buttonFont());
-        b->setGeometry(twipsRect(l, t, w, h));
+        QFont font(QStringLiteral("MS Sans Serif"));
+        font.setPointSizeF(9.75);
+        b->setFont(font);
+        place(b, name, l, t, w, 350);
         return b;
     };
 
-    Frame2 = new QGroupBox(this);
-    Frame2->setGeometry(twipsRect(120, 0, 2055, 2775));
-    Label1 = new QLabel(QStringLiteral("Select Theme: "), Frame2);
-    Label1->setGeometry(twipsRect(120, 240, 1215, 255));
-    cboTheme = new QComboBox(Frame2);
+    auto* frame2 = new QGroupBox(this);
+    frame2->setGeometry(twipsRect(120, 0, 2055, 2775));
+    auto* label1 = new QLabel(QStringLiteral("Select Theme: "), frame2);
+    label1->setGeometry(twipsRect(120, 240, 1215, 255));
+    cboTheme = new QComboBox(frame2);
     cboTheme->setEditable(true);
     cboTheme->setInsertPolicy(QComboBox::NoInsert);
     for (const Theme& t : themeCatalogue())
         cboTheme->addItem(t.caption);
     cboTheme->setEditText(theme(ThemeId::Default).caption);
-    cboTheme->setGeometry(twipsRect(120, 480, 1815, 315));
-    ckBigScreenMode = new QCheckBox(QStringLiteral("Big Screen Mode"), Frame2);
-    ckBigScreenMode->setGeometry(twipsRect(120, 960, 1815, 195));
-    cmdColorBack = button(Frame2, "Background", 120, 1320, 1815, 350);
-    cmdColorFore = button(Frame2, "Font Color", 120, 1800, 1815, 350);
-    cmdShowFont = button(Frame2, "Font Face", 120, 2280, 1815, 350);
+    place(cboTheme, "cboTheme", 120, 480, 1815, 315);
+    ckBigScreenMode = new QCheckBox(QStringLiteral("Big Screen Mode"), frame2);
+    place(ckBigScreenMode, "ckBigScreenMode", 120, 960, 1815, 195);
+    cmdColorBack = button(frame2, "cmdColorBack", "Background", 120, 1320, 1815);
+    cmdColorFore = button(frame2, "cmdColorFore", "Font Color", 120, 1800, 1815);
+    cmdShowFont = button(frame2, "cmdShowFont", "Font Face", 120, 2280, 1815);
 
-    Frame1 = new QGroupBox(this);
-    Frame1->setGeometry(twipsRect(2280, 0, 5415, 2775));
-    txtFontSample = new QPlainTextEdit(Frame1);
-    txtFontSample->setGeometry(twipsRect(120, 240, 5175, 2415));
+    auto* frame1 = new QGroupBox(this);
+    frame1->setGeometry(twipsRect(2280, 0, 5415, 2775));
+    txtFontSample = new QPlainTextEdit(frame1);
+    place(txtFontSample, "txtFontSample", 120, 240, 5175, 2415);
     txtFontSample->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtFontSample->setReadOnly(true);
     txtFontSample->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -85,47 +76,39 @@ frmThemes::frmThemes(frmMain& owner, platform::Desktop& desktop, QWidget* parent
     shown.remove(QLatin1Char('\r'));
     txtFontSample->setPlainText(shown);
 
-    cmdDefaults = button(this, "Defaults", 2520, 2895, 1185, 350);
-    cmdCancel = button(this, "Cancel", 3840, 2895, 1185, 350);
-    cmdApply = button(this, "Apply", 5160, 2895, 1185, 350);
-    cmdOK = button(this, "OK", 6480, 2895, 1185, 350);
+    QPushButton* cmdDefaults = button(this, "cmdDefaults", "Defaults", 2520, 2895, 1185);
+    QPushButton* cmdCancel = button(this, "cmdCancel", "Cancel", 3840, 2895, 1185);
+    cmdApply = button(this, "cmdApply", "Apply", 5160, 2895, 1185);
+    QPushButton* cmdOK = button(this, "cmdOK", "OK", 6480, 2895, 1185);
     cmdOK->setDefault(true);
 
-    setTabOrder(cboTheme, ckBigScreenMode);
-    setTabOrder(ckBigScreenMode, cmdColorBack);
-    setTabOrder(cmdColorBack, cmdColorFore);
-    setTabOrder(cmdColorFore, cmdShowFont);
-    setTabOrder(cmdShowFont, cmdOK);
-    setTabOrder(cmdOK, cmdApply);
-    setTabOrder(cmdApply, cmdCancel);
-    setTabOrder(cmdCancel, cmdDefaults);
-    setTabOrder(cmdDefaults, txtFontSample);
+    QWidget* order[] = {cboTheme, ckBigScreenMode, cmdColorBack, cmdColorFore, cmdShowFont,
+                        cmdOK,    cmdApply,        cmdCancel,    cmdDefaults,  txtFontSample};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(cboTheme, &QComboBox::activated, this, &frmThemes::cboTheme_Click);
     // Typing in the selector changes what Apply files the look under.
     connect(cboTheme->lineEdit(), &QLineEdit::textEdited, this, &frmThemes::SetDirty);
-    connect(ckBigScreenMode, &QCheckBox::toggled, this, &frmThemes::ckBigScreenMode_Click);
+    connect(ckBigScreenMode, &QCheckBox::toggled, this, &frmThemes::SetDirty);
     connect(cmdColorBack, &QPushButton::clicked, this, &frmThemes::cmdColorBack_Click);
     connect(cmdColorFore, &QPushButton::clicked, this, &frmThemes::cmdColorFore_Click);
     connect(cmdShowFont, &QPushButton::clicked, this, &frmThemes::cmdShowFont_Click);
     connect(cmdApply, &QPushButton::clicked, this, &frmThemes::cmdApply_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmThemes::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmThemes::cmdCancel_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmThemes::reject);
     connect(cmdDefaults, &QPushButton::clicked, this, &frmThemes::cmdDefaults_Click);
 
     cmdApply->setEnabled(false);
     EnableCustomButtons(false);
-    Form_Load();
+    Form_Load(look, currentTheme, bigScreen);
 }
 
-void frmThemes::Form_Load() {
-    const AppSettings& s = basMain().settings;
-    // The stored look, never the big-screen enlargement.
-    setBoxColours(txtFontSample, s.ColorBack, s.ColorFore);
-    txtFontSample->setFont(lookFont(s.FormFontName, s.FormFontSize, s.FormFontBold, s.FormFontItalic));
-    cboTheme->setEditText(selectorTextFor(s.CurrentTheme));
-    ckBigScreenMode->setChecked(s.BigScreenMode);
-    m_appliedTheme = s.CurrentTheme;
+void frmThemes::Form_Load(const ThemeLook& look, const QString& currentTheme, bool bigScreen) {
+    showLook(look);
+    cboTheme->setEditText(selectorTextFor(currentTheme));
+    ckBigScreenMode->setChecked(bigScreen);
+    m_theme = m_appliedTheme = currentTheme;
 }
 
 void frmThemes::SetDirty() {
@@ -138,13 +121,19 @@ void frmThemes::EnableCustomButtons(bool enabled) {
     cmdShowFont->setEnabled(enabled);
 }
 
-void frmThemes::PreviewTheme(quint32 back, quint32 fore, bool bold, bool italic, double size,
-                             const QString& face) {
-    setBoxColours(txtFontSample, back, fore);
-    txtFontSample->setFont(lookFont(face, size, bold, italic));
-    AppSettings& s = basMain().settings;
-    s.CurrentTheme = identifierOfSelector(cboTheme->currentText());
-    m_owner.CheckThemeMenu(s.CurrentTheme);
+void frmThemes::showLook(const ThemeLook& look) {
+    setBoxColours(txtFontSample, look.back, look.fore);
+    txtFontSample->setFont(lookFont(look.face, look.size, look.bold, look.italic));
+}
+
+void frmThemes::makeCurrent(const QString& identifier) {
+    m_theme = identifier;
+    emit themeChanged(identifier);
+}
+
+void frmThemes::PreviewTheme(const ThemeLook& look) {
+    showLook(look);
+    makeCurrent(identifierOfSelector(cboTheme->currentText()));
 }
 
 void frmThemes::cboTheme_Click() {
@@ -155,15 +144,11 @@ void frmThemes::cboTheme_Click() {
         if (t.id == ThemeId::Custom) {
             EnableCustomButtons(true);
         } else {
-            PreviewTheme(t.look.back, t.look.fore, t.look.bold, t.look.italic, t.look.size, t.look.face);
+            PreviewTheme(t.look);
             EnableCustomButtons(false);
         }
         break;
     }
-    SetDirty();
-}
-
-void frmThemes::ckBigScreenMode_Click() {
     SetDirty();
 }
 
@@ -193,25 +178,25 @@ void frmThemes::cmdShowFont_Click() {
 }
 
 void frmThemes::cmdApply_Click() {
-    AppSettings& s = basMain().settings;
-    const QString selector = cboTheme->currentText();
-    const auto id = themeByCaption(selector);
     // A built-in name is shown again before the sample is read, so the look that goes on the pane
     // is the one the selector, the sample and the menu's check mark all name.
-    if (id && *id != ThemeId::Custom) {
-        const ThemeLook& l = theme(*id).look;
-        PreviewTheme(l.back, l.fore, l.bold, l.italic, l.size, l.face);
-    } else if (id) {
-        s.CurrentTheme = identifierOfSelector(selector);
-        m_owner.CheckThemeMenu(s.CurrentTheme);
+    const QString selector = cboTheme->currentText();
+    if (const auto id = themeByCaption(selector)) {
+        if (*id == ThemeId::Custom)
+            makeCurrent(identifierOfSelector(selector));
+        else
+            PreviewTheme(theme(*id).look);
     }
-
     const QFont font = txtFontSample->font();
-    m_owner.ApplyTheme(boxBackground(txtFontSample), boxForeground(txtFontSample), font.bold(), font.italic(),
-                       wholePoints(font.pointSizeF()), font.family());
-    m_owner.SetBigScreenMode(ckBigScreenMode->isChecked());
+    const ThemeLook look{boxBackground(txtFontSample),
+                         boxForeground(txtFontSample),
+                         font.bold(),
+                         font.italic(),
+                         wholePoints(font.pointSizeF()),
+                         font.family()};
+    emit applied(look, ckBigScreenMode->isChecked());
     cmdApply->setEnabled(false);
-    m_appliedTheme = s.CurrentTheme;
+    m_appliedTheme = m_theme;
 }
 
 void frmThemes::cmdOK_Click() {
@@ -219,23 +204,14 @@ void frmThemes::cmdOK_Click() {
     accept();
 }
 
-void frmThemes::cmdCancel_Click() {
-    reject();
-}
-
 void frmThemes::reject() {
-    AppSettings& s = basMain().settings;
-    if (s.CurrentTheme != m_appliedTheme) {
-        s.CurrentTheme = m_appliedTheme;
-        m_owner.CheckThemeMenu(s.CurrentTheme);
-    }
+    if (m_theme != m_appliedTheme)
+        makeCurrent(m_appliedTheme);
     QDialog::reject();
 }
 
 void frmThemes::cmdDefaults_Click() {
-    const ThemeLook d = defaultLook();
-    setBoxColours(txtFontSample, d.back, d.fore);
-    txtFontSample->setFont(lookFont(d.face, d.size, d.bold, d.italic));
+    showLook(theme(ThemeId::Default).look);
     ckBigScreenMode->setChecked(false);
     SetDirty();
 }

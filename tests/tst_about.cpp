@@ -1,10 +1,8 @@
-#include "FakeDesktop.h"
+#include "ConsoleFixture.h"
 
 #include "ErrorReport.h"
 #include "SystemInfo.h"
-#include "basMain.h"
 #include "frmAbout.h"
-#include "frmMain.h"
 
 #include <ProgramFolder.h>
 #include <Twips.h>
@@ -142,7 +140,7 @@ private slots:
         QCOMPARE(about.cmdPause->text(), QStringLiteral("Resume"));
         QVERIFY(!about.tmrMain->isActive());
         const int held = about.boxTop();
-        QTest::qWait(200);
+        QTest::qWait(100);
         QCOMPARE(about.boxTop(), held);
         about.cmdPause->click();
         QCOMPARE(about.cmdPause->text(), QStringLiteral("Pause"));
@@ -179,39 +177,31 @@ private slots:
         QCOMPARE(desktop.urls, QStringList{"https://www.velmora.example/velmora/default.asp?from=vorlanix"});
     }
 
-    // Opened from the menu the box is modal, yet the main window's timers keep running, and the
+    // Opened from the menu the box is modal, yet the session's timer and socket keep going, and the
     // box with its timer is gone once it is closed.
     void menuOpensModalBoxWithoutBlocking() {
-        FakeDesktop desktop;
-        console::frmMain window(desktop);
-        window.show();
-        int mainTicks = 0;
-        connect(window.tmrMain, &QTimer::timeout, &window, [&] { ++mainTicks; });
-        window.tmrMain->start(20);
-
+        ConsoleFixture f;
+        f.seams.queryInterval = 1ms;
+        f.open();
+        f.applyOptions([](console::AppSettings& s) {
+            s.TimePeriod = 0;
+            s.AutoQuery = true;
+        });
         QPointer<frmAbout> seen;
-        int ticksWhileOpen = 0;
+        QByteArray sentWhileOpen;
         int topWhileOpen = 0;
-        QTimer::singleShot(400, &window, [&] {
-            seen = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
-            if (seen) {
-                ticksWhileOpen = mainTicks;
-                topWhileOpen = seen->boxTop();
-                seen->cmdOK->click();
-            }
+        whenModal<frmAbout>([&](frmAbout* about) {
+            seen = about;
+            f.drainPeer();
+            sentWhileOpen = f.peer.next();
+            QTRY_VERIFY(about->boxTop() < 2280);
+            topWhileOpen = about->boxTop();
+            about->cmdOK->click();
         });
-        // Should the box not be the modal one, the test must fail rather than hang.
-        QTimer::singleShot(5000, &window, [&] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* about = qobject_cast<frmAbout*>(w))
-                    about->reject();
-        });
-        window.mnuHelpAbout->trigger();
-        QVERIFY(ticksWhileOpen >= 5);
+        f.action("mnuHelpAbout")->trigger();
+        QCOMPARE(sentWhileOpen, rcon("pw", "status"));
         QVERIFY(topWhileOpen < 2280);
         QVERIFY(seen.isNull());
-        for (QWidget* w : QApplication::topLevelWidgets())
-            QVERIFY(!qobject_cast<frmAbout*>(w));
     }
 
     // ---- the system-information tool

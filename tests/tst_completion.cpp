@@ -156,28 +156,27 @@ private slots:
         QFETCH(QString, selected);
         QFETCH(int, caret);
         ConsoleFixture f;
-        auto& w = f.open();
-        basMain().settings.UseAutoComplete = autoComplete;
-        w.cboCommand->setEditText(QString());
-        w.cboCommand->setFocus();
-        press(w.cboCommand, steps);
-        QCOMPARE(w.cboCommand->currentText(), text);
-        QCOMPARE(w.cboCommand->lineEdit()->selectedText(), selected);
-        QCOMPARE(w.cboCommand->lineEdit()->cursorPosition(), caret);
+        f.open();
+        f.applyOptions([&](console::AppSettings& s) { s.UseAutoComplete = autoComplete; });
+        f.box("cboCommand")->setEditText(QString());
+        f.box("cboCommand")->setFocus();
+        press(f.box("cboCommand"), steps);
+        QCOMPARE(f.box("cboCommand")->currentText(), text);
+        QCOMPARE(f.box("cboCommand")->lineEdit()->selectedText(), selected);
+        QCOMPARE(f.box("cboCommand")->lineEdit()->cursorPosition(), caret);
     }
 
     void enterSendsCompletedCommand() {
         ConsoleFixture f;
-        auto& w = f.open();
-        w.cboCommand->setEditText(QString());
-        w.cboCommand->setFocus();
-        QTest::keyClicks(w.cboCommand, "serv");
-        QCOMPARE(w.cboCommand->lineEdit()->selectedText(), QString("erinfo"));
-        QTest::keyClick(w.cboCommand, Qt::Key_Return);
-        QTRY_COMPARE(f.peer.received.size(), 1);
-        QCOMPARE(f.peer.received.first(), LoopbackPeer::rcon("pw", "serverinfo"));
-        QCOMPARE(w.cboCommand->currentText(), QString()); // the emptied box is not completed
-        QCOMPARE(w.cboCommand->itemText(0), QString("serverinfo"));
+        f.open();
+        f.box("cboCommand")->setEditText(QString());
+        f.box("cboCommand")->setFocus();
+        QTest::keyClicks(f.box("cboCommand"), "serv");
+        QCOMPARE(f.box("cboCommand")->lineEdit()->selectedText(), QString("erinfo"));
+        QTest::keyClick(f.box("cboCommand"), Qt::Key_Return);
+        QCOMPARE(f.peer.next(), rcon("pw", "serverinfo"));
+        QCOMPARE(f.box("cboCommand")->currentText(), QString()); // the emptied box is not completed
+        QCOMPARE(f.box("cboCommand")->itemText(0), QString("serverinfo"));
     }
 
     void wordListFiles_data() {
@@ -207,12 +206,12 @@ private slots:
         QFETCH(QString, completed);
         ConsoleFixture f;
         writeFile(f.programFile("cmdlist.dat"), file);
-        auto& w = f.open();
+        f.open();
         QCOMPARE(basMain().CommandList.size(), entries);
-        w.cboCommand->setEditText(QString());
-        w.cboCommand->setFocus();
-        typeText(w.cboCommand, typed);
-        QCOMPARE(w.cboCommand->currentText(), completed);
+        f.box("cboCommand")->setEditText(QString());
+        f.box("cboCommand")->setFocus();
+        typeText(f.box("cboCommand"), typed);
+        QCOMPARE(f.box("cboCommand")->currentText(), completed);
     }
 
     void unreadableWordList() {
@@ -226,12 +225,12 @@ private slots:
             QFile::setPermissions(path, QFileDevice::WriteOwner);
         }
         QVERIFY(platform::FileExists(path));
-        auto& w = f.open();
+        f.open();
         QVERIFY(basMain().CommandList.isEmpty());
-        w.cboCommand->setEditText(QString());
-        w.cboCommand->setFocus();
-        QTest::keyClicks(w.cboCommand, "s");
-        QCOMPARE(w.cboCommand->currentText(), QString("s"));
+        f.box("cboCommand")->setEditText(QString());
+        f.box("cboCommand")->setFocus();
+        QTest::keyClicks(f.box("cboCommand"), "s");
+        QCOMPARE(f.box("cboCommand")->currentText(), QString("s"));
         QVERIFY(f.desktop.boxes.isEmpty());
     }
 
@@ -257,9 +256,9 @@ private slots:
             writeFile(path, "kick\n");
         auto& w = f.open();
         f.desktop.editorAvailable = editor;
-        QAction* item = file == "cmdlist.dat"    ? w.mnuEditcommandList
-                        : file == "commands.txt" ? w.mnuViewCommandList
-                                                 : w.mnuViewVariables;
+        QAction* item = f.action(file == "cmdlist.dat"    ? "mnuEditcommandList"
+                                 : file == "commands.txt" ? "mnuViewCommandList"
+                                                          : "mnuViewVariables");
         QVERIFY(item->isEnabled());
         item->trigger();
         QCOMPARE(f.desktop.editedFiles, exists ? QStringList{path} : QStringList{});

@@ -2,75 +2,71 @@
 
 #include <OptionsRules.h>
 #include <frmOptions.h>
+#include <frmThemes.h>
 
-#include <QAction>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QSignalSpy>
 
-using console::basMain;
-using console::frmOptions;
+using namespace console;
+
+namespace {
+// The dialog over the given settings, with its controls reachable by name.
+struct Options {
+    FakeDesktop desktop;
+    AppSettings given;
+    std::unique_ptr<frmOptions> dialog;
+    std::unique_ptr<QSignalSpy> applied;
+
+    Options& open(bool timerRunning = false) {
+        dialog = std::make_unique<frmOptions>(desktop, given, timerRunning);
+        applied = std::make_unique<QSignalSpy>(dialog.get(), &frmOptions::applied);
+        return *this;
+    }
+    template <typename T = QCheckBox> T* get(const char* name) const {
+        return dialog->findChild<T*>(QLatin1String(name));
+    }
+    void click(const char* name) const { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
+    AppSettings last() const { return applied->last()[0].value<AppSettings>(); }
+};
+} // namespace
+
+Q_DECLARE_METATYPE(AppSettings)
 
 class tst_options : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { qRegisterMetaType<AppSettings>(); }
+
     void minutesRules_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message"); // empty: accepted
         QTest::addColumn<QString>("corrected");
-        QTest::newRow("empty") << ""
-                               << "Minutes must be numeric."
-                               << "5";
-        QTest::newRow("letters") << "abc"
-                                 << "Minutes must be numeric."
-                                 << "5";
-        QTest::newRow("lone minus") << "-"
-                                    << "Minutes must be numeric."
-                                    << "5";
-        QTest::newRow("40000") << "40000"
-                               << "Minutes must be less than 32000."
-                               << "32000";
-        QTest::newRow("32001") << "32001"
-                               << "Minutes must be less than 32000."
-                               << "32000";
-        QTest::newRow("beyond 32 bits") << "1e10"
-                                        << "Minutes must be less than 32000."
-                                        << "32000";
-        QTest::newRow("beyond a double") << "1e400"
-                                         << "Minutes must be less than 32000."
-                                         << "32000";
-        QTest::newRow("-3") << "-3"
-                            << "Minutes must be no less than 0."
-                            << "0";
-        QTest::newRow("below 32 bits") << "-1e10"
-                                       << "Minutes must be no less than 0."
-                                       << "0";
-        QTest::newRow("0") << "0"
-                           << ""
-                           << "";
-        QTest::newRow("32000") << "32000"
-                               << ""
-                               << "";
-        QTest::newRow("32000.5 rounds to even") << "32000.5"
-                                                << ""
-                                                << "";
-        QTest::newRow("-0.4 rounds to 0") << "-0.4"
-                                          << ""
-                                          << "";
-        QTest::newRow("fraction") << "2.5"
-                                  << ""
-                                  << "";
+        const QString numeric = "Minutes must be numeric.", high = "Minutes must be less than 32000.",
+                      low = "Minutes must be no less than 0.";
+        QTest::newRow("empty") << "" << numeric << "5";
+        QTest::newRow("letters") << "abc" << numeric << "5";
+        QTest::newRow("lone minus") << "-" << numeric << "5";
+        QTest::newRow("40000") << "40000" << high << "32000";
+        QTest::newRow("beyond 32 bits") << "1e10" << high << "32000";
+        QTest::newRow("beyond a double") << "1e400" << high << "32000";
+        QTest::newRow("-3") << "-3" << low << "0";
+        QTest::newRow("below 32 bits") << "-1e10" << low << "0";
+        QTest::newRow("0") << "0" << QString() << QString();
+        QTest::newRow("32000") << "32000" << QString() << QString();
+        QTest::newRow("32000.5 rounds to even") << "32000.5" << QString() << QString();
+        QTest::newRow("-0.4 rounds to 0") << "-0.4" << QString() << QString();
     }
     void minutesRules() {
         QFETCH(QString, text);
         QFETCH(QString, message);
-        QFETCH(QString, corrected);
-        const console::MinutesCheck check = console::checkMinutes(text);
+        const MinutesCheck check = checkMinutes(text);
         QCOMPARE(check.valid, message.isEmpty());
         QCOMPARE(check.message, message);
-        QCOMPARE(check.corrected, corrected);
+        QTEST(check.corrected, "corrected");
     }
 
-    void formLoad_data() {
+    void opens_data() {
         QTest::addColumn<int>("hide");
         QTest::addColumn<int>("period");
         QTest::addColumn<int>("scale");
@@ -84,7 +80,7 @@ private slots:
         QTest::newRow("odd scale means minutes")
             << 0 << 7 << 2 << true << false << true << false << "Minutes";
     }
-    void formLoad() {
+    void opens() {
         QFETCH(int, hide);
         QFETCH(int, period);
         QFETCH(int, scale);
@@ -92,32 +88,26 @@ private slots:
         QFETCH(bool, logging);
         QFETCH(bool, autoComplete);
         QFETCH(bool, savePwd);
-        QFETCH(QString, unit);
-        ConsoleFixture f;
-        auto& w = f.open();
-        auto& s = basMain().settings;
-        s.HideFunNameCodes = qint16(hide);
-        s.TimePeriod = qint16(period);
-        s.TimeScale = qint16(scale);
-        s.EnableLogging = logging;
-        s.UseAutoComplete = autoComplete;
-        s.SavePassword = savePwd;
-        s.AutoQuery = !timerOn; // the dialog shows the timer, not the field
-        if (timerOn)
-            w.tmrMain->start();
-        frmOptions d(f.desktop, w.tmrMain, w.mnuCommandsAutoQuery, &w);
-        QCOMPARE(d.ckHideColorTags->isChecked(), hide == 1);
-        QCOMPARE(d.txtMinutes->text(), QString::number(period));
-        QCOMPARE(d.cboTimePeriod->currentText(), unit);
-        QCOMPARE(d.ckQueryStat->isChecked(), timerOn);
-        QCOMPARE(d.ckLog->isChecked(), logging);
-        QCOMPARE(d.ckEnableAutoComplete->isChecked(), autoComplete);
-        QCOMPARE(d.ckSavePwd->isChecked(), savePwd);
-        QCOMPARE(d.txtMinutes->isEnabled(), timerOn);
-        QCOMPARE(d.cboTimePeriod->isEnabled(), timerOn);
-        QVERIFY(!d.cmdApply->isEnabled());
-        QVERIFY(!d.cmdShowThemes->isEnabled());
-        QVERIFY(f.desktop.boxes.isEmpty());
+        Options o;
+        o.given.HideFunNameCodes = qint16(hide);
+        o.given.TimePeriod = qint16(period);
+        o.given.TimeScale = qint16(scale);
+        o.given.EnableLogging = logging;
+        o.given.UseAutoComplete = autoComplete;
+        o.given.SavePassword = savePwd;
+        o.given.AutoQuery = !timerOn; // the dialog shows the timer, not the field
+        o.open(timerOn);
+        QCOMPARE(o.get("ckHideColorTags")->isChecked(), hide == 1);
+        QCOMPARE(o.get<QLineEdit>("txtMinutes")->text(), QString::number(period));
+        QTEST(o.get<QComboBox>("cboTimePeriod")->currentText(), "unit");
+        QCOMPARE(o.get("ckQueryStat")->isChecked(), timerOn);
+        QCOMPARE(o.get("ckLog")->isChecked(), logging);
+        QCOMPARE(o.get("ckEnableAutoComplete")->isChecked(), autoComplete);
+        QCOMPARE(o.get("ckSavePwd")->isChecked(), savePwd);
+        QCOMPARE(o.get<QLineEdit>("txtMinutes")->isEnabled(), timerOn);
+        QCOMPARE(o.get<QComboBox>("cboTimePeriod")->isEnabled(), timerOn);
+        QVERIFY(!o.get<QPushButton>("cmdApply")->isEnabled());
+        QVERIFY(o.desktop.boxes.isEmpty());
     }
 
     void apply_data() {
@@ -142,196 +132,155 @@ private slots:
                                         << "Minutes" << 10 << 60;
     }
     void apply() {
+        QFETCH(bool, query);
+        Options o;
+        o.given.CurrentTheme = "DOS";
+        o.open(!query);
         QFETCH(bool, hide);
         QFETCH(bool, logging);
         QFETCH(bool, savePwd);
         QFETCH(bool, autoComplete);
-        QFETCH(bool, query);
+        o.get("ckHideColorTags")->setChecked(hide);
+        o.get("ckLog")->setChecked(logging);
+        o.get("ckSavePwd")->setChecked(savePwd);
+        o.get("ckEnableAutoComplete")->setChecked(autoComplete);
+        o.get("ckQueryStat")->setChecked(query);
         QFETCH(QString, minutes);
         QFETCH(QString, unit);
-        QFETCH(int, period);
-        QFETCH(int, scale);
-        ConsoleFixture f;
-        auto& w = f.open();
-        if (!query) {
-            w.mnuCommandsAutoQuery_Click(); // on, so that Apply has something to switch off
-            QVERIFY(w.tmrMain->isActive());
-        }
-        basMain().QueryTicks = 17;
-        frmOptions d(f.desktop, w.tmrMain, w.mnuCommandsAutoQuery, &w);
-        d.ckHideColorTags->setChecked(hide);
-        d.ckLog->setChecked(logging);
-        d.ckSavePwd->setChecked(savePwd);
-        d.ckEnableAutoComplete->setChecked(autoComplete);
-        d.ckQueryStat->setChecked(query);
-        d.txtMinutes->setText(minutes);
-        d.cboTimePeriod->setEditText(unit);
-        QVERIFY(d.cmdApply->isEnabled());
-        QTest::mouseClick(d.cmdApply, Qt::LeftButton);
-        const auto& s = basMain().settings;
+        o.get<QLineEdit>("txtMinutes")->setText(minutes);
+        o.get<QComboBox>("cboTimePeriod")->setEditText(unit);
+        QVERIFY(o.get<QPushButton>("cmdApply")->isEnabled());
+        o.click("cmdApply");
+        QCOMPARE(o.applied->size(), 1);
+        const AppSettings s = o.last();
         QCOMPARE(s.HideFunNameCodes, qint16(hide ? 1 : 0));
         QCOMPARE(s.EnableLogging, logging);
         QCOMPARE(s.SavePassword, savePwd);
         QCOMPARE(s.UseAutoComplete, autoComplete);
-        QCOMPARE(int(s.TimePeriod), period);
-        QCOMPARE(int(s.TimeScale), scale);
-        QCOMPARE(w.tmrMain->isActive(), query);
+        QTEST(int(s.TimePeriod), "period");
+        QTEST(int(s.TimeScale), "scale");
         QCOMPARE(s.AutoQuery, query);
-        QCOMPARE(w.mnuCommandsAutoQuery->isChecked(), query);
-        QCOMPARE(w.tmrMain->interval(), 1000);
-        QCOMPARE(basMain().QueryTicks, 17);
-        QVERIFY(!d.cmdApply->isEnabled());
-        QVERIFY(f.desktop.boxes.isEmpty());
+        QCOMPARE(s.CurrentTheme, QString("DOS")); // the rest as given
+        QVERIFY(!o.get<QPushButton>("cmdApply")->isEnabled());
+        QVERIFY(o.desktop.boxes.isEmpty());
     }
 
-    void cancelDropsUnapplied() {
-        ConsoleFixture f;
-        auto& w = f.open();
-        const console::AppSettings before = basMain().settings;
-        frmOptions d(f.desktop, w.tmrMain, w.mnuCommandsAutoQuery, &w);
-        d.ckLog->setChecked(true);
-        d.txtMinutes->setText("9");
-        d.ckQueryStat->setChecked(true);
-        QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
-        QCOMPARE(d.result(), int(QDialog::Rejected));
-        QCOMPARE(basMain().settings.EnableLogging, before.EnableLogging);
-        QCOMPARE(basMain().settings.TimePeriod, before.TimePeriod);
-        QVERIFY(!w.tmrMain->isActive());
-        QVERIFY(!w.mnuCommandsAutoQuery->isChecked());
+    void closing_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("applies");
+        QTest::newRow("Cancel drops the unapplied") << "cmdCancel" << int(QDialog::Rejected) << 0;
+        QTest::newRow("OK applies, even when clean") << "cmdOK" << int(QDialog::Accepted) << 1;
     }
-
-    void okAppliesEvenWhenClean() {
-        ConsoleFixture f;
-        auto& w = f.open();
-        frmOptions d(f.desktop, w.tmrMain, w.mnuCommandsAutoQuery, &w);
-        QVERIFY(!d.cmdApply->isEnabled());
-        basMain().settings.EnableLogging = true; // changed behind the dialog's back
-        basMain().settings.TimePeriod = 99;
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-        QCOMPARE(d.result(), int(QDialog::Accepted));
-        QVERIFY(!basMain().settings.EnableLogging);
-        QCOMPARE(basMain().settings.TimePeriod, qint16(5));
+    void closing() {
+        QFETCH(QString, button);
+        Options o;
+        o.open();
+        o.click(qPrintable(button));
+        QTEST(o.dialog->result(), "result");
+        QTEST(int(o.applied->size()), "applies");
     }
 
     void defaultsClearThreeBoxes() {
-        ConsoleFixture f;
-        auto& w = f.open();
-        auto& s = basMain().settings;
-        s.HideFunNameCodes = 1;
-        s.EnableLogging = true;
-        s.SavePassword = true;
-        s.UseAutoComplete = true;
-        s.TimePeriod = 12;
-        w.tmrMain->start();
-        frmOptions d(f.desktop, w.tmrMain, w.mnuCommandsAutoQuery, &w);
-        QTest::mouseClick(d.cmdDefaults, Qt::LeftButton);
-        QVERIFY(!d.ckHideColorTags->isChecked());
-        QVERIFY(!d.ckLog->isChecked());
-        QVERIFY(!d.ckSavePwd->isChecked());
-        QVERIFY(d.ckEnableAutoComplete->isChecked());
-        QVERIFY(d.ckQueryStat->isChecked());
-        QCOMPARE(d.txtMinutes->text(), QString("12"));
-        QVERIFY(d.cmdApply->isEnabled());
-        QVERIFY(s.EnableLogging); // nothing applied yet
-        QCOMPARE(s.HideFunNameCodes, qint16(1));
+        Options o;
+        o.given.HideFunNameCodes = 1;
+        o.given.EnableLogging = o.given.SavePassword = o.given.UseAutoComplete = true;
+        o.given.TimePeriod = 12;
+        o.open(true);
+        o.click("cmdDefaults");
+        QVERIFY(!o.get("ckHideColorTags")->isChecked() && !o.get("ckLog")->isChecked() &&
+                !o.get("ckSavePwd")->isChecked());
+        QVERIFY(o.get("ckEnableAutoComplete")->isChecked() && o.get("ckQueryStat")->isChecked());
+        QCOMPARE(o.get<QLineEdit>("txtMinutes")->text(), QString("12"));
+        QVERIFY(o.get<QPushButton>("cmdApply")->isEnabled());
+        QVERIFY(o.applied->isEmpty());
     }
 
-    void invalidPeriod_data() {
+    void invalidPeriodCorrected_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("result");
         QTest::newRow("cleared") << ""
                                  << "Minutes must be numeric."
                                  << "5";
+        QTest::newRow("cleared by Backspace") << "<BS>"
+                                              << "Minutes must be numeric."
+                                              << "5";
         QTest::newRow("40000") << "40000"
                                << "Minutes must be less than 32000."
                                << "32000";
         QTest::newRow("-3") << "-3"
                             << "Minutes must be no less than 0."
                             << "0";
-        QTest::newRow("32000 accepted") << "32000"
-                                        << ""
-                                        << "32000";
+        QTest::newRow("32000 accepted") << "32000" << QString() << "32000";
     }
-    void invalidPeriod() {
+    void invalidPeriodCorrected() {
         QFETCH(QString, text);
         QFETCH(QString, message);
-        QFETCH(QString, result);
-        ConsoleFixture f;
-        auto& w = f.open();
-        w.tmrMain->start();
-        frmOptions d(f.desktop, w.tmrMain, w.mnuCommandsAutoQuery, &w);
-        d.txtMinutes->setText(text);
-        QCOMPARE(d.txtMinutes->text(), result);
-        QCOMPARE(f.desktop.boxes.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(f.desktop.boxes[0].text, message);
-            QCOMPARE(f.desktop.boxes[0].title, QString("vorlanix"));
-            QCOMPARE(f.desktop.boxes[0].icon, platform::Desktop::Icon::Warning);
-            QCOMPARE(f.desktop.boxes[0].buttons, platform::Desktop::Buttons::Ok);
+        Options o;
+        o.open(true);
+        auto* minutes = o.get<QLineEdit>("txtMinutes");
+        if (text == "<BS>") {
+            minutes->selectAll();
+            QTest::keyClick(minutes, Qt::Key_Backspace);
+        } else {
+            minutes->setText(text);
         }
-        QVERIFY(d.cmdApply->isEnabled());
-    }
-
-    void typingClearedPeriod() {
-        ConsoleFixture f;
-        auto& w = f.open();
-        w.tmrMain->start();
-        frmOptions d(f.desktop, w.tmrMain, w.mnuCommandsAutoQuery, &w);
-        d.txtMinutes->setFocus();
-        d.txtMinutes->selectAll();
-        QTest::keyClick(d.txtMinutes, Qt::Key_Backspace);
-        QCOMPARE(d.txtMinutes->text(), QString("5"));
-        QCOMPARE(f.desktop.boxes.size(), 1);
-        QCOMPARE(f.desktop.boxes[0].text, QString("Minutes must be numeric."));
+        QTEST(minutes->text(), "result");
+        QCOMPARE(o.desktop.boxes.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(o.desktop.boxes[0].text, message);
+            QCOMPARE(o.desktop.boxes[0].title, QString("vorlanix"));
+            QCOMPARE(o.desktop.boxes[0].icon, platform::Desktop::Icon::Warning);
+            QCOMPARE(o.desktop.boxes[0].buttons, platform::Desktop::Buttons::Ok);
+        }
+        QVERIFY(o.get<QPushButton>("cmdApply")->isEnabled());
     }
 
     void uncheckingAutoQueryGreysPeriod() {
-        ConsoleFixture f;
-        auto& w = f.open();
-        w.mnuCommandsAutoQuery_Click();
-        frmOptions d(f.desktop, w.tmrMain, w.mnuCommandsAutoQuery, &w);
-        QVERIFY(d.txtMinutes->isEnabled());
+        Options o;
+        o.open(true);
+        auto* minutes = o.get<QLineEdit>("txtMinutes");
         const QPalette system = QApplication::palette();
-        QCOMPARE(d.txtMinutes->palette().color(QPalette::Base),
-                 system.color(QPalette::Active, QPalette::Base));
-        QTest::mouseClick(d.ckQueryStat, Qt::LeftButton);
-        QVERIFY(!d.ckQueryStat->isChecked());
-        QVERIFY(!d.txtMinutes->isEnabled());
-        QVERIFY(!d.cboTimePeriod->isEnabled());
-        QCOMPARE(d.txtMinutes->palette().color(QPalette::Disabled, QPalette::Base),
+        QCOMPARE(minutes->palette().color(QPalette::Base), system.color(QPalette::Active, QPalette::Base));
+        QTest::mouseClick(o.get("ckQueryStat"), Qt::LeftButton);
+        QVERIFY(!minutes->isEnabled() && !o.get<QComboBox>("cboTimePeriod")->isEnabled());
+        QCOMPARE(minutes->palette().color(QPalette::Disabled, QPalette::Base),
                  system.color(QPalette::Active, QPalette::Button));
-        QCOMPARE(d.txtMinutes->palette().color(QPalette::Disabled, QPalette::Text),
+        QCOMPARE(minutes->palette().color(QPalette::Disabled, QPalette::Text),
                  system.color(QPalette::Active, QPalette::Dark));
-        QCOMPARE(d.cboTimePeriod->palette().color(QPalette::Disabled, QPalette::Base),
-                 system.color(QPalette::Active, QPalette::Button));
-        QVERIFY(w.tmrMain->isActive()); // not before Apply
-        QTest::mouseClick(d.cmdApply, Qt::LeftButton);
-        QVERIFY(!w.tmrMain->isActive());
-        QVERIFY(!w.mnuCommandsAutoQuery->isChecked());
-        QVERIFY(!basMain().settings.AutoQuery);
+        QVERIFY(o.applied->isEmpty()); // not before Apply
     }
 
-    void modalWhileTimerAndSocketsRun() {
+    // From the menu: modal while the session's timer and socket go on; Apply reaches the timer and
+    // the menu's mark but not the tick count; the Themes button opens the theme dialog over it.
+    void windowCarriesOutApply() {
         ConsoleFixture f;
-        auto& w = f.open();
-        basMain().settings.TimePeriod = 0; // a status at every tick
-        w.mnuCommandsAutoQuery_Click();
-        w.tmrMain->setInterval(0);
-        bool modal = false;
-        int receivedWhileOpen = 0;
+        f.seams.queryInterval = 1ms;
+        f.open();
+        f.applyOptions([](AppSettings& s) { s.TimePeriod = 0; });
+        f.action("mnuCommandsAutoQuery")->trigger();
+        bool modal = false, themesOverOptions = false;
+        QByteArray whileOpen;
         whenModal<frmOptions>([&](frmOptions* d) {
             modal = d->isModal();
-            QTest::qWait(1); // let the loop run
-            QTRY_VERIFY(f.peer.received.size() >= 3);
-            receivedWhileOpen = int(f.peer.received.size());
-            QTest::mouseClick(d->cmdCancel, Qt::LeftButton);
+            f.drainPeer();
+            whileOpen = f.peer.next();
+            whenModal<frmThemes>([&](frmThemes* t) {
+                themesOverOptions = t->parentWidget() == d;
+                t->reject();
+            });
+            d->findChild<QPushButton*>("cmdShowThemes")->click();
+            QTest::mouseClick(d->findChild<QCheckBox*>("ckQueryStat"), Qt::LeftButton);
+            d->findChild<QPushButton*>("cmdApply")->click();
+            QVERIFY(!f.session().autoQueryRunning());
+            d->reject();
         });
-        const int before = int(f.peer.received.size());
-        w.mnuViewOptions->trigger();
-        QVERIFY(modal);
-        QVERIFY(receivedWhileOpen >= before + 3);
-        w.tmrMain->stop();
+        f.action("mnuViewOptions")->trigger();
+        QVERIFY(modal && themesOverOptions);
+        QCOMPARE(whileOpen, rcon("pw", "status"));
+        QVERIFY(!f.action("mnuCommandsAutoQuery")->isChecked());
+        QVERIFY(!f.session().settings().AutoQuery);
     }
 };
 

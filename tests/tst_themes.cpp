@@ -1,30 +1,22 @@
-#include "ThemeTestSupport.h"
+#include "ConsoleFixture.h"
 
 #include <Themes.h>
 
-#include <QTemporaryDir>
+#include <frmThemes.h>
+
+#include <QPushButton>
 
 using namespace console;
-using themetest::ShownLook;
 
 namespace {
-using Item = QAction* frmMain::*;
-
 ShownLook look(QColor back, QColor fore, const char* face, double size, bool bold, bool italic = false) {
     return {back, fore, QString::fromLatin1(face), size, bold, italic};
 }
 } // namespace
 
-Q_DECLARE_METATYPE(Item)
-Q_DECLARE_METATYPE(ShownLook)
-
 class TstThemes : public QObject {
     Q_OBJECT
-    QTemporaryDir m_folder;
-    FakeDesktop m_desktop;
-
 private slots:
-    void init() { themetest::freshProcess(m_folder.path() + QLatin1Char('/')); }
 
     void catalogue_data();
     void catalogue();
@@ -167,61 +159,69 @@ void TstThemes::colours() {
 }
 
 void TstThemes::firstStart() {
-    auto w = themetest::start(m_desktop);
-    COMPARE_LOOK(themetest::shownLook(w->txtOutput),
-                 look(QColor(0, 0, 192), QColor(255, 255, 0), "Courier New", 8, false));
-    QCOMPARE(themetest::checkedThemes(*w), QStringList{"Default"});
+    ConsoleFixture f;
+    auto& w = f.open(false);
+    QCOMPARE(shownLook(f.pane()), look(QColor(0, 0, 192), QColor(255, 255, 0), "Courier New", 8, false));
+    QCOMPARE(checkedThemes(&w), QStringList{"Default"});
 }
 
 void TstThemes::menuTheme_data() {
-    QTest::addColumn<Item>("item");
+    QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("identifier");
     QTest::addColumn<ShownLook>("expected");
 
-    QTest::newRow("Default") << &frmMain::mnuViewThemeDefault << "Default"
+    QTest::newRow("Default") << "mnuViewThemeDefault"
+                             << "Default"
                              << look(QColor(0, 0, 192), QColor(255, 255, 0), "Courier New", 8, false);
-    QTest::newRow("DOS") << &frmMain::mnuViewThemeDOS << "DOS"
-                         << look(QColor(0, 0, 0), QColor(192, 192, 192), "Fixedsys", 10, false);
-    QTest::newRow("Green Screen") << &frmMain::mnuViewThemeGreenScreen << "GreenScreen"
+    QTest::newRow("DOS") << "mnuViewThemeDOS"
+                         << "DOS" << look(QColor(0, 0, 0), QColor(192, 192, 192), "Fixedsys", 10, false);
+    QTest::newRow("Green Screen") << "mnuViewThemeGreenScreen"
+                                  << "GreenScreen"
                                   << look(QColor(81, 155, 49), QColor(0, 0, 0), "Terminal", 10, false);
-    QTest::newRow("Bloodshot") << &frmMain::mnuViewThemeBloodshot << "Bloodshot"
+    QTest::newRow("Bloodshot") << "mnuViewThemeBloodshot"
+                               << "Bloodshot"
                                << look(QColor(128, 0, 0), QColor(192, 192, 192), "Courier New", 9, true);
-    QTest::newRow("Black And White") << &frmMain::mnuViewThemeBnW << "BlackAndWhite"
+    QTest::newRow("Black And White") << "mnuViewThemeBnW"
+                                     << "BlackAndWhite"
                                      << look(QColor(255, 255, 255), QColor(0, 0, 0), "Courier New", 10,
                                              false);
-    QTest::newRow("Purple Haze") << &frmMain::mnuViewThemePH << "PurpleHaze"
+    QTest::newRow("Purple Haze") << "mnuViewThemePH"
+                                 << "PurpleHaze"
                                  << look(QColor(128, 0, 128), QColor(255, 255, 255), "Arial", 10, false);
 }
 
 void TstThemes::menuTheme() {
-    QFETCH(Item, item);
+    QFETCH(QString, item);
     QFETCH(QString, identifier);
     QFETCH(ShownLook, expected);
     const QString caption = QString::fromLatin1(QTest::currentDataTag());
 
-    auto w = themetest::start(m_desktop);
+    ConsoleFixture f;
     // An italic custom look first, so every value of the theme has to replace something.
-    w->ApplyTheme(0x123456, 0x654321, false, true, 14, QStringLiteral("DejaVu Serif"));
-    basMain().settings.CurrentTheme = QStringLiteral("Custom");
-    w->CheckThemeMenu(QStringLiteral("Custom"));
+    const QStringList custom{"ColorBack",      "1193046",      "ColorFore",    "6636321",
+                             "FormFontItalic", "True",         "FormFontSize", "14",
+                             "FormFontName",   "DejaVu Serif", "CurrentTheme", "Custom"};
+    for (int i = 0; i < custom.size(); i += 2)
+        ConsoleFixture::store(custom[i], custom[i + 1]);
+    auto* w = &f.open(false);
 
-    ((*w).*item)->trigger();
-    COMPARE_LOOK(themetest::shownLook(w->txtOutput), expected);
-    QCOMPARE(basMain().settings.CurrentTheme, identifier);
-    QCOMPARE(themetest::checkedThemes(*w), QStringList{caption});
-    QCOMPARE(colourOf(basMain().settings.ColorBack), expected.back);
-    QCOMPARE(int(basMain().settings.FormFontSize), int(expected.size));
-    QVERIFY(!basMain().settings.FormFontItalic);
+    f.action(qPrintable(item))->trigger();
+    QCOMPARE(shownLook(f.pane()), expected);
+    QCOMPARE(f.session().settings().CurrentTheme, identifier);
+    QCOMPARE(checkedThemes(w), QStringList{caption});
+    QCOMPARE(colourOf(f.session().settings().ColorBack), expected.back);
+    QCOMPARE(int(f.session().settings().FormFontSize), int(expected.size));
+    QVERIFY(!f.session().settings().FormFontItalic);
 
     // The same item again changes nothing.
-    ((*w).*item)->trigger();
-    QCOMPARE(themetest::checkedThemes(*w), QStringList{caption});
-    COMPARE_LOOK(themetest::shownLook(w->txtOutput), expected);
+    f.action(qPrintable(item))->trigger();
+    QCOMPARE(checkedThemes(w), QStringList{caption});
+    QCOMPARE(shownLook(f.pane()), expected);
 
-    themetest::restart(w, m_desktop);
-    QCOMPARE(themetest::stored(QStringLiteral("CurrentTheme")), identifier);
-    COMPARE_LOOK(themetest::shownLook(w->txtOutput), expected);
-    QCOMPARE(themetest::checkedThemes(*w), QStringList{caption});
+    w = &f.restart();
+    QCOMPARE(ConsoleFixture::stored(QStringLiteral("CurrentTheme")), identifier);
+    QCOMPARE(shownLook(f.pane()), expected);
+    QCOMPARE(checkedThemes(w), QStringList{caption});
 }
 
 void TstThemes::storedThemeName_data() {
@@ -236,62 +236,66 @@ void TstThemes::storedThemeName_data() {
 
 void TstThemes::storedThemeName() {
     QFETCH(QString, storedName);
+    ConsoleFixture f;
     // The stored look, not the named theme's, is what the pane shows.
-    themetest::store(QStringLiteral("CurrentTheme"), storedName);
-    themetest::store(QStringLiteral("ColorBack"), QStringLiteral("1193046")); // 0x123456
-    themetest::store(QStringLiteral("ColorFore"), QStringLiteral("6636321")); // 0x654321
-    themetest::store(QStringLiteral("FormFontName"), QStringLiteral("Arial"));
-    themetest::store(QStringLiteral("FormFontSize"), QStringLiteral("13"));
-    themetest::store(QStringLiteral("FormFontItalic"), QStringLiteral("True"));
+    ConsoleFixture::store(QStringLiteral("CurrentTheme"), storedName);
+    ConsoleFixture::store(QStringLiteral("ColorBack"), QStringLiteral("1193046")); // 0x123456
+    ConsoleFixture::store(QStringLiteral("ColorFore"), QStringLiteral("6636321")); // 0x654321
+    ConsoleFixture::store(QStringLiteral("FormFontName"), QStringLiteral("Arial"));
+    ConsoleFixture::store(QStringLiteral("FormFontSize"), QStringLiteral("13"));
+    ConsoleFixture::store(QStringLiteral("FormFontItalic"), QStringLiteral("True"));
 
-    auto w = themetest::start(m_desktop);
-    QTEST(themetest::checkedThemes(*w), "checked");
+    auto* w = &f.open(false);
+    QTEST(checkedThemes(w), "checked");
     const ShownLook storedLook =
         look(QColor(0x56, 0x34, 0x12), QColor(0x21, 0x43, 0x65), "Arial", 13, false, true);
-    COMPARE_LOOK(themetest::shownLook(w->txtOutput), storedLook);
+    QCOMPARE(shownLook(f.pane()), storedLook);
 
-    themetest::restart(w, m_desktop);
-    QCOMPARE(themetest::stored(QStringLiteral("CurrentTheme")), storedName);
-    QCOMPARE(themetest::stored(QStringLiteral("ColorBack")), QStringLiteral("1193046"));
-    COMPARE_LOOK(themetest::shownLook(w->txtOutput), storedLook);
+    w = &f.restart();
+    QCOMPARE(ConsoleFixture::stored(QStringLiteral("CurrentTheme")), storedName);
+    QCOMPARE(ConsoleFixture::stored(QStringLiteral("ColorBack")), QStringLiteral("1193046"));
+    QCOMPARE(shownLook(f.pane()), storedLook);
 }
 
 void TstThemes::dialogItemCancelled_data() {
-    QTest::addColumn<Item>("item");
+    QTest::addColumn<QString>("item");
     QTest::addColumn<bool>("byCloseBox");
-    QTest::newRow("Custom, Cancel") << &frmMain::mnuViewThemeCustom << false;
-    QTest::newRow("Theme Settings, Cancel") << &frmMain::mnuViewThemeSettings << false;
-    QTest::newRow("Custom, close box") << &frmMain::mnuViewThemeCustom << true;
+    QTest::newRow("Custom, Cancel") << "mnuViewThemeCustom" << false;
+    QTest::newRow("Theme Settings, Cancel") << "mnuViewThemeSettings" << false;
+    QTest::newRow("Custom, close box") << "mnuViewThemeCustom" << true;
 }
 
 void TstThemes::dialogItemCancelled() {
-    QFETCH(Item, item);
+    QFETCH(QString, item);
     QFETCH(bool, byCloseBox);
-    auto w = themetest::start(m_desktop);
-    w->mnuViewThemeBloodshot->trigger();
-    const ShownLook before = themetest::shownLook(w->txtOutput);
+    ConsoleFixture f;
+    auto& w = f.open(false);
+    f.action("mnuViewThemeBloodshot")->trigger();
+    const ShownLook before = shownLook(f.pane());
 
-    QString title;
+    QString title, previewed;
     bool modalOverMain = false;
-    themetest::whileThemeDialogOpen(w.get(), [&](frmThemes& dialog) {
-        title = dialog.windowTitle();
-        modalOverMain = dialog.isModal() && dialog.parentWidget() == w.get();
+    whenModal<frmThemes>([&](frmThemes* dialog) {
+        title = dialog->windowTitle();
+        modalOverMain = dialog->isModal() && dialog->parentWidget() == &w;
         // A preview inside the dialog must not outlive the cancel either.
-        dialog.cboTheme->setCurrentIndex(1);
-        emit dialog.cboTheme->activated(1);
-        QCOMPARE(basMain().settings.CurrentTheme, QStringLiteral("DOS"));
+        auto* selector = dialog->findChild<QComboBox*>("cboTheme");
+        selector->setCurrentIndex(1);
+        emit selector->activated(1);
+        previewed = f.session().settings().CurrentTheme;
         if (byCloseBox)
-            dialog.close();
+            dialog->close();
         else
-            dialog.cmdCancel->click();
+            dialog->findChild<QPushButton*>("cmdCancel")->click();
     });
-    ((*w).*item)->trigger();
+    f.action(qPrintable(item))->trigger();
 
     QCOMPARE(title, QStringLiteral("Customize Themes"));
+    QCOMPARE(previewed, QStringLiteral("DOS"));
     QVERIFY(modalOverMain);
-    COMPARE_LOOK(themetest::shownLook(w->txtOutput), before);
-    QCOMPARE(basMain().settings.CurrentTheme, QStringLiteral("Bloodshot"));
-    QCOMPARE(themetest::checkedThemes(*w), QStringList{"Bloodshot"});
+    QCOMPARE(shownLook(f.pane()), before);
+    QCOMPARE(f.session().settings().CurrentTheme, QStringLiteral("Bloodshot"));
+    QCOMPARE(checkedThemes(&w), QStringList{"Bloodshot"});
 }
 
 QTEST_MAIN(TstThemes)

@@ -15,11 +15,9 @@
 using console::frmMain;
 
 namespace {
-using Item = QAction* frmMain::*;
-const Item kItems[] = {&frmMain::mnuHelpUpdate, &frmMain::mnuHelpFeedback,    &frmMain::mnuHelpBugReport,
-                       &frmMain::mnuGotToRtCW,  &frmMain::mnuHelpGoToAchtung, &frmMain::mnuGoToSTVEF,
-                       &frmMain::mnuHelpGoToEF, &frmMain::mnuGoToPQ_Q2,       &frmMain::mnuGotoQ3W,
-                       &frmMain::mnuGoToPQ_Q3,  &frmMain::mnuHelpVelmoraHome};
+const char* const kItems[] = {"mnuHelpUpdate",      "mnuHelpFeedback", "mnuHelpBugReport",  "mnuGotToRtCW",
+                              "mnuHelpGoToAchtung", "mnuGoToSTVEF",    "mnuHelpGoToEF",     "mnuGoToPQ_Q2",
+                              "mnuGotoQ3W",         "mnuGoToPQ_Q3",    "mnuHelpVelmoraHome"};
 
 // Follows the captions the user sees from the Help menu down to an item.
 QAction* findByCaptions(QMenu* menu, const QStringList& path) {
@@ -80,16 +78,19 @@ private slots:
     void helpMenuOrder() {
         FakeDesktop desktop;
         frmMain window(desktop);
-        QCOMPARE(captionsOf(window.mnuHelp),
+        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuHelp")),
                  QStringList({"Check For &Updates...", "Submit &Feedback...", "Submit &Bug Report...", "-",
                               "Community &Links", "-", "&Visit Velmora...", "-", "&About..."}));
-        QCOMPARE(captionsOf(window.mnuHelpGameLinks),
+        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuHelpGameLinks")),
                  QStringList({"Return To Castle Wolfenstein", "Star Trek Voyager: Elite Force", "Quake 2",
                               "Quake 3 Arena"}));
-        QCOMPARE(captionsOf(window.mnuGame1), QStringList({"Official Site", "Achtung, Wolfenstein!"}));
-        QCOMPARE(captionsOf(window.mnuGame2), QStringList({"Official Site", "Holodeck 5: Elite Force"}));
-        QCOMPARE(captionsOf(window.mnuGame4), QStringList({"PlanetQuake"}));
-        QCOMPARE(captionsOf(window.mnuGame3), QStringList({"Quake3World", "PlanetQuake"}));
+        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame1")),
+                 QStringList({"Official Site", "Achtung, Wolfenstein!"}));
+        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame2")),
+                 QStringList({"Official Site", "Holodeck 5: Elite Force"}));
+        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame4")), QStringList({"PlanetQuake"}));
+        QCOMPARE(captionsOf(window.findChild<QMenu*>("mnuGame3")),
+                 QStringList({"Quake3World", "PlanetQuake"}));
     }
 
     void helpItemOpensItsAddress_data() {
@@ -131,9 +132,9 @@ private slots:
         QFETCH(QString, address);
         FakeDesktop desktop;
         frmMain window(desktop);
-        QAction* action = findByCaptions(window.mnuHelp, captions);
+        QAction* action = findByCaptions(window.findChild<QMenu*>("mnuHelp"), captions);
         QVERIFY(action);
-        QCOMPARE(action, window.*kItems[item]);
+        QCOMPARE(action, window.findChild<QAction*>(kItems[item]));
         QVERIFY(action->isEnabled());
         action->trigger();
         QCOMPARE(desktop.urls, QStringList{address});
@@ -146,12 +147,12 @@ private slots:
         FakeDesktop desktop;
         desktop.urlOpens = false;
         frmMain window(desktop);
-        const QString paneBefore = window.txtOutput->toPlainText();
-        for (Item item : kItems)
-            (window.*item)->trigger();
+        const QString paneBefore = window.findChild<console::ConsolePane*>("txtOutput")->toPlainText();
+        for (const char* item : kItems)
+            window.findChild<QAction*>(item)->trigger();
         QCOMPARE(desktop.urls.size(), int(std::size(kItems)));
         QVERIFY(desktop.boxes.isEmpty());
-        QCOMPARE(window.txtOutput->toPlainText(), paneBefore);
+        QCOMPARE(window.findChild<console::ConsolePane*>("txtOutput")->toPlainText(), paneBefore);
     }
 
 private:

@@ -1,73 +1,141 @@
 #pragma once
 
-#include "FakeDesktop.h"
+// The one fixture of the console's tests: a fresh process state, a program folder and a settings
+// file of its own, a game server stand-in on loopback, and a session or a whole window on them.
 
+#include "FakeDesktop.h"
+#include "LoopbackPeer.h"
+
+#include <AppSettings.h>
+#include <ConsolePane.h>
+#include <ConsoleSession.h>
 #include <ProgramFolder.h>
 #include <SettingsStore.h>
 #include <basMain.h>
 #include <frmMain.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QUdpSocket>
 #include <QtTest>
+
+#include <chrono>
 #include <functional>
 #include <memory>
 
-// A game server stand-in on loopback: keeps every datagram it receives.
-class LoopbackPeer {
-public:
-    LoopbackPeer() {
-        socket.bind(QHostAddress::LocalHost, 0);
-        QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [this] {
-            while (socket.hasPendingDatagrams()) {
-                QByteArray d(int(socket.pendingDatagramSize()), 0);
-                socket.readDatagram(d.data(), d.size());
-                received.append(d);
-            }
-        });
-    }
-    int port() const { return socket.localPort(); }
-    static QByteArray rcon(const char* password, const QByteArray& command) {
-        return QByteArray("\xff\xff\xff\xffrcon ") + password + ' ' + command;
-    }
+using namespace std::chrono_literals;
 
-    QUdpSocket socket;
-    QList<QByteArray> received;
-};
+// One rcon command as it reaches the game server.
+inline QByteArray rcon(const char* password, const QByteArray& command) {
+    return QByteArray("\xff\xff\xff\xffrcon ") + password + ' ' + command;
+}
 
-// A fresh console per case: empty settings store, a program folder of its own, a loopback server.
 struct ConsoleFixture {
+    // Reboot exchanges in milliseconds; the one end-to-end test keeps the real four seconds.
+    static console::SessionSeams quickSeams() {
+        console::SessionSeams seams;
+        // No listener: a port just found free and given back.
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        seams.listenerPort = probe.serverPort();
+        seams.rebootDelay = 100ms;
+        seams.rebootStandTime = 20ms;
+        return seams;
+    }
+
     ConsoleFixture() {
         console::resetBasMain();
         QFile::remove(platform::SettingsStore().fileName());
-        platform::setProgramFolder(folder.path() + QStringLiteral("/prog folder"));
+        platform::setProgramFolder(folder.path() + QStringLiteral("/prog folder/"));
         QDir().mkpath(platform::programFolder());
     }
     ~ConsoleFixture() {
         window.reset();
+        bare.reset();
         platform::setProgramFolder(QString());
         QFile::remove(platform::SettingsStore().fileName());
     }
-    console::frmMain& open() {
-        window = std::make_unique<console::frmMain>(desktop);
+
+    // A window as the program starts it, its connection fields aimed at the peer unless told not to.
+    console::frmMain& open(bool aimAtPeer = true) {
+        window = std::make_unique<console::frmMain>(desktop, seams);
         window->Form_Load();
-        window->cboAddr->setEditText(QStringLiteral("127.0.0.1"));
-        window->cboPort->setEditText(QString::number(peer.port()));
-        window->txtPassword->setText(QStringLiteral("pw"));
+        if (aimAtPeer) {
+            box("cboAddr")->setEditText(QStringLiteral("127.0.0.1"));
+            box("cboPort")->setEditText(QString::number(peer.port()));
+            find<QLineEdit>("txtPassword")->setText(QStringLiteral("pw"));
+        }
         return *window;
     }
-    QString programFile(const char* name) const {
-        return platform::programFolder() + QString::fromLatin1(name);
+    // Exit (which saves) and start again in a fresh process state.
+    console::frmMain& restart() {
+        window.reset();
+        console::resetBasMain();
+        return open(false);
     }
+    // A session without a window, aimed at the peer.
+    console::ConsoleSession& session() {
+        if (window)
+            return window->session();
+        if (!bare) {
+            bare = std::make_unique<console::ConsoleSession>(seams);
+            bare->setAddress(QStringLiteral("127.0.0.1"));
+            bare->setPort(QString::number(peer.port()));
+            bare->setPassword(QStringLiteral("pw"));
+        }
+        return *bare;
+    }
+    void applyOptions(const std::function<void(console::AppSettings&)>& change) {
+        console::AppSettings s = session().settings();
+        change(s);
+        session().applyOptions(s);
+    }
+
+    template <typename T = QWidget> T* find(const char* name) const {
+        T* child = window->findChild<T*>(QLatin1String(name));
+        if (!child)
+            qFatal("no %s named %s", T::staticMetaObject.className(), name);
+        return child;
+    }
+    QAction* action(const char* name) const { return find<QAction>(name); }
+    QComboBox* box(const char* name) const { return find<QComboBox>(name); }
+    console::ConsolePane* pane() const { return find<console::ConsolePane>("txtOutput"); }
+    QString paneText() const { return pane()->toPlainText(); }
+
+    static QStringList entries(const QComboBox* box) {
+        QStringList list;
+        for (int i = 0; i < box->count(); ++i)
+            list << box->itemText(i);
+        return list;
+    }
+    static void store(const QString& key, const QString& value) {
+        platform::SettingsStore s;
+        s.write(console::kSettingsSection, key, value);
+        s.sync();
+    }
+    static QString stored(const QString& key) {
+        return platform::SettingsStore().read(console::kSettingsSection, key, QStringLiteral("<absent>"));
+    }
+    static QByteArray readFile(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Forgets what the game server has been sent so far.
+    void drainPeer() {
+        while (peer.socket.hasPendingDatagrams())
+            peer.next(0);
+    }
+    static QString programFile(const char* name) { return platform::programFolder() + QLatin1String(name); }
 
     QTemporaryDir folder;
     FakeDesktop desktop;
-    LoopbackPeer peer;
+    UdpPeer peer; // the game server
+    console::SessionSeams seams = quickSeams();
+    std::unique_ptr<console::ConsoleSession> bare;
     std::unique_ptr<console::frmMain> window;
 };
 
@@ -83,4 +151,49 @@ template <typename T> void whenModal(std::function<void(T*)> action) {
         }
     });
     poll->start();
+}
+
+// What a text box shows of a look.
+struct ShownLook {
+    QColor back, fore;
+    QString face;
+    double size = 0;
+    bool bold = false, italic = false;
+    bool operator==(const ShownLook&) const = default;
+};
+Q_DECLARE_METATYPE(ShownLook)
+
+inline ShownLook shownLook(const QWidget* box) {
+    const QFont f = box->font();
+    return {box->palette().color(QPalette::Base),
+            box->palette().color(QPalette::Text),
+            f.family(),
+            f.pointSizeF(),
+            f.bold(),
+            f.italic()};
+}
+
+namespace QTest {
+template <> inline char* toString(const ShownLook& l) {
+    return qstrdup(qPrintable(QStringLiteral("%1 on %2, %3 %4%5%6")
+                                  .arg(l.fore.name(), l.back.name(), l.face)
+                                  .arg(l.size)
+                                  .arg(l.bold ? " bold" : "", l.italic ? " italic" : "")));
+}
+} // namespace QTest
+
+inline ShownLook catalogueLook(console::ThemeId id) {
+    const console::ThemeLook& l = console::theme(id).look;
+    return {console::colourOf(l.back), console::colourOf(l.fore), l.face, double(l.size), l.bold, l.italic};
+}
+
+// The captions of the checked theme items.
+inline QStringList checkedThemes(const QWidget* window) {
+    QStringList checked;
+    for (const char* name :
+         {"mnuViewThemeDefault", "mnuViewThemeDOS", "mnuViewThemeGreenScreen", "mnuViewThemeBloodshot",
+          "mnuViewThemeBnW", "mnuViewThemePH", "mnuViewThemeCustom"})
+        if (QAction* a = window->findChild<QAction*>(QLatin1String(name)); a->isChecked())
+            checked << a->text();
+    return checked;
 }

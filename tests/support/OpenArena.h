@@ -66,6 +66,7 @@ public:
     }
     bool waitUntilReady(int timeoutMs = 30000) { return answersOn(m_port, m_password, timeoutMs); }
 
+    bool running() const { return m_process.state() != QProcess::NotRunning; }
     quint16 port() const { return m_port; }
     qint64 pid() const { return m_process.processId(); }
     QByteArray output() { return m_process.readAll(); }

@@ -1,0 +1,166 @@
+#include "ConsoleSession.h"
+
+#include "Rcon.h"
+#include "basMain.h"
+
+#include <DatagramChannel.h>
+#include <ProgramFolder.h>
+#include <SettingsStore.h>
+
+#include <QTime>
+#include <QTimer>
+
+namespace console {
+
+namespace {
+const QString kRebootFailedTitle = QStringLiteral("Reboot Failed");
+const QString kRebootFailed =
+    QStringLiteral("The Kestwold is not running or is not properly configured.\r\n"
+                   "Please see readme.txt for configuration and installation help.\r\n\r\n"
+                   "NOTE: The game server was not shut down and should still be running.");
+const QString kRebootDropped =
+    QStringLiteral("The game server was told to quit, but the Kestwold dropped the reboot request.\r\n"
+                   "The game server may be down.");
+} // namespace
+
+ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
+    : QObject(parent), m_seams(seams), UDPClient(new platform::DatagramChannel(this)),
+      m_reboot(new platform::RebootClient(this, seams.rebootDelay, seams.rebootStandTime)),
+      tmrMain(new QTimer(this)) {
+    tmrMain->setInterval(seams.queryInterval);
+    connect(tmrMain, &QTimer::timeout, this, &ConsoleSession::tmrMain_Timer);
+    connect(UDPClient, &platform::DatagramChannel::DataArrival, this, &ConsoleSession::UDPClient_DataArrival);
+    connect(m_reboot, &platform::RebootClient::ConnectionStood, this, &ConsoleSession::TCPClient_Connect);
+    connect(m_reboot, &platform::RebootClient::RebootSent, this, &ConsoleSession::RebootSent);
+    connect(m_reboot, &platform::RebootClient::Failed, this,
+            [this] { emit notify(kRebootFailed, kRebootFailedTitle); });
+    connect(m_reboot, &platform::RebootClient::DroppedAfterStep, this,
+            [this] { emit notify(kRebootDropped, kRebootFailedTitle); });
+}
+
+void ConsoleSession::SendCommand(const QString& command) {
+    LastAddress = m_address.trimmed();
+    LastPort = m_port.trimmed();
+    LastPassword = m_password.trimmed();
+    LastCommand = command;
+
+    QString echo;
+    if (LastCommand.toUpper() == QLatin1String("REBOOT")) {
+        // Refused while an exchange runs: that one carries on alone.
+        m_reboot->Start(LastAddress, m_seams.listenerPort);
+    } else {
+        echo = buildEchoLine(longTimeText(QTime::currentTime()), command);
+        UDPClient->setRemoteHost(LastAddress);
+        bool portOk = false;
+        const int port = LastPort.toInt(&portOk);
+        // A port that is not a number leaves the port of the previous send in place.
+        if (portOk)
+            UDPClient->setRemotePort(port);
+        UDPClient->Connect();
+        UDPClient->SendData(buildRconDatagram(LastPassword, command));
+        emit commandSent(command);
+    }
+    emit paneText(echo + QLatin1String("\r\n"));
+    WriteLog(echo + QLatin1String("\r\n"));
+}
+
+void ConsoleSession::UDPClient_DataArrival() {
+    ReplyText = UDPClient->GetData();
+    ReplyText = cleanReply(ReplyText, m_settings.HideFunNameCodes);
+    emit paneText(ReplyText);
+    WriteLog(ReplyText);
+    emit replyArrived(ReplyText);
+}
+
+void ConsoleSession::WriteLog(const QString& text) {
+    if (!m_settings.EnableLogging)
+        return;
+    console::WriteLog(text);
+    emit logWritten();
+}
+
+void ConsoleSession::TCPClient_Connect() {
+    SendCommand(QStringLiteral("quit"));
+}
+
+void ConsoleSession::tmrMain_Timer() {
+    ++QueryTicks;
+    if (QueryTicks >= qint32(m_settings.TimePeriod) * qint32(m_settings.TimeScale)) {
+        QueryTicks = 0;
+        SendCommand(QStringLiteral("status"));
+    }
+}
+
+bool ConsoleSession::autoQueryRunning() const {
+    return tmrMain->isActive();
+}
+
+void ConsoleSession::setAutoQuery(bool on) {
+    m_settings.AutoQuery = on;
+    // Starting a running timer would restart its second; only a stopped one is started.
+    if (!on)
+        tmrMain->stop();
+    else if (!tmrMain->isActive())
+        tmrMain->start();
+    emit autoQueryChanged(on);
+}
+
+void ConsoleSession::applyOptions(const AppSettings& edited) {
+    m_settings.HideFunNameCodes = edited.HideFunNameCodes;
+    m_settings.TimePeriod = edited.TimePeriod;
+    m_settings.EnableLogging = edited.EnableLogging;
+    m_settings.SavePassword = edited.SavePassword;
+    m_settings.UseAutoComplete = edited.UseAutoComplete;
+    m_settings.TimeScale = edited.TimeScale;
+    setAutoQuery(edited.AutoQuery);
+}
+
+void ConsoleSession::setLook(const ThemeLook& look) {
+    m_settings.ColorBack = look.back;
+    m_settings.ColorFore = look.fore;
+    m_settings.FormFontBold = look.bold;
+    m_settings.FormFontItalic = look.italic;
+    m_settings.FormFontSize = look.size;
+    m_settings.FormFontName = look.face;
+}
+
+ThemeLook ConsoleSession::look() const {
+    const AppSettings& s = m_settings;
+    return {s.ColorBack, s.ColorFore, s.FormFontBold, s.FormFontItalic, s.FormFontSize, s.FormFontName};
+}
+
+void ConsoleSession::setCurrentTheme(const QString& identifier) {
+    m_settings.CurrentTheme = identifier;
+}
+
+void ConsoleSession::setBigScreenMode(bool on) {
+    m_settings.BigScreenMode = on;
+}
+
+LoadedHistories ConsoleSession::LoadSettings(const PlacementBasis& basis) {
+    const platform::SettingsStore store;
+    m_settings = loadAppSettings(store, basis);
+    return {loadHistory(store, kServerHistory), loadHistory(store, kPortHistory),
+            loadHistory(store, kCommandHistory)};
+}
+
+void ConsoleSession::SaveSettings(const WindowSnapshot& window, const HistoryLists& histories) {
+    platform::SettingsStore store;
+    saveAppSettings(store, m_settings, window);
+    saveHistory(store, kServerHistory, histories.servers);
+    saveHistory(store, kPortHistory, histories.ports);
+    saveHistory(store, kCommandHistory, histories.commands);
+    store.sync();
+}
+
+void ConsoleSession::Close() {
+    UDPClient->Close();
+    m_reboot->Cancel();
+    tmrMain->stop();
+}
+
+int ConsoleSession::localPort() const {
+    return UDPClient->LocalPort();
+}
+
+} // namespace console

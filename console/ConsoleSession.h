@@ -1,0 +1,112 @@
+#pragma once
+
+#include "AppSettings.h"
+#include "History.h"
+#include "Themes.h"
+
+#include <RebootClient.h>
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+
+class QTimer;
+
+namespace platform {
+class DatagramChannel;
+}
+
+namespace console {
+
+// What a test may choose about the session's timing and the listener's port; the program keeps
+// the defaults.
+struct SessionSeams {
+    int listenerPort = platform::RebootClient::kListenerPort;
+    std::chrono::milliseconds rebootDelay = platform::RebootClient::kDelay;
+    std::chrono::milliseconds rebootStandTime = platform::RebootClient::kStandTime;
+    std::chrono::milliseconds queryInterval{1000};
+};
+
+// The three histories as the boxes hold them, newest first.
+struct HistoryLists {
+    QStringList servers, ports, commands;
+};
+
+struct LoadedHistories {
+    LoadedHistory servers, ports, commands;
+};
+
+// The console without its window: the rcon channel, the reboot exchange, the auto-query count, the
+// log and the settings record. It reads the connection fields the window hands it, and tells the
+// window what the pane must show and what the user must be told.
+class ConsoleSession : public QObject {
+    Q_OBJECT
+public:
+    explicit ConsoleSession(const SessionSeams& seams = {}, QObject* parent = nullptr);
+
+    // The address, port and password boxes as typed, untrimmed.
+    void setAddress(const QString& text) { m_address = text; }
+    void setPort(const QString& text) { m_port = text; }
+    void setPassword(const QString& text) { m_password = text; }
+
+    // The one path by which a command leaves the console.
+    void SendCommand(const QString& command);
+    // One tick of the auto-query timer.
+    void tmrMain_Timer();
+
+    const AppSettings& settings() const { return m_settings; }
+    // The console pane's look as the settings hold it.
+    ThemeLook look() const;
+    // Reads the settings section and the histories; the window places and fills itself from them.
+    LoadedHistories LoadSettings(const PlacementBasis& basis);
+    void SaveSettings(const WindowSnapshot& window, const HistoryLists& histories);
+    // The Options dialog's fields of `edited`; the timer follows its AutoQuery.
+    void applyOptions(const AppSettings& edited);
+    void setAutoQuery(bool on);
+    void setLook(const ThemeLook& look);
+    void setCurrentTheme(const QString& identifier);
+    void setBigScreenMode(bool on);
+
+    // Closes the channel and ends a running reboot exchange without a word.
+    void Close();
+
+    QString lastAddress() const { return LastAddress; }
+    QString lastPort() const { return LastPort; }
+    QString lastPassword() const { return LastPassword; }
+    qint32 queryTicks() const { return QueryTicks; }
+    bool autoQueryRunning() const;
+    // Where the server's replies arrive; 0 before the first send.
+    int localPort() const;
+
+signals:
+    // Text for the end of the console pane, CR LF line ends.
+    void paneText(const QString& text);
+    // A log entry was written: the log menu follows the file.
+    void logWritten();
+    void autoQueryChanged(bool on);
+    // An information box with an OK button.
+    void notify(const QString& text, const QString& title);
+    // An rcon command went out (not the reboot itself), and a reply came in, as the pane shows it.
+    void commandSent(const QString& command);
+    void replyArrived(const QString& text);
+    // The listener has been sent "reboot".
+    void RebootSent();
+
+private:
+    void UDPClient_DataArrival();
+    void TCPClient_Connect();
+    void WriteLog(const QString& text);
+
+    SessionSeams m_seams;
+    AppSettings m_settings;
+    QString m_address, m_port, m_password;
+    QString LastAddress, LastPort, LastPassword, LastCommand, ReplyText;
+    qint32 QueryTicks = 0;
+    platform::DatagramChannel* UDPClient;
+    platform::RebootClient* m_reboot;
+    QTimer* tmrMain;
+};
+
+} // namespace console
