@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "History.h"
+#include "ServerWatch.h"
 #include "Themes.h"
 
 #include <RebootClient.h>
@@ -27,6 +28,7 @@ struct SessionSeams {
     std::chrono::milliseconds rebootDelay = platform::RebootClient::kDelay;
     std::chrono::milliseconds rebootStandTime = platform::RebootClient::kStandTime;
     std::chrono::milliseconds queryInterval{1000};
+    WatchTiming watch;
 };
 
 // The three histories as the boxes hold them, newest first.
@@ -50,6 +52,9 @@ public:
     void setAddress(const QString& text) { m_address = text; }
     void setPort(const QString& text) { m_port = text; }
     void setPassword(const QString& text) { m_password = text; }
+    QString address() const { return m_address; }
+    QString port() const { return m_port; }
+    QString password() const { return m_password; }
 
     // The one path by which a command leaves the console.
     void SendCommand(const QString& command);
@@ -68,6 +73,8 @@ public:
     void setLook(const ThemeLook& look);
     void setCurrentTheme(const QString& identifier);
     void setBigScreenMode(bool on);
+    void setShowStatusBar(bool on);
+    void setPlayersPlacement(double left, double top, double width, double height);
 
     // Closes the channel and ends a running reboot exchange without a word.
     void Close();
@@ -93,6 +100,8 @@ signals:
     void replyArrived(const QString& text);
     // The listener has been sent "reboot".
     void RebootSent();
+    // The status line's text; empty clears it.
+    void statusText(const QString& text);
 
 private:
     void UDPClient_DataArrival();
@@ -106,6 +115,7 @@ private:
     qint32 QueryTicks = 0;
     platform::DatagramChannel* UDPClient;
     platform::RebootClient* m_reboot;
+    ServerWatch* m_watch;
     QTimer* tmrMain;
 };
 

@@ -100,6 +100,34 @@ private slots:
         QTest::qWait(ServerQuery::kRconQuietMs + 500);
         QCOMPARE(events.join(';'), heard);
     }
+
+    // A server that was down ("port unreachable") and then comes up is heard again.
+    void heardAfterRefusal() {
+        quint16 port = 0;
+        {
+            QUdpSocket probe;
+            QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+            port = probe.localPort();
+        }
+        ServerQuery query;
+        query.setServer(QStringLiteral("127.0.0.1"), port);
+        int answers = 0;
+        connect(&query, &ServerQuery::statusReceived, this, [&] { ++answers; });
+        query.requestStatus();
+        QTest::qWait(200);
+        query.requestStatus();
+        QTest::qWait(200);
+        QUdpSocket server;
+        QVERIFY(server.bind(QHostAddress::LocalHost, port));
+        query.requestStatus();
+        QTRY_VERIFY(server.hasPendingDatagrams());
+        QHostAddress from;
+        quint16 fromPort = 0;
+        QByteArray d(int(server.pendingDatagramSize()), Qt::Uninitialized);
+        server.readDatagram(d.data(), d.size(), &from, &fromPort);
+        server.writeDatagram(captured("getstatus-bots"), from, fromPort);
+        QTRY_COMPARE(answers, 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_serverquery)
