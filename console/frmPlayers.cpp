@@ -187,10 +187,19 @@ void frmPlayers::refresh() {
     const QString host = m_session.address().trimmed();
     const QString port = m_session.port().trimmed();
     const QString password = m_session.password().trimmed();
+    bool portOk = false;
+    const int portNumber = port.toInt(&portOk);
+    if (host.isEmpty() || !portOk || portNumber < 1 || portNumber > 65535) {
+        m_query->cancel();
+        m_statusAnswered = true;
+        m_silence = QStringLiteral("Enter the server's address and port in the main window.");
+        updateNote();
+        return;
+    }
     m_silence = m_statusAnswered
                     ? QString()
                     : QStringLiteral("No reply from %1:%2").arg(m_query->host()).arg(m_query->port());
-    m_query->setServer(host, port.toInt());
+    m_query->setServer(host, portNumber);
     m_statusAnswered = false;
     m_query->requestStatus();
     if (password.isEmpty()) {

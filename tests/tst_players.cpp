@@ -19,6 +19,11 @@ void shoot(QWidget* w, const char* name) {
         w->grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
 }
 
+QByteArray captured(const char* name) {
+    QFile f(QStringLiteral(REPLIES_DIR "/") + QLatin1String(name) + QStringLiteral(".dat"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QStringList column(const QTableWidget* t, int c) {
     QStringList cells;
     for (int r = 0; r < t->rowCount(); ++r)
@@ -111,6 +116,49 @@ private slots:
         players = again.findChild<frmPlayers*>("frmPlayers");
         QTRY_COMPARE(players->size(), QSize(640, 420));
         QCOMPARE(players->frameGeometry().topLeft(), at);
+    }
+
+    // What the window says when it cannot list everything, and the list without the password.
+    void notes_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QString>("note"); // %1: the peer's port
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("no address") << ""
+                                    << "pw" << false
+                                    << "Enter the server's address and port in the main window."
+                                    << QStringList();
+        QTest::newRow("no password") << "127.0.0.1"
+                                     << "" << true << "Slots and addresses need the rcon password."
+                                     << QStringList{"Sarge", "Grism", "Major", "Big Boss Man"};
+        QTest::newRow("silent server") << "127.0.0.1"
+                                       << "pw" << false << "No reply from 127.0.0.1:%1" << QStringList();
+    }
+    void notes() {
+        QFETCH(QString, address);
+        QFETCH(QString, password);
+        QFETCH(bool, answer);
+        QFETCH(QString, note);
+        QFETCH(QStringList, names);
+        ConsoleFixture fixture;
+        fixture.open();
+        fixture.box("cboAddr")->setEditText(address);
+        fixture.find<QLineEdit>("txtPassword")->setText(password);
+        fixture.action("mnuCommandsPlayers")->trigger();
+        auto* players = fixture.window->findChild<frmPlayers*>("frmPlayers");
+        if (answer) {
+            QCOMPARE(fixture.peer.next(), QByteArray("\xff\xff\xff\xffgetstatus"));
+            fixture.peer.reply(captured("getstatus-bots"));
+        } else if (!address.isEmpty()) {
+            QVERIFY(fixture.peer.next() != "<nothing>");
+            players->findChild<QPushButton*>("cmdRefresh")->click(); // the first query went unanswered
+        }
+        QTRY_COMPARE(players->findChild<QLabel*>("lblNote")->text(), note.arg(fixture.peer.port()));
+        auto* table = players->findChild<QTableWidget*>("tblPlayers");
+        QTRY_COMPARE(column(table, 1), names);
+        QVERIFY(!players->findChild<QPushButton*>("cmdKick")->isEnabled());
+        QVERIFY(!fixture.paneText().contains("Sarge"));
     }
 
     void listKickTellRefuse() {
