@@ -111,6 +111,15 @@ AppSettings loadAppSettings(const platform::SettingsStore& store, const Placemen
     s.HideFunNameCodes = int16("HideFunNameCodes", d.HideFunNameCodes);
     s.CurrentTheme = text("CurrentTheme", d.CurrentTheme);
     s.UseAutoComplete = flag("UseAutoComplete", d.UseAutoComplete);
+    s.ShowStatusBar = flag("ShowStatusBar", d.ShowStatusBar);
+    s.PlayersLeft = settingsTwips(text("PlayersLeft", twipsText(d.PlayersLeft)), d.PlayersLeft);
+    s.PlayersTop = settingsTwips(text("PlayersTop", twipsText(d.PlayersTop)), d.PlayersTop);
+    s.PlayersWidth = int16("PlayersWidth", d.PlayersWidth);
+    s.PlayersHeight = int16("PlayersHeight", d.PlayersHeight);
+    if (s.PlayersWidth < 1500 || s.PlayersHeight < 1500) {
+        s.PlayersWidth = d.PlayersWidth;
+        s.PlayersHeight = d.PlayersHeight;
+    }
     return s;
 }
 
@@ -138,6 +147,11 @@ void saveAppSettings(platform::SettingsStore& store, const AppSettings& s, const
     put("CurrentTheme", s.CurrentTheme);
     put("UseAutoComplete", boolText(s.UseAutoComplete));
     put("BigScreenMode", boolText(s.BigScreenMode));
+    put("ShowStatusBar", boolText(s.ShowStatusBar));
+    put("PlayersLeft", twipsText(s.PlayersLeft));
+    put("PlayersTop", twipsText(s.PlayersTop));
+    put("PlayersWidth", QString::number(s.PlayersWidth));
+    put("PlayersHeight", QString::number(s.PlayersHeight));
     if (window.state != 1 && window.state != 2) {
         put("WindowLeft", twipsText(window.left));
         put("WindowTop", twipsText(window.top));

@@ -34,6 +34,12 @@ struct AppSettings {
     QString CurrentTheme = QStringLiteral("Default");
     bool UseAutoComplete = true;
     bool BigScreenMode = false;
+    bool ShowStatusBar = true;
+    // The Players window: outer position (-1 until first placed) and inner size, in twips.
+    double PlayersLeft = -1;
+    double PlayersTop = -1;
+    qint16 PlayersWidth = 7800;
+    qint16 PlayersHeight = 5400;
 };
 
 inline const QString kSettingsSection = QStringLiteral("vorlanix\\Settings");

@@ -30,7 +30,7 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
     : QObject(parent), m_seams(seams), UDPClient(new platform::DatagramChannel(this)),
       m_reboot(new platform::RebootClient(this, seams.rebootDelay, seams.rebootStandTime)),
       m_keyring(new platform::PasswordKeyring(kSettingsSection + QStringLiteral("\\Password"), this)),
-      tmrMain(new QTimer(this)) {
+      m_watch(new ServerWatch(seams.watch, this)), tmrMain(new QTimer(this)) {
     connect(m_keyring, &platform::PasswordKeyring::readFinished, this,
             [this](bool found, const QString& password) {
                 if (found && !password.isEmpty())
@@ -41,6 +41,9 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
     connect(UDPClient, &platform::DatagramChannel::DataArrival, this, &ConsoleSession::UDPClient_DataArrival);
     connect(m_reboot, &platform::RebootClient::ConnectionStood, this, &ConsoleSession::TCPClient_Connect);
     connect(m_reboot, &platform::RebootClient::RebootSent, this, &ConsoleSession::RebootSent);
+    connect(m_reboot, &platform::RebootClient::RebootSent, this,
+            [this] { m_watch->rebootSent(LastAddress, QString::number(UDPClient->RemotePort())); });
+    connect(m_watch, &ServerWatch::textChanged, this, &ConsoleSession::statusText);
     connect(m_reboot, &platform::RebootClient::Failed, this,
             [this] { emit notify(kRebootFailed, kRebootFailedTitle); });
     connect(m_reboot, &platform::RebootClient::DroppedAfterStep, this,
@@ -67,6 +70,7 @@ void ConsoleSession::SendCommand(const QString& command) {
             UDPClient->setRemotePort(port);
         UDPClient->Connect();
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
+        m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
         emit commandSent(command);
     }
     emit paneText(echo + QLatin1String("\r\n"));
@@ -74,11 +78,12 @@ void ConsoleSession::SendCommand(const QString& command) {
 }
 
 void ConsoleSession::UDPClient_DataArrival() {
-    ReplyText = UDPClient->GetData();
-    ReplyText = cleanReply(ReplyText, m_settings.HideFunNameCodes);
+    const QByteArray datagram = UDPClient->GetBytes();
+    ReplyText = cleanReply(QString::fromLatin1(datagram), m_settings.HideFunNameCodes);
     emit paneText(ReplyText);
     WriteLog(ReplyText);
     emit replyArrived(ReplyText);
+    m_watch->replyArrived(datagram);
 }
 
 void ConsoleSession::WriteLog(const QString& text) {
@@ -169,6 +174,17 @@ void ConsoleSession::SaveSettings(const WindowSnapshot& window, const HistoryLis
     saveHistory(store, kPortHistory, histories.ports);
     saveHistory(store, kCommandHistory, histories.commands);
     store.sync();
+}
+
+void ConsoleSession::setShowStatusBar(bool on) {
+    m_settings.ShowStatusBar = on;
+}
+
+void ConsoleSession::setPlayersPlacement(double left, double top, double width, double height) {
+    m_settings.PlayersLeft = left;
+    m_settings.PlayersTop = top;
+    m_settings.PlayersWidth = qint16(qBound(1500.0, width, 32767.0));
+    m_settings.PlayersHeight = qint16(qBound(1500.0, height, 32767.0));
 }
 
 void ConsoleSession::Close() {

@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "History.h"
+#include "ServerWatch.h"
 #include "Themes.h"
 
 #include <RebootClient.h>
@@ -28,6 +29,7 @@ struct SessionSeams {
     std::chrono::milliseconds rebootDelay = platform::RebootClient::kDelay;
     std::chrono::milliseconds rebootStandTime = platform::RebootClient::kStandTime;
     std::chrono::milliseconds queryInterval{1000};
+    WatchTiming watch;
 };
 
 // The three histories as the boxes hold them, newest first.
@@ -51,6 +53,9 @@ public:
     void setAddress(const QString& text) { m_address = text; }
     void setPort(const QString& text) { m_port = text; }
     void setPassword(const QString& text) { m_password = text; }
+    QString address() const { return m_address; }
+    QString port() const { return m_port; }
+    QString password() const { return m_password; }
 
     // The one path by which a command leaves the console.
     void SendCommand(const QString& command);
@@ -71,6 +76,8 @@ public:
     void setLook(const ThemeLook& look);
     void setCurrentTheme(const QString& identifier);
     void setBigScreenMode(bool on);
+    void setShowStatusBar(bool on);
+    void setPlayersPlacement(double left, double top, double width, double height);
 
     // Closes the channel and ends a running reboot exchange without a word.
     void Close();
@@ -98,6 +105,8 @@ signals:
     void RebootSent();
     // The saved password, once the desktop's keyring has answered at start.
     void keyringPassword(const QString& password);
+    // The status line's text; empty clears it.
+    void statusText(const QString& text);
 
 private:
     void UDPClient_DataArrival();
@@ -112,6 +121,7 @@ private:
     platform::DatagramChannel* UDPClient;
     platform::RebootClient* m_reboot;
     platform::PasswordKeyring* m_keyring;
+    ServerWatch* m_watch;
     QTimer* tmrMain;
 };
 

@@ -9,6 +9,7 @@
 #include "basMain.h"
 #include "frmAbout.h"
 #include "frmOptions.h"
+#include "frmPlayers.h"
 #include "frmSay.h"
 #include "frmThemes.h"
 
@@ -32,6 +33,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace console {
 
@@ -156,6 +158,10 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
     connect(m_session, &ConsoleSession::paneText, txtOutput, &ConsolePane::appendText);
     connect(m_session, &ConsoleSession::logWritten, this, &frmMain::UpdateLogMenu);
     connect(m_session, &ConsoleSession::autoQueryChanged, mnuCommandsAutoQuery, &QAction::setChecked);
+    connect(m_session, &ConsoleSession::statusText, lblStatus, [this](const QString& text) {
+        lblStatus->setText(text);
+        lblStatus->setToolTip(text);
+    });
     connect(m_session, &ConsoleSession::notify, this, [this](const QString& text, const QString& title) {
         m_desktop.messageBox(this, text, title, platform::Desktop::Icon::Information,
                              platform::Desktop::Buttons::Ok);
@@ -177,6 +183,13 @@ frmMain::~frmMain() {
 void frmMain::buildControls() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
+    // Below the laid-out controls; the resize rules get the height without it.
+    lblStatus = named(new QLabel(statusBar()), "lblStatus");
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    // A long text is cut, never a reason for the window to grow; the tip shows it whole.
+    lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblStatus->setContentsMargins(4, 0, 4, 0);
+    statusBar()->addWidget(lblStatus, 1);
 
     auto frame = [central](const char* name) { return named(new QGroupBox(central), name); };
 
@@ -287,6 +300,7 @@ const MenuRow frmMain::kMenuRows[] = {
     menu(0, "mnuCommands", "&Commands"),
     item(1, "mnuCommandsStatus", "Get Server &Status", "F5", &frmMain::mnuCommandsStatus_Click),
     item(1, "mnuCommandsInfo", "Get Server &Info", "F6", &frmMain::mnuCommandsInfo_Click),
+    item(1, "mnuCommandsPlayers", "&Players...", "F7", &frmMain::mnuCommandsPlayers_Click),
     separator(1, "spac1"),
     item(1, "mnuCommandsAutoQuery", "Auto-&Query Status", nullptr, &frmMain::mnuCommandsAutoQuery_Click,
          &frmMain::mnuCommandsAutoQuery, true),
@@ -316,6 +330,8 @@ const MenuRow frmMain::kMenuRows[] = {
     item(2, "mnuViewThemeBigScreen", "Big Screen Mode", nullptr, &frmMain::mnuViewThemeBigScreen_Click,
          &frmMain::mnuViewThemeBigScreen, true),
     separator(1, "sp6"),
+    item(1, "mnuViewStatusBar", "Status &Bar", nullptr, &frmMain::mnuViewStatusBar_Click,
+         &frmMain::mnuViewStatusBar, true),
     item(1, "mnuViewOptions", "&Options...", "Ctrl+O", &frmMain::mnuViewOptions_Click),
     menu(0, "mnuHelp", "&Help"),
     link(1, "mnuHelpUpdate", "Check For &Updates...",
@@ -422,6 +438,7 @@ void frmMain::Form_Load() {
     }
     CheckThemeMenu(s.CurrentTheme);
     SetBigScreenMode(s.BigScreenMode);
+    showStatusBar(s.ShowStatusBar);
     cboCommand->setFocus();
 }
 
@@ -440,6 +457,8 @@ void frmMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
+    if (m_players)
+        m_players->rememberPlacement();
     m_session->Close();
     SaveSettings();
     basMain().CommandList.clear();
@@ -514,9 +533,12 @@ void frmMain::changeEvent(QEvent* event) {
 }
 
 void frmMain::Form_Resize() {
+    // The rules lay out the outer size; a status bar takes its height off the bottom first.
+    int height = frameGeometry().height();
+    if (!statusBar()->isHidden())
+        height -= statusBar()->sizeHint().height();
     m_layout = resizeLayout(m_layout, float(platform::pixelsToTwips(frameGeometry().width())),
-                            float(platform::pixelsToTwips(frameGeometry().height())),
-                            windowState() & Qt::WindowMinimized);
+                            float(platform::pixelsToTwips(height)), windowState() & Qt::WindowMinimized);
     applyLayout();
 }
 
@@ -578,6 +600,25 @@ void frmMain::mnuCommandsStatus_Click() {
 
 void frmMain::mnuCommandsInfo_Click() {
     m_session->SendCommand(QStringLiteral("serverinfo"));
+}
+
+void frmMain::mnuCommandsPlayers_Click() {
+    if (!m_players)
+        m_players = new frmPlayers(*m_session, m_desktop, this);
+    m_players->show();
+    m_players->raise();
+    m_players->activateWindow();
+}
+
+void frmMain::mnuViewStatusBar_Click() {
+    showStatusBar(mnuViewStatusBar->isChecked());
+}
+
+void frmMain::showStatusBar(bool on) {
+    m_session->setShowStatusBar(on);
+    mnuViewStatusBar->setChecked(on);
+    statusBar()->setVisible(on);
+    Form_Resize();
 }
 
 void frmMain::mnuCommandsAutoQuery_Click() {

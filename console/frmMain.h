@@ -24,6 +24,7 @@ class Desktop;
 namespace console {
 
 class ConsolePane;
+class frmPlayers;
 struct MenuRow;
 
 // The console's main window: builds the controls and menus, hands what the user does to its
@@ -73,6 +74,9 @@ private:
     void mnuCommandsStatus_Click();
     void mnuCommandsInfo_Click();
     void mnuCommandsAutoQuery_Click();
+    void mnuCommandsPlayers_Click();
+    void mnuViewStatusBar_Click();
+    void showStatusBar(bool on);
     void cmdSay_Click();
     // keyCode in the desktop's virtual-key numbering (8 Backspace, 9 Tab, 32 Space, 46 Delete).
     void cboCommand_KeyDown(int keyCode);
@@ -110,6 +114,8 @@ private:
     QGroupBox* fraCommands;
     QPushButton* cmdExit;
     ConsolePane* txtOutput;
+    QLabel* lblStatus;
+    frmPlayers* m_players = nullptr;
 
     QAction* mnuFileLog = nullptr;
     QAction* mnuFileDelete = nullptr;
@@ -118,6 +124,7 @@ private:
     QAction* mnuEditSelectAll = nullptr;
     QAction* mnuCommandsAutoQuery = nullptr;
     QAction* mnuViewThemeBigScreen = nullptr;
+    QAction* mnuViewStatusBar = nullptr;
     QActionGroup* m_themeItems;
 };
 

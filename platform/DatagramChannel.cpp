@@ -141,16 +141,26 @@ void DatagramChannel::readDatagrams() {
         if (handled++ == kDatagramsPerPass || pass.elapsed() >= kPassBudgetMs)
             return;
         QByteArray datagram(qMax<qint64>(m_udp->pendingDatagramSize(), 0), Qt::Uninitialized);
-        const qint64 got = m_udp->readDatagram(datagram.data(), datagram.size());
-        if (got < 0)
-            continue; // such as a "port unreachable" reported on the connected socket
-        datagram.truncate(int(got));
-        m_arrived.enqueue(datagram);
-        emit DataArrival(got);
-        // A handler that does not take its datagram must not make the queue grow without end.
-        while (m_arrived.size() > kDatagramsPerPass)
-            m_arrived.dequeue();
+        take(datagram, m_udp->readDatagram(datagram.data(), datagram.size()));
     }
+    // A "port unreachable" wakes the reader with no datagram behind it. Unless a read takes it, the
+    // socket stops reporting anything, so a server that comes up later is never heard. The buffer
+    // has room for a whole datagram, in case one arrived just now.
+    if (handled == 0 && m_udp) {
+        QByteArray datagram(65536, Qt::Uninitialized);
+        take(datagram, m_udp->readDatagram(datagram.data(), datagram.size()));
+    }
+}
+
+void DatagramChannel::take(QByteArray& datagram, qint64 got) {
+    if (got < 0)
+        return; // such as a "port unreachable" reported on the connected socket
+    datagram.truncate(int(got));
+    m_arrived.enqueue(datagram);
+    emit DataArrival(got);
+    // A handler that does not take its datagram must not make the queue grow without end.
+    while (m_arrived.size() > kDatagramsPerPass)
+        m_arrived.dequeue();
 }
 
 void DatagramChannel::failWith(const QString& description) {

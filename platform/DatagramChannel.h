@@ -52,6 +52,7 @@ private:
     void failWith(const QString& description);
     void connectTo(const QHostAddress& address);
     void readDatagrams();
+    void take(QByteArray& datagram, qint64 got);
     void flushUnsent();
 
     QString m_remoteHost;

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -75,6 +76,15 @@ std::optional<QFont> RealDesktop::chooseFont(QWidget* parent, const QFont& initi
 QString RealDesktop::chooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
                                     const QString& filter) {
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
+}
+
+std::optional<QString> RealDesktop::askText(QWidget* parent, const QString& title, const QString& label,
+                                            const QString& initial) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
 }
 
 bool RealDesktop::openUrl(const QString& address) {

@@ -28,6 +28,9 @@ public:
     // Returns the chosen path, or an empty text when the user cancels.
     virtual QString chooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
                                    const QString& filter) = 0;
+    // Asks for one line of text; nullopt when the user cancels.
+    virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
+                                           const QString& initial) = 0;
     virtual bool openUrl(const QString& address) = 0;
     // Opens the file in the desktop's plain-text editor; the path goes over as one argument.
     virtual bool openInTextEditor(const QString& path) = 0;
@@ -45,6 +48,8 @@ public:
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
     QString chooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
                            const QString& filter) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
+                                   const QString& initial) override;
     bool openUrl(const QString& address) override;
     bool openInTextEditor(const QString& path) override;
     bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,

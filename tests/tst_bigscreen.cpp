@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 using namespace console;
 
@@ -109,18 +110,26 @@ private slots:
 
     void layoutAtEverySize_data() {
         QTest::addColumn<QSize>("pixels"); // empty: maximised; negative: minimised and back
-        row("maximised", QSize());
-        row("minimised and restored", QSize(-1, -2));
-        row("default size", QSize(599, 591));
-        row("narrow, Exit held at 4080", QSize(200, 320));
-        row("notice held at 120", QSize(300, 400));
-        row("wide and short", QSize(1100, 260));
-        row("beyond the screen", QSize(1600, 1200));
+        QTest::addColumn<bool>("statusBar");
+        QTest::newRow("maximised") << QSize() << false;
+        QTest::newRow("minimised and restored") << QSize(-1, -2) << false;
+        QTest::newRow("default size") << QSize(599, 591) << false;
+        QTest::newRow("narrow, Exit held at 4080") << QSize(200, 320) << false;
+        QTest::newRow("notice held at 120") << QSize(300, 400) << false;
+        QTest::newRow("wide and short") << QSize(1100, 260) << false;
+        QTest::newRow("beyond the screen") << QSize(1600, 1200) << false;
+        QTest::newRow("maximised, status bar") << QSize() << true;
+        QTest::newRow("default size, status bar") << QSize(599, 591) << true;
     }
+    // Without the status bar the rules place every control as ever; with it, they lay out the
+    // height above it.
     void layoutAtEverySize() {
         QFETCH(QSize, pixels);
+        QFETCH(bool, statusBar);
         ConsoleFixture f;
+        ConsoleFixture::store("ShowStatusBar", statusBar ? "True" : "False");
         auto& w = f.open(false);
+        QCOMPARE(w.statusBar()->isVisible(), statusBar);
         f.action("mnuViewThemeBigScreen")->trigger();
         QTRY_VERIFY(maximised(&w));
         if (pixels.width() < 0) {
@@ -140,7 +149,8 @@ private slots:
         }
         QCOMPARE(shownLook(f.pane()).size, 18.0);
         const float W = float(platform::pixelsToTwips(w.frameGeometry().width()));
-        const float H = float(platform::pixelsToTwips(w.frameGeometry().height()));
+        const int bar = statusBar ? w.statusBar()->height() : 0;
+        const float H = float(platform::pixelsToTwips(w.frameGeometry().height() - bar));
         QVERIFY(W > 1850 && H > 3325);
         // Above every threshold the rules do not depend on what was before.
         const MainLayout l = resizeLayout(MainLayout{}, W, H, false);

@@ -11,7 +11,10 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,8 +114,18 @@ private slots:
         QTRY_VERIFY(readPid(pidFile) > 0);
         const qint64 newPid = readPid(pidFile);
         const bool answered = OpenArenaServer::answersOn(port, "secret", 30000);
+        // The console saw it come back on its own, password-free, and says so only in the status line.
+        auto* line = w.findChild<QLabel*>("lblStatus");
+        QTRY_VERIFY_WITH_TIMEOUT(line->text().startsWith("Server back after "), 10000);
+        if (const QString shots = qEnvironmentVariable("VORLANIX_SHOTS"); !shots.isEmpty())
+            w.grab().save(shots + "/statusline-server-back.png");
         ::kill(pid_t(newPid), SIGKILL);
         QVERIFY(answered);
+        QVERIFY2(
+            QRegularExpression("^Server back after \\d+ s: noname on oa_dm1$").match(line->text()).hasMatch(),
+            qPrintable(line->text()));
+        const QString pane = w.findChild<QPlainTextEdit*>("txtOutput")->toPlainText();
+        QVERIFY(!pane.contains("infoResponse") && !pane.contains("Server back"));
     }
 
     void gameServerComesBackThroughService() {

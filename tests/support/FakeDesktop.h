@@ -28,6 +28,8 @@ public:
     QList<std::optional<QColor>> colourAnswers;
     QList<std::optional<QFont>> fontAnswers;
     QStringList fileAnswers;
+    QStringList textPrompts;                   // title and label of each text asked for
+    QList<std::optional<QString>> textAnswers; // when empty, cancelled
     QStringList urls;
     QStringList editedFiles;
     QList<Started> started;
@@ -52,6 +54,11 @@ public:
     }
     QString chooseOpenFile(QWidget*, const QString&, const QString&, const QString&) override {
         return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    std::optional<QString> askText(QWidget*, const QString& title, const QString& label,
+                                   const QString&) override {
+        textPrompts.append(title + QLatin1Char('|') + label);
+        return textAnswers.isEmpty() ? std::nullopt : textAnswers.takeFirst();
     }
     bool openUrl(const QString& address) override {
         urls.append(address);
