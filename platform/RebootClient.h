@@ -18,7 +18,11 @@ class StreamClient;
 //
 // A connection that fails or drops before it has stood long enough has changed nothing on the
 // server: Failed. One that drops after ConnectionStood but before "reboot" went out has left the
-// game server told to quit and not restarted: DroppedAfterStep.
+// game server told to quit and not restarted: DroppedAfterStep. Either ends the exchange; the client
+// is idle again when the signal arrives, so its handler may Start anew.
+//
+// Every signal comes from the event loop, never from inside Start or Cancel: a connection that fails
+// at once still lets Start return true, and Failed follows on the next turn of the loop.
 class RebootClient : public QObject {
     Q_OBJECT
 public:

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
+class QHostAddress;
+class QSocketNotifier;
 class QTcpSocket;
 
 namespace platform {
 
-// The client end of one stream connection. Connect returns at once; Connected or Error follows.
+// The client end of one stream connection. Connect returns at once; Connected or Error follows,
+// always from the event loop (a failure known at once leaves the state Error right after Connect).
 // SendData queues; SendComplete follows once everything queued has been written. Close returns
 // to Closed, from which it can connect again. An operation the state refuses returns false.
 class StreamClient : public QObject {
@@ -40,6 +44,10 @@ signals:
 
 private:
     void failWith(const QString& description);
+    void tryNextAddress();
+    void onAttemptDone();
+    void adopt(int descriptor);
+    void dropAttempt();
 
     QString m_remoteHost;
     int m_remotePort = 0;
@@ -47,6 +55,10 @@ private:
     QString m_errorString;
     QTcpSocket* m_socket = nullptr;
     qint64 m_unwritten = 0;
+    QList<QHostAddress> m_addresses;      // left to try
+    QSocketNotifier* m_attempt = nullptr; // a connect under way, before it is handed to m_socket
+    int m_lookupId = -1;
+    int m_generation = 0; // tells a late notice of an earlier connection from the current one
 };
 
 } // namespace platform

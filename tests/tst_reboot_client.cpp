@@ -1,120 +1,97 @@
-#include "FakeDesktop.h"
+#include "LoopbackPeer.h"
 
-#include <ConsolePane.h>
-#include <ProgramFolder.h>
-#include <SettingsStore.h>
-#include <SocketControl.h>
-#include <basMain.h>
-#include <frmMain.h>
+#include <RebootClient.h>
 
-#include <QComboBox>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QLineEdit>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QUdpSocket>
-#include <memory>
+using namespace platform;
+using std::chrono::milliseconds;
 
-using namespace console;
-
-// The console's side of the remote reboot, against a TCP peer on loopback that records what it
-// is sent and when, and an rcon peer that records the "quit".
+// The reboot exchange against loopback peers standing in for the listener, in milliseconds.
 class tst_reboot_client : public QObject {
     Q_OBJECT
+    QStringList events;
 
-    FakeDesktop desktop;
-    QTemporaryDir folder;
-    QTcpServer listener;
-    QUdpSocket rcon;
-    std::unique_ptr<frmMain> w;
-
-    struct Connection {
-        QTcpSocket* socket;
-        QElapsedTimer since;
-        QByteArray received;
-        qint64 receivedAfterMs = -1;
-        bool closedByPeer = false;
-    };
-    QList<std::shared_ptr<Connection>> connections;
-
-    QList<QByteArray> rconDatagrams() {
-        QList<QByteArray> got;
-        while (rcon.hasPendingDatagrams()) {
-            QByteArray d(int(rcon.pendingDatagramSize()), Qt::Uninitialized);
-            rcon.readDatagram(d.data(), d.size());
-            got << d;
-        }
-        return got;
+    void record(RebootClient& client) {
+        events.clear();
+        connect(&client, &RebootClient::ConnectionStood, this, [this] { events << "stood"; });
+        connect(&client, &RebootClient::RebootSent, this, [this] { events << "sent"; });
+        connect(&client, &RebootClient::Failed, this, [this] { events << "failed"; });
+        connect(&client, &RebootClient::DroppedAfterStep, this, [this] { events << "dropped"; });
     }
 
 private slots:
-    void initTestCase() {
-        platform::setProgramFolder(folder.path());
-        QVERIFY(rcon.bind(QHostAddress::LocalHost, 0));
-        QVERIFY(listener.listen(QHostAddress::LocalHost, 0));
-        connect(&listener, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = listener.nextPendingConnection()) {
-                auto c = std::make_shared<Connection>();
-                c->socket = s;
-                c->since.start();
-                connections << c;
-                connect(s, &QTcpSocket::readyRead, this, [c] {
-                    if (c->receivedAfterMs < 0)
-                        c->receivedAfterMs = c->since.elapsed();
-                    c->received += c->socket->readAll();
-                });
-                connect(s, &QTcpSocket::disconnected, this, [c] { c->closedByPeer = true; });
-            }
-        });
+    void exchange_data() {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("resetAfterMs"); // -1 never, -2 nobody listens
+        QTest::addColumn<int>("standMs");
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QByteArray>("received");
+        const QStringList done{"stood", "sent"};
+        QTest::newRow("normal") << "127.0.0.1" << -1 << 20 << 100 << done << QByteArray("reboot");
+        QTest::newRow("normal over IPv6") << "::1" << -1 << 20 << 100 << done << QByteArray("reboot");
+        QTest::newRow("test client") << "127.0.0.1" << -1 << 0 << 0 << done << QByteArray("reboot");
+        QTest::newRow("nobody listens")
+            << "127.0.0.1" << -2 << 300 << 100 << QStringList{"failed"} << QByteArray();
+        QTest::newRow("reset at once")
+            << "127.0.0.1" << 0 << 300 << 100 << QStringList{"failed"} << QByteArray();
+        QTest::newRow("reset in the wait")
+            << "127.0.0.1" << 150 << 20 << 600 << QStringList{"stood", "dropped"} << QByteArray();
     }
-    void init() {
-        resetBasMain();
-        QFile::remove(platform::SettingsStore().fileName());
-        connections.clear();
-        rconDatagrams();
-        w = std::make_unique<frmMain>(desktop, listener.serverPort());
-        w->Form_Load();
-        w->cboAddr->setEditText("127.0.0.1");
-        w->cboPort->setEditText(QString::number(rcon.localPort()));
-        w->txtPassword->setText("pw");
-    }
-    void cleanup() { w.reset(); }
-
-    void quitThenRebootFourSecondsLater() {
-        w->cboCommand->setEditText("reboot");
-        w->cmdConnect_Click();
-        QTRY_COMPARE(connections.size(), 1);
-        QTRY_VERIFY(rcon.hasPendingDatagrams());
-        QCOMPARE(rconDatagrams(), QList<QByteArray>{"\xff\xff\xff\xffrcon pw quit"});
-        QVERIFY(w->txtOutput->toPlainText().contains(":> quit"));
-        // A second reboot during the wait starts nothing new.
-        w->SendCommand("REBOOT");
-        QTRY_VERIFY_WITH_TIMEOUT(connections[0]->closedByPeer, 7000);
-        const Connection& c = *connections[0];
-        QCOMPARE(c.received, QByteArray("reboot"));
-        QVERIFY2(c.receivedAfterMs >= 3900 && c.receivedAfterMs < 5000,
-                 qPrintable(QString::number(c.receivedAfterMs)));
-        QCOMPARE(connections.size(), 1);
-        QCOMPARE(rconDatagrams(), QList<QByteArray>{});
-        QCOMPARE(w->TCPClient->State(), int(platform::SocketControl::sckClosed));
-        QVERIFY(desktop.boxes.isEmpty());
-        // The next reboot starts from the idle state again.
-        w->SendCommand("Reboot");
-        QTRY_COMPARE(connections.size(), 2);
+    void exchange() {
+        QFETCH(QString, host);
+        QFETCH(int, resetAfterMs);
+        QFETCH(int, standMs);
+        QFETCH(int, delayMs);
+        QFETCH(QStringList, expected);
+        QFETCH(QByteArray, received);
+        if (host == "::1" && !QUdpSocket().bind(QHostAddress::LocalHostIPv6, 0))
+            QSKIP("no IPv6 loopback here");
+        TcpStandIn standIn(QHostAddress(host), qMax(resetAfterMs, -1));
+        quint16 port = standIn.port();
+        if (resetAfterMs == -2)
+            standIn.server.close();
+        RebootClient client(nullptr, milliseconds(delayMs), milliseconds(standMs));
+        record(client);
+        QVERIFY(client.Start(host, port));
+        QVERIFY(client.isRunning());
+        QVERIFY(events.isEmpty()); // never from inside Start
+        QTRY_VERIFY(!client.isRunning());
+        QTest::qWait(delayMs + 100); // nothing follows the end
+        QCOMPARE(events, expected);
+        QCOMPARE(standIn.connections.size(), resetAfterMs == -2 ? 0 : 1);
+        if (resetAfterMs == -1)
+            QTRY_VERIFY(standIn.connections[0]->closedByPeer);
+        if (!standIn.connections.isEmpty())
+            QCOMPARE(standIn.connections[0]->received, received);
+        QVERIFY(client.Start(host, port)); // idle again
     }
 
-    void exitDuringTheWaitSendsNothing() {
-        w->SendCommand("reboot");
-        QTRY_COMPARE(connections.size(), 1);
-        QTRY_VERIFY(rcon.hasPendingDatagrams());
-        w->close();
-        QTRY_VERIFY(connections[0]->closedByPeer);
-        QTest::qWait(4500);
-        QCOMPARE(connections[0]->received, QByteArray());
+    void secondStartAndCancel_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QByteArray>("received");
+        QTest::newRow("second start refused")
+            << false << QStringList{"stood", "sent"} << QByteArray("reboot");
+        QTest::newRow("cancel in the wait") << true << QStringList{"stood"} << QByteArray();
+    }
+    void secondStartAndCancel() {
+        QFETCH(bool, cancel);
+        QFETCH(QStringList, expected);
+        QFETCH(QByteArray, received);
+        TcpStandIn standIn;
+        RebootClient client(nullptr, milliseconds(200), milliseconds(20));
+        record(client);
+        QVERIFY(client.Start("127.0.0.1", standIn.port()));
+        QVERIFY(!client.Start("127.0.0.1", standIn.port()));
+        QTRY_COMPARE(events, QStringList{"stood"});
+        QVERIFY(!client.Start("127.0.0.1", standIn.port())); // no second "quit"
+        if (cancel)
+            client.Cancel();
+        QTRY_VERIFY(standIn.connections[0]->closedByPeer);
+        QTest::qWait(300);
+        QCOMPARE(events, expected);
+        QCOMPARE(standIn.connections.size(), 1);
+        QCOMPARE(standIn.connections[0]->received, received);
     }
 };
 

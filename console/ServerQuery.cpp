@@ -1,0 +1,111 @@
+#include "ServerQuery.h"
+
+#include "DatagramChannel.h"
+#include "Rcon.h"
+
+#include <QRandomGenerator>
+#include <QTimer>
+
+namespace console {
+
+ServerQuery::ServerQuery(QObject* parent)
+    : QObject(parent), m_channel(new platform::DatagramChannel(this)), m_rconQuiet(new QTimer(this)) {
+    m_rconQuiet->setSingleShot(true);
+    m_rconQuiet->setInterval(kRconQuietMs);
+    connect(m_rconQuiet, &QTimer::timeout, this, &ServerQuery::finishRconStatus);
+    connect(m_channel, &platform::DatagramChannel::DataArrival, this, &ServerQuery::readReplies);
+}
+
+void ServerQuery::setServer(const QString& host, int port) {
+    if (host == m_host && port == m_port)
+        return;
+    cancel();
+    m_host = host;
+    m_port = port;
+}
+
+void ServerQuery::cancel() {
+    m_statusWanted = false;
+    m_challenge.clear();
+    m_rconWanted = false;
+    m_rconText.clear();
+    m_rconQuiet->stop();
+}
+
+bool ServerQuery::send(const QByteArray& datagram) {
+    return m_channel->Connect(m_host, m_port) && m_channel->SendData(datagram);
+}
+
+void ServerQuery::requestStatus() {
+    m_statusWanted = send(QByteArrayLiteral("\xff\xff\xff\xffgetstatus"));
+}
+
+void ServerQuery::requestInfo() {
+    // A fresh challenge per request, so a late answer to an earlier one is not taken for this one.
+    const QString challenge = QString::number(QRandomGenerator::global()->generate(), 36);
+    if (send(QByteArrayLiteral("\xff\xff\xff\xffgetinfo ") + challenge.toLatin1()))
+        m_challenge = challenge;
+}
+
+void ServerQuery::requestRconStatus(const QString& password) {
+    m_rconText.clear();
+    m_rconWanted = send(buildRconDatagram(password, QStringLiteral("status")));
+    if (m_rconWanted)
+        m_rconQuiet->start();
+}
+
+void ServerQuery::readReplies() {
+    takeReply(m_channel->GetBytes());
+}
+
+void ServerQuery::takeReply(const QByteArray& datagram) {
+    if (m_statusWanted) {
+        if (const auto status = parseStatusResponse(datagram)) {
+            m_statusWanted = false;
+            emit statusReceived(*status);
+            return;
+        }
+    }
+    if (!m_challenge.isEmpty()) {
+        const auto info = parseInfoResponse(datagram);
+        if (info && info->value(QStringLiteral("challenge")) == m_challenge) {
+            m_challenge.clear();
+            emit infoReceived(*info);
+            return;
+        }
+    }
+    if (!m_rconWanted)
+        return;
+    const ReplyKind kind = classifyReply(datagram);
+    if (kind != ReplyKind::Ordinary) {
+        m_rconWanted = false;
+        m_rconText.clear();
+        m_rconQuiet->stop();
+        emit rconRefused(kind);
+        return;
+    }
+    const QString payload = rconPayload(datagram);
+    if (payload.isEmpty() || m_rconText.size() + payload.size() > kMaxReplyBytes)
+        return;
+    m_rconText += payload;
+    m_rconQuiet->start();
+    const auto status = parseRconStatus(m_rconText);
+    if (status && status->complete) {
+        m_rconWanted = false;
+        m_rconText.clear();
+        m_rconQuiet->stop();
+        emit rconStatusReceived(*status);
+    }
+}
+
+// The table's closing line went missing (a lost datagram or an engine that prints none): hand on
+// the rows that came.
+void ServerQuery::finishRconStatus() {
+    const auto status = m_rconWanted ? parseRconStatus(m_rconText) : std::nullopt;
+    m_rconWanted = false;
+    m_rconText.clear();
+    if (status)
+        emit rconStatusReceived(*status);
+}
+
+} // namespace console
