@@ -45,7 +45,8 @@ QStringList splitParameters(const QString& parameters) {
     return arguments;
 }
 
-LaunchResult startGame(platform::Desktop& desktop, const QString& executable, const QString& parameters) {
+LaunchResult startGame(platform::Desktop& desktop, const QString& executable, const QString& parameters,
+                       qint64* pid) {
     if (executable.isEmpty())
         return LaunchResult::EmptyPath;
     const QString folder = workingFolderOf(executable);
@@ -53,8 +54,30 @@ LaunchResult startGame(platform::Desktop& desktop, const QString& executable, co
         return LaunchResult::BadFolder;
     // The child enters its folder before it runs the program, so a relative path would miss it.
     const QString program = folder.isEmpty() ? executable : QFileInfo(executable).absoluteFilePath();
-    return desktop.startProgram(program, splitParameters(parameters), folder) ? LaunchResult::Started
-                                                                              : LaunchResult::StartFailed;
+    return desktop.startProgram(program, splitParameters(parameters), folder, pid)
+               ? LaunchResult::Started
+               : LaunchResult::StartFailed;
+}
+
+QByteArray journalLine(const QString& message) {
+    QString text = message;
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    QString line;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\r')
+            line += QLatin1String("\\r");
+        else if (u == u'\n')
+            line += QLatin1String("\\n");
+        else if (u == u'\t')
+            line += QLatin1String("\\t");
+        else if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            line += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            line += c;
+    }
+    return line.toUtf8() + '\n';
 }
 
 } // namespace listener

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -21,9 +22,16 @@ QString workingFolderOf(const QString& executable);
 // The parameter text split as a command line would be (quotes group words).
 QStringList splitParameters(const QString& parameters);
 
-enum class LaunchResult { Started, EmptyPath, BadFolder, StartFailed };
+// StillRunning: the game the previous launch started has not exited, so nothing was started.
+enum class LaunchResult { Started, EmptyPath, BadFolder, StartFailed, StillRunning };
 
 // Starts the executable detached, in its own folder, with the parameters; it outlives the listener.
-LaunchResult startGame(platform::Desktop& desktop, const QString& executable, const QString& parameters);
+// The started process's id goes to `pid` where the desktop tells it.
+LaunchResult startGame(platform::Desktop& desktop, const QString& executable, const QString& parameters,
+                       qint64* pid = nullptr);
+
+// One status-log entry as one line for a journal: the line end the entries carry is dropped, and
+// control characters (as a peer may send) are written as escapes, so no peer can break or forge a line.
+QByteArray journalLine(const QString& message);
 
 } // namespace listener

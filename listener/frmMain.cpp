@@ -2,12 +2,10 @@
 
 #include <Desktop.h>
 #include <SettingsStore.h>
-#include <SocketControl.h>
 #include <Twips.h>
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSystemTrayIcon>
-#include <QTimer>
 
 namespace listener {
 
@@ -47,7 +44,7 @@ QIcon lampIcon(const QColor& colour) {
 } // namespace
 
 frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
-    : QWidget(parent), m_desktop(desktop), m_port(port) {
+    : QWidget(parent), m_desktop(desktop) {
     setWindowTitle(QStringLiteral("Tarnwick Listener"));
     setFixedSize(twipsToPixels(6255), twipsToPixels(4140));
     ImageList1[0] = lampIcon(kRed);
@@ -115,11 +112,7 @@ frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
     if (QSystemTrayIcon::isSystemTrayAvailable())
         TrayIcon1->show();
 
-    TCPListener = new platform::SocketControl(platform::SocketControl::Protocol::Tcp, this);
-    TCPListener->setLocalPort(m_port);
-    tmrIdle = new QTimer(this);
-    tmrIdle->setSingleShot(true);
-    tmrIdle->setInterval(kIdleTimeoutMs);
+    service = new ListenerService(desktop, port, this);
 
     connect(Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmMain::cmdBrowse_Click);
@@ -136,16 +129,12 @@ frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::MiddleClick)
             ToggleWindow();
     });
-    connect(TCPListener, &platform::SocketControl::ConnectionRequest, this,
-            &frmMain::TCPListener_ConnectionRequest);
-    connect(TCPListener, &platform::SocketControl::DataArrival, this, &frmMain::TCPListener_DataArrival);
-    connect(TCPListener, &platform::SocketControl::Error, this, [this](const QString& why) {
-        // An accepted peer that goes away or fails must not leave the service deaf.
-        if (m_connected)
-            dropConnection(QStringLiteral("connection closed without a request (%1)").arg(why));
-    });
-    connect(tmrIdle, &QTimer::timeout, this,
-            [this] { dropConnection(QStringLiteral("connection closed: nothing received for 10 seconds")); });
+    connect(service, &ListenerService::statusEntry, this, &frmMain::LogStatus);
+    connect(service, &ListenerService::listeningLost, this, [this] { showState(false); });
+    // A reboot starts what the boxes hold at that moment.
+    auto passGame = [this] { service->setGame(txtPath->text(), txtParams->text()); };
+    connect(txtPath, &QLineEdit::textChanged, this, passGame);
+    connect(txtParams, &QLineEdit::textChanged, this, passGame);
     showState(false);
 }
 
@@ -158,7 +147,7 @@ QColor frmMain::lampColour() const {
 }
 
 int frmMain::listeningPort() const {
-    return TCPListener->LocalPort();
+    return service->listeningPort();
 }
 
 void frmMain::showState(bool listening) {
@@ -177,21 +166,11 @@ void frmMain::showState(bool listening) {
 void frmMain::Command1_Click() {
     if (m_tag == QLatin1String("off")) {
         showState(true);
-        LogStatus(QStringLiteral("listener started\r\n"));
-        if (!TCPListener->Listen()) {
-            // Never claim to listen on a port we could not open.
-            showState(false);
-            LogStatus(QStringLiteral("cannot listen on port %1: %2\r\n")
-                          .arg(m_port)
-                          .arg(TCPListener->lastErrorString()));
-            TCPListener->Close();
-        }
+        if (!service->startListening())
+            showState(false); // never claim to listen on a port that could not be opened
     } else {
         showState(false);
-        LogStatus(QStringLiteral("listener halted\r\n"));
-        tmrIdle->stop();
-        m_connected = false;
-        TCPListener->Close();
+        service->stopListening();
     }
 }
 
@@ -204,69 +183,13 @@ void frmMain::LogStatus(const QString& message) {
     Text1->ensureCursorVisible();
 }
 
-void frmMain::TCPListener_ConnectionRequest(int requestId) {
-    if (TCPListener->State() != platform::SocketControl::sckClosed)
-        TCPListener->Close();
-    m_connected = TCPListener->Accept(requestId);
-    tmrIdle->start();
-}
-
-void frmMain::TCPListener_DataArrival(qint64) {
-    tmrIdle->stop();
-    const QString request = TCPListener->GetData();
-    LogStatus(QStringLiteral("remote command from ") + TCPListener->RemoteHostIP());
-    LogStatus(request + QLatin1String("\r\n"));
-    if (request == QLatin1String("reboot"))
-        LaunchGame(txtPath->text().trimmed(), txtParams->text().trimmed(), true);
-    listenAgain();
-}
-
-void frmMain::listenAgain() {
-    m_connected = false;
-    if (TCPListener->State() != platform::SocketControl::sckClosed)
-        TCPListener->Close();
-    if (m_tag == QLatin1String("on") && !TCPListener->Listen()) {
-        showState(false);
-        LogStatus(QStringLiteral("cannot listen on port %1: %2\r\n")
-                      .arg(m_port)
-                      .arg(TCPListener->lastErrorString()));
-    }
-}
-
-void frmMain::dropConnection(const QString& why) {
-    tmrIdle->stop();
-    LogStatus(why + QLatin1String("\r\n"));
-    listenAgain();
-}
-
-void frmMain::LaunchGame(const QString& executable, const QString& parameters, bool remote) {
-    const QString folder = workingFolderOf(executable);
-    if (remote && executable.isEmpty()) {
-        LogStatus(QStringLiteral("cannot launch: no game executable is configured\r\n"));
-        return;
-    }
-    if (remote && !folder.isEmpty() && !QDir(folder).exists()) {
-        LogStatus(QStringLiteral("cannot launch: the folder ") + folder +
-                  QStringLiteral(" does not exist\r\n"));
-        return;
-    }
-    if (remote)
-        LogStatus(QStringLiteral("launching ") + executable + QLatin1Char(' ') + parameters +
-                  QLatin1String("\r\n"));
-    const LaunchResult result = startGame(m_desktop, executable, parameters);
-    if (remote && result == LaunchResult::StartFailed)
-        LogStatus(QStringLiteral("the game executable could not be started\r\n"));
-    if (!remote && result == LaunchResult::BadFolder)
-        m_desktop.messageBox(
-            this, QStringLiteral("The path is incorrect.  Make the necessary changes and try again."),
-            kAppTitle, platform::Desktop::Icon::Warning, platform::Desktop::Buttons::Ok);
-}
-
 void frmMain::Form_Load() {
     Command1_Click();
     const platform::SettingsStore store;
     txtPath->setText(store.read(kSection, QStringLiteral("GameEXE"), QString()));
     txtParams->setText(store.read(kSection, QStringLiteral("GameParams"), QString()));
+    service->setAllowedPeers(
+        AllowList::parse(store.read(kSection, QStringLiteral("AllowedPeers"), QString())));
     show();
     if (txtPath->text().isEmpty())
         m_desktop.messageBox(
@@ -281,9 +204,7 @@ void frmMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    tmrIdle->stop();
-    if (TCPListener->State() != platform::SocketControl::sckClosed)
-        TCPListener->Close();
+    service->shutDown();
     platform::SettingsStore store;
     const QString path = txtPath->text().trimmed();
     store.write(kSection, QStringLiteral("GameEXE"), path);
@@ -309,7 +230,10 @@ void frmMain::cmdBrowse_Click() {
 void frmMain::Command4_Click() {
     txtPath->setText(txtPath->text().trimmed());
     txtParams->setText(txtParams->text().trimmed());
-    LaunchGame(txtPath->text(), txtParams->text(), false);
+    if (service->LaunchGame(txtPath->text(), txtParams->text(), false) == LaunchResult::BadFolder)
+        m_desktop.messageBox(
+            this, QStringLiteral("The path is incorrect.  Make the necessary changes and try again."),
+            kAppTitle, platform::Desktop::Icon::Warning, platform::Desktop::Buttons::Ok);
 }
 
 void frmMain::ToggleWindow() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ListenerLogic.h"
+#include "ListenerService.h"
 
 #include <QIcon>
 #include <QString>
@@ -15,34 +15,27 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSystemTrayIcon;
-class QTimer;
 
 namespace platform {
 class Desktop;
-class SocketControl;
 } // namespace platform
 
 namespace listener {
 
 // The listener's window: status log and lamp of the listening service, the game settings, and the
-// notification-area icon it can hide behind.
+// notification-area icon it can hide behind. The service itself runs below it, without widgets.
 class frmMain : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kListenPort = 1001;
-    static constexpr int kIdleTimeoutMs = 10000;
-
-    // The port is a seam for tests (0 lets the system choose); the shipped program uses kListenPort.
-    explicit frmMain(platform::Desktop& desktop, int port = kListenPort, QWidget* parent = nullptr);
+    // The port is a seam for tests (0 lets the system choose); the shipped program uses 1001.
+    explicit frmMain(platform::Desktop& desktop, int port = ListenerService::kListenPort,
+                     QWidget* parent = nullptr);
     ~frmMain() override;
 
     void Form_Load();
     void Form_Unload();
     void Command1_Click();
     void LogStatus(const QString& message);
-    void TCPListener_ConnectionRequest(int requestId);
-    void TCPListener_DataArrival(qint64 bytesTotal);
-    void LaunchGame(const QString& executable, const QString& parameters, bool remote);
     void cmdBrowse_Click();
     void Command4_Click();
     void Command3_Click();
@@ -68,7 +61,7 @@ public:
     QPushButton* Command1;
     QPushButton* Command3;
     QPushButton* Command2;
-    platform::SocketControl* TCPListener;
+    ListenerService* service;
     QSystemTrayIcon* TrayIcon1;
     QIcon ImageList1[2]; // stopped, listening
     QMenu* mnuPopup;
@@ -76,23 +69,18 @@ public:
     QAction* mnuStop;
     QAction* mnuShow;
     QAction* mnuHide;
-    QTimer* tmrIdle; // closes a connection that sends nothing
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void showState(bool listening);
-    void listenAgain();
-    void dropConnection(const QString& why);
 
     platform::Desktop& m_desktop;
-    int m_port;
     QString m_tag = QStringLiteral("off");
     QString m_log;
     bool m_unloaded = false;
     bool m_saidNoTray = false;
-    bool m_connected = false; // holds an accepted peer instead of listening
 };
 
 } // namespace listener

@@ -101,8 +101,10 @@ bool RealDesktop::openInTextEditor(const QString& path) {
 }
 
 bool RealDesktop::startProgram(const QString& program, const QStringList& arguments,
-                               const QString& workingFolder) {
-    return QProcess::startDetached(program, arguments, workingFolder);
+                               const QString& workingFolder, qint64* pid) {
+    if (pid)
+        *pid = 0;
+    return QProcess::startDetached(program, arguments, workingFolder, pid);
 }
 
 } // namespace platform

@@ -31,9 +31,10 @@ public:
     virtual bool openUrl(const QString& address) = 0;
     // Opens the file in the desktop's plain-text editor; the path goes over as one argument.
     virtual bool openInTextEditor(const QString& path) = 0;
-    // Starts a program without waiting for it; it outlives the caller.
+    // Starts a program without waiting for it; it outlives the caller. Where `pid` is given it
+    // receives the started process's id (0 when unknown).
     virtual bool startProgram(const QString& program, const QStringList& arguments,
-                              const QString& workingFolder) = 0;
+                              const QString& workingFolder, qint64* pid = nullptr) = 0;
 };
 
 class RealDesktop : public Desktop {
@@ -46,8 +47,8 @@ public:
                            const QString& filter) override;
     bool openUrl(const QString& address) override;
     bool openInTextEditor(const QString& path) override;
-    bool startProgram(const QString& program, const QStringList& arguments,
-                      const QString& workingFolder) override;
+    bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
+                      qint64* pid = nullptr) override;
 };
 
 // The command that opens a text file in the desktop's editor: xdg-open where it exists, else the

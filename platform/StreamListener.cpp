@@ -91,6 +91,7 @@ bool StreamListener::Accept(int requestId) {
         if (m_peer != s)
             return;
         m_peer = nullptr;
+        m_errorString = s->errorString(); // why it went, for the caller's log
         disconnect(s, nullptr, this, nullptr);
         s->abort();
         s->deleteLater();

@@ -1,2 +1,15 @@
+vorlanix_add_test(tst_listener_rules SOURCES tst_listener_rules.cpp LIBS listenerlib)
 vorlanix_add_test(tst_listener SOURCES tst_listener.cpp LIBS listenerlib TIMEOUT 120)
+vorlanix_add_test(tst_listener_service SOURCES tst_listener_service.cpp LIBS listenerlib TIMEOUT 120)
 vorlanix_add_test(tst_reboot_e2e SOURCES tst_reboot_e2e.cpp LIBS consolelib listenerlib TIMEOUT 180)
+# Both run the built program as the service manager would.
+foreach(test tst_listener_service tst_reboot_e2e)
+  target_compile_definitions(${test} PRIVATE KESTWOLD_PATH="$<TARGET_FILE:Kestwold>")
+  add_dependencies(${test} Kestwold)
+endforeach()
+
+include(GNUInstallDirs)
+add_test(NAME kestwold_unit
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/verify-unit.sh ${CMAKE_BINARY_DIR}/listener/kestwold@.service
+                 ${CMAKE_INSTALL_FULL_BINDIR}/Kestwold $<TARGET_FILE:Kestwold>)
+set_tests_properties(kestwold_unit PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 60)

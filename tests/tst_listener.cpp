@@ -3,7 +3,6 @@
 #include <ListenerLogic.h>
 #include <RebootClient.h>
 #include <SettingsStore.h>
-#include <SocketControl.h>
 #include <frmClientTest.h>
 #include <frmMain.h>
 
@@ -18,8 +17,8 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <memory>
+#include <sys/socket.h>
 
 using namespace listener;
 
@@ -27,15 +26,25 @@ namespace {
 // Records like the fake, but really starts the program, so the test sees it run.
 class StartingDesktop : public FakeDesktop {
 public:
-    bool startProgram(const QString& program, const QStringList& arguments, const QString& folder) override {
+    bool startProgram(const QString& program, const QStringList& arguments, const QString& folder,
+                      qint64* pid) override {
         FakeDesktop::startProgram(program, arguments, folder);
-        return platform::RealDesktop().startProgram(program, arguments, folder);
+        return platform::RealDesktop().startProgram(program, arguments, folder, pid);
     }
 };
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeScript(const QString& path, const QByteArray& body) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\n" + body);
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
 }
 } // namespace
 
@@ -51,16 +60,15 @@ class tst_listener : public QObject {
         w = std::make_unique<frmMain>(desktop, 0);
         w->Form_Load();
     }
-    // Connects, sends the bytes, closes; returns once the listener listens again.
-    void request(const QByteArray& bytes) {
+    // Connects, sends the bytes, closes; returns once the listener has handled them and listens again.
+    void request(const QByteArray& bytes, const QHostAddress& to = QHostAddress::LocalHost) {
+        const int before = w->statusLog().count("remote command from");
         QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
+        s.connectToHost(to, quint16(w->listeningPort()));
         QVERIFY(s.waitForConnected(3000));
         s.write(bytes);
         QVERIFY(s.waitForBytesWritten(3000));
-        QTRY_VERIFY(w->TCPListener->State() == platform::SocketControl::sckListening &&
-                    w->statusLog().contains("remote command from"));
-        s.close();
+        QTRY_VERIFY(w->statusLog().count("remote command from") > before && !w->service->isConnected());
     }
 
 private slots:
@@ -70,77 +78,22 @@ private slots:
         desktop = StartingDesktop{};
         script = dir->filePath("game folder/start server.sh");
         record = dir->filePath("record.txt");
-        QDir().mkpath(dir->filePath("game folder"));
-        QFile f(script);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > '" + record.toUtf8() + "'\n");
-        f.close();
-        f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+        writeScript(script,
+                    "{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > '" + record.toUtf8() + "'\n");
         {
             platform::SettingsStore store;
             store.write("Kestwold\\Settings", "GameEXE", script);
-            store.write("Kestwold\\Settings", "GameParams", "+set net_port 27960 +map \"oa dm1\"");
+            // The README's plain start script in a folder whose name holds a blank.
+            store.write("Kestwold\\Settings", "GameParams",
+                        "+set dedicated 1 +set sv_hostname \"My Server\" +set g_motd \"\" +map q3dm17");
         }
         startListener();
     }
     void cleanup() { w.reset(); }
 
-    void logRule_data() {
-        QTest::addColumn<QString>("log");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("first entry") << ""
-                                     << "listener started\r\n"
-                                     << "> listener started\r\n";
-        QTest::newRow("later entry") << "> a"
-                                     << "b"
-                                     << "> a\r\n> b";
-        QTest::newRow("reaching the limit empties") << QString(14995, 'x') << "abc"
-                                                    << "";
-        QTest::newRow("just below") << QString(14990, 'x') << "abc" << QString(14990, 'x') + "\r\n> abc";
-    }
-    void logRule() {
-        QFETCH(QString, log);
-        QFETCH(QString, message);
-        QFETCH(QString, expected);
-        QCOMPARE(appendStatusEntry(log, message), expected);
-    }
-
-    void folders_data() {
-        QTest::addColumn<QString>("exe");
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("absolute") << "/srv/q3/ioq3ded"
-                                  << "/srv/q3/";
-        QTest::newRow("no folder") << "ioq3ded"
-                                   << "";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("root") << "/q3ded"
-                              << "/";
-    }
-    void folders() {
-        QFETCH(QString, exe);
-        QFETCH(QString, folder);
-        QCOMPARE(workingFolderOf(exe), folder);
-    }
-
-    void parameters_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("plain") << "+set net_port 27960" << QStringList{"+set", "net_port", "27960"};
-        QTest::newRow("quoted blank") << "+map \"oa dm1\"" << QStringList{"+map", "oa dm1"};
-        QTest::newRow("empty quotes kept") << "+set g_motd \"\"" << QStringList{"+set", "g_motd", ""};
-        QTest::newRow("extra blanks") << "  a   b  " << QStringList{"a", "b"};
-        QTest::newRow("nothing") << "" << QStringList{};
-    }
-    void parameters() {
-        QFETCH(QString, text);
-        QFETCH(QStringList, arguments);
-        QCOMPARE(splitParameters(text), arguments);
-    }
-
     void startsListeningAtLoad() {
-        QVERIFY(w->statusLog().startsWith("> listener started\r\n"));
+        QCOMPARE(w->statusLog(), QString("> listener started\r\n\r\n"
+                                         "> every peer may ask for a reboot (AllowedPeers is empty)\r\n"));
         QCOMPARE(w->serviceTag(), QString("on"));
         QCOMPARE(w->Command1->text(), QString("Stop"));
         QCOMPARE(w->lampColour(), QColor(0, 255, 0));
@@ -148,29 +101,48 @@ private slots:
         QCOMPARE(w->Text1->palette().color(QPalette::Base), QColor(0, 0, 255));
         QCOMPARE(w->TrayIcon1->toolTip(), QString("Kestwold: Listener started"));
         QVERIFY(w->mnuStop->isEnabled() && !w->mnuStartServer->isEnabled());
-        QCOMPARE(w->TCPListener->State(), int(platform::SocketControl::sckListening));
         QVERIFY(desktop.boxes.isEmpty());
-        w->Command1_Click();
+        QTcpSocket ipv6;
+        ipv6.connectToHost(QHostAddress::LocalHostIPv6, quint16(w->listeningPort()));
+        QVERIFY(ipv6.waitForConnected(3000)); // listens on IPv6 as well
+        QTRY_VERIFY(w->service->isConnected());
+        w->Command1_Click(); // drops the open connection too
         QCOMPARE(w->Command1->text(), QString("Start"));
         QCOMPARE(w->lampColour(), QColor(255, 0, 0));
         QCOMPARE(w->TrayIcon1->toolTip(), QString("Kestwold: Listener stopped"));
         QVERIFY(!w->mnuStop->isEnabled() && w->mnuStartServer->isEnabled());
-        QCOMPARE(w->TCPListener->State(), int(platform::SocketControl::sckClosed));
-        QCOMPARE(w->statusLog(), QString("> listener started\r\n\r\n> listener halted\r\n"));
+        QVERIFY(!w->service->isListening() && !w->service->isConnected());
+        QVERIFY(w->statusLog().endsWith("\r\n> listener halted\r\n"));
+        QTcpSocket refused;
+        refused.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
+        QVERIFY(!refused.waitForConnected(1000));
     }
 
+    void rebootStartsTheGame_data() {
+        QTest::addColumn<bool>("relative");
+        QTest::newRow("absolute path, blank in folder") << false;
+        QTest::newRow("relative path") << true;
+    }
     void rebootStartsTheGame() {
+        QFETCH(bool, relative);
+        const QString before = QDir::currentPath();
+        if (relative) {
+            QDir::setCurrent(dir->path());
+            w->txtPath->setText("  game folder/start server.sh ");
+        }
         request("reboot");
-        QTRY_VERIFY(QFile::exists(record));
-        QTRY_VERIFY(readFile(record).count('\n') == 6);
-        QCOMPARE(readFile(record),
-                 dir->filePath("game folder").toUtf8() + "\n[+set]\n[net_port]\n[27960]\n[+map]\n[oa dm1]\n");
-        QCOMPARE(w->statusLog(),
-                 QString("> listener started\r\n\r\n> remote command from 127.0.0.1\r\n> reboot\r\n"
-                         "\r\n> launching %1 +set net_port 27960 +map \"oa dm1\"\r\n")
-                     .arg(script));
-        // At once ready for the next client.
-        QTcpSocket next;
+        QDir::setCurrent(before);
+        QTRY_VERIFY(readFile(record).count('\n') == 12);
+        QCOMPARE(readFile(record), dir->filePath("game folder").toUtf8() +
+                                       "\n[+set]\n[dedicated]\n[1]\n[+set]\n"
+                                       "[sv_hostname]\n[My Server]\n[+set]\n"
+                                       "[g_motd]\n[]\n[+map]\n[q3dm17]\n");
+        QVERIFY(w->statusLog().endsWith(
+            QString(
+                "\r\n> remote command from 127.0.0.1\r\n> reboot\r\n\r\n> launching %1 +set dedicated 1 +set "
+                "sv_hostname \"My Server\" +set g_motd \"\" +map q3dm17\r\n")
+                .arg(relative ? "game folder/start server.sh" : script)));
+        QTcpSocket next; // at once ready for the next client
         next.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
         QVERIFY(next.waitForConnected(1000));
     }
@@ -186,29 +158,88 @@ private slots:
     void otherTextsStartNothing() {
         QFETCH(QByteArray, bytes);
         request(bytes);
-        QTest::qWait(200);
         QVERIFY(desktop.started.isEmpty());
-        QVERIFY(!w->statusLog().contains("launching"));
         QVERIFY(w->statusLog().endsWith("> remote command from 127.0.0.1\r\n> " + QString::fromLatin1(bytes) +
                                         "\r\n"));
     }
 
+    void peersOutsideTheListAreRefused_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("other address") << "10.1.1.1, 2001:db8::/32"
+                                       << "> peers that may ask for a reboot: 10.1.1.1, 2001:db8::/32\r\n";
+        QTest::newRow("only typos")
+            << "127.0.0.l"
+            << "> AllowedPeers: \"127.0.0.l\" is neither an address nor a range; ignored\r\n"
+               "\r\n> no peer may ask for a reboot: AllowedPeers holds no valid entry\r\n";
+    }
+    void peersOutsideTheListAreRefused() {
+        QFETCH(QString, list);
+        QFETCH(QString, said);
+        w.reset();
+        platform::SettingsStore().write("Kestwold\\Settings", "AllowedPeers", list);
+        startListener();
+        QCOMPARE(w->statusLog(), "> listener started\r\n\r\n" + said);
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
+        QVERIFY(s.waitForConnected(3000));
+        s.write("reboot");
+        QTRY_COMPARE(s.state(), QAbstractSocket::UnconnectedState); // closed at once, nothing read
+        QVERIFY(w->statusLog().endsWith("\r\n> refused remote command from 127.0.0.1"));
+        QVERIFY(!w->statusLog().contains("> reboot"));
+        QVERIFY(desktop.started.isEmpty());
+        QTRY_VERIFY(!w->service->isConnected() && w->service->isListening());
+    }
+
+    void noSecondCopyWhileTheGameRuns() {
+        // Test Launch starts a game that runs for a second: reboots meanwhile start nothing.
+        writeScript(script, "echo $$ >> '" + record.toUtf8() + "'\nsleep 1\n");
+        w->Command4_Click();
+        QTRY_VERIFY(!readFile(record).isEmpty());
+        QByteArray pid = readFile(record).trimmed();
+        QCOMPARE(QByteArray::number(w->service->lastLaunch().pid()), pid);
+        request("reboot");
+        request("reboot");
+        QCOMPARE(desktop.started.size(), 1);
+        const QString ignored =
+            "> reboot ignored: the game started by the last launch still runs as process %1\r\n";
+        QCOMPARE(w->statusLog().count(ignored.arg(pid)), 2);
+        // Once it has exited, a reboot starts it again, and that copy is guarded in turn.
+        QTRY_VERIFY_WITH_TIMEOUT(!w->service->lastLaunch().isRunning(), 5000);
+        request("reboot");
+        QTRY_COMPARE(readFile(record).count('\n'), 2);
+        pid = readFile(record).split('\n')[1];
+        request("reboot");
+        QVERIFY(w->statusLog().endsWith(ignored.arg(pid)));
+        QCOMPARE(desktop.started.size(), 2);
+    }
+
+    void wrapperThatReturnsAtOnceChangesNothing() {
+        writeScript(script, "exit 0\n");
+        for (int i = 1; i <= 3; ++i) {
+            request("reboot");
+            QTRY_COMPARE(desktop.started.size(), i);
+            QTRY_VERIFY(!w->service->lastLaunch().isRunning());
+        }
+        QVERIFY(!w->statusLog().contains("ignored"));
+    }
+
     void idleAndHalfClosedPeersDoNotBlock() {
-        w->tmrIdle->setInterval(300);
+        w->service->setIdleTimeout(300);
         QTcpSocket idle;
         idle.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
         QVERIFY(idle.waitForConnected(1000));
-        QTRY_VERIFY(w->TCPListener->State() != platform::SocketControl::sckListening);
-        QTRY_COMPARE(w->TCPListener->State(), int(platform::SocketControl::sckListening));
-        QVERIFY(w->statusLog().contains("nothing received"));
-        {
-            QTcpSocket quitter;
-            quitter.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
-            QVERIFY(quitter.waitForConnected(1000));
-            QTRY_VERIFY(w->TCPListener->State() != platform::SocketControl::sckListening);
-            quitter.disconnectFromHost();
-        }
-        QTRY_COMPARE(w->TCPListener->State(), int(platform::SocketControl::sckListening));
+        QTRY_VERIFY(w->service->isConnected());
+        QTRY_VERIFY(!w->service->isConnected());
+        QVERIFY(w->statusLog().endsWith("> connection closed: nothing received for 10 seconds\r\n"));
+        QTcpSocket halfClosed;
+        halfClosed.connectToHost(QHostAddress::LocalHost, quint16(w->listeningPort()));
+        QVERIFY(halfClosed.waitForConnected(1000));
+        QTRY_VERIFY(w->service->isConnected());
+        ::shutdown(int(halfClosed.socketDescriptor()), SHUT_WR);
+        QTRY_VERIFY(!w->service->isConnected());
+        QVERIFY(w->statusLog().endsWith(
+            "> connection closed without a request (The remote host closed the connection)\r\n"));
         request("reboot");
         QTRY_COMPARE(desktop.started.size(), 1);
     }
@@ -228,7 +259,6 @@ private slots:
         request("reboot");
         QVERIFY(w->statusLog().contains(logged));
         QVERIFY(desktop.started.isEmpty());
-        QCOMPARE(w->TCPListener->State(), int(platform::SocketControl::sckListening));
     }
 
     void portInUseShowsStopped() {
@@ -241,7 +271,8 @@ private slots:
         QCOMPARE(w->Command1->text(), QString("Start"));
         QCOMPARE(w->lampColour(), QColor(255, 0, 0));
         QCOMPARE(w->TrayIcon1->toolTip(), QString("Kestwold: Listener stopped"));
-        QVERIFY(w->statusLog().contains(QString("cannot listen on port %1").arg(taken.serverPort())));
+        QVERIFY(w->statusLog().startsWith(
+            QString("> listener started\r\n\r\n> cannot listen on port %1: ").arg(taken.serverPort())));
         QVERIFY(w->isVisible());
     }
 
@@ -302,7 +333,7 @@ private slots:
             w->Command3_Click();
             QCOMPARE(w->statusLog().count("no notification area"), 1);
         }
-        QCOMPARE(w->TCPListener->State(), int(platform::SocketControl::sckListening));
+        QVERIFY(w->service->isListening());
     }
 
     void testClient() {
@@ -312,7 +343,7 @@ private slots:
         QTRY_COMPARE(desktop.started.size(), 1);
         QTRY_VERIFY(!client.tcpclient->isRunning());
         QVERIFY(w->statusLog().contains("> remote command from 127.0.0.1\r\n> reboot\r\n"));
-        QTRY_COMPARE(w->TCPListener->State(), int(platform::SocketControl::sckListening));
+        QTRY_VERIFY(!w->service->isConnected());
         // With the listener stopped nothing happens on either side.
         w->Command1_Click();
         const QString before = w->statusLog();

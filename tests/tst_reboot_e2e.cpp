@@ -1,10 +1,12 @@
 #include "FakeDesktop.h"
 #include "OpenArena.h"
+#include "ServiceProcess.h"
 
 #include "../console/frmMain.h"
 #include "../listener/frmMain.h"
 #include <ConsolePane.h>
 #include <ProgramFolder.h>
+#include <RebootClient.h>
 #include <SettingsStore.h>
 #include <SocketControl.h>
 #include <basMain.h>
@@ -19,16 +21,16 @@
 #include <signal.h>
 
 // The console's reboot through a real listener, first against a loopback rcon peer, then end to
-// end with a real game server that quits and is started again by the listener.
+// end with a real game server that quits and is started again by the listener in service mode.
 class tst_reboot_e2e : public QObject {
     Q_OBJECT
 
     class StartingDesktop : public FakeDesktop {
     public:
-        bool startProgram(const QString& program, const QStringList& arguments,
-                          const QString& folder) override {
+        bool startProgram(const QString& program, const QStringList& arguments, const QString& folder,
+                          qint64* pid) override {
             FakeDesktop::startProgram(program, arguments, folder);
-            return platform::RealDesktop().startProgram(program, arguments, folder);
+            return platform::RealDesktop().startProgram(program, arguments, folder, pid);
         }
     };
 
@@ -75,7 +77,7 @@ private slots:
         QVERIFY2(sinceQuit.elapsed() >= 3900, qPrintable(QString::number(sinceQuit.elapsed())));
         QTRY_COMPARE(w.TCPClient->State(), int(platform::SocketControl::sckClosed));
         QVERIFY(kestwold.statusLog().contains("> remote command from 127.0.0.1\r\n> reboot\r\n"));
-        QTRY_COMPARE(kestwold.TCPListener->State(), int(platform::SocketControl::sckListening));
+        QTRY_VERIFY(!kestwold.service->isConnected());
         for (const auto& box : desktop.boxes)
             QVERIFY(box.title != "Reboot Failed");
     }
@@ -92,22 +94,22 @@ private slots:
         QByteArray command = "echo $$ > '" + pidFile.toUtf8() + "'\nHOME='" + dir.path().toUtf8() +
                              "' exec " + OpenArenaServer::kLauncher + " \"$@\" > /dev/null 2>&1\n";
         const QString script = writeScript(command);
-        listener::frmMain kestwold(desktop, 0);
-        kestwold.Form_Load();
-        kestwold.txtPath->setText(script);
         QStringList params = OpenArenaServer::arguments(port, "secret");
         for (QString& p : params)
             if (p.isEmpty())
                 p = "\"\"";
-        kestwold.txtParams->setText(params.join(' '));
+        const quint16 listenerPort = ServiceProcess::freeTcpPort();
+        ServiceProcess kestwold(
+            {"--port", QString::number(listenerPort), "--exe", script, "--params", params.join(' ')});
+        QVERIFY(kestwold.waitFor("may ask for a reboot"));
 
-        console::resetBasMain();
-        console::frmMain w(desktop, kestwold.listeningPort());
-        w.Form_Load();
-        w.cboAddr->setEditText("127.0.0.1");
-        w.cboPort->setEditText(QString::number(port));
-        w.txtPassword->setText("secret");
-        w.SendCommand("reboot");
+        // The console's exchange, with a shorter delay: "quit" once the connection stands, then "reboot".
+        platform::RebootClient reboot(nullptr, std::chrono::milliseconds(1000));
+        QUdpSocket rcon;
+        connect(&reboot, &platform::RebootClient::ConnectionStood, this, [&rcon, port] {
+            rcon.writeDatagram("\xff\xff\xff\xffrcon secret quit", QHostAddress::LocalHost, port);
+        });
+        QVERIFY(reboot.Start("127.0.0.1", listenerPort));
         // The running server quits on the rcon "quit".
         QElapsedTimer t;
         t.start();
@@ -120,7 +122,8 @@ private slots:
         const bool answered = OpenArenaServer::answersOn(port, "secret", 30000);
         ::kill(pid_t(newPid), SIGKILL);
         QVERIFY(answered);
-        QVERIFY(kestwold.statusLog().contains("> launching " + script));
+        QVERIFY(kestwold.log().contains("launching " + script.toUtf8()));
+        QVERIFY(!reboot.isRunning());
     }
 
 private:

@@ -61,8 +61,10 @@ public:
         editedFiles.append(path);
         return editorAvailable;
     }
-    bool startProgram(const QString& program, const QStringList& arguments,
-                      const QString& workingFolder) override {
+    bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
+                      qint64* pid = nullptr) override {
+        if (pid)
+            *pid = 0; // nothing really starts
         started.append({program, arguments, workingFolder});
         return programStarts;
     }

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+// `Kestwold --service` as a child process with no display of any kind, its standard error in a
+// file. KESTWOLD_PATH is the built program.
+class ServiceProcess {
+public:
+    static quint16 freeTcpPort() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::Any, 0);
+        return probe.serverPort();
+    }
+
+    explicit ServiceProcess(const QStringList& arguments) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        m_process.setProcessEnvironment(env);
+        m_process.setStandardErrorFile(m_dir.filePath("stderr"));
+        m_process.start(QStringLiteral(KESTWOLD_PATH), QStringList{"--service"} + arguments);
+    }
+    ~ServiceProcess() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+
+    QByteArray log() const {
+        QFile f(m_dir.filePath("stderr"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QList<QByteArray> lines() const {
+        QList<QByteArray> all = log().split('\n');
+        all.removeLast(); // after the last line end
+        return all;
+    }
+    // Waits until standard error holds the text `count` times.
+    bool waitFor(const QByteArray& text, int timeoutMs = 5000, int count = 1) {
+        QElapsedTimer t;
+        t.start();
+        while (log().count(text) < count) {
+            if (t.elapsed() > timeoutMs || m_process.state() == QProcess::NotRunning)
+                return log().count(text) >= count;
+            QTest::qWait(5);
+        }
+        return true;
+    }
+    QProcess& process() { return m_process; }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+};
