@@ -15,6 +15,10 @@ QPair<QHostAddress, int> asIPv4IfMapped(const QHostAddress& address, int prefix)
 // Qt also reads shorthand such as "10" or "/8" (as 0.0.0.0/8); an administrator's typo must not
 // become a range, so the address part has to be written out in full.
 bool isFullAddress(const QString& text) {
+    // Qt's parser stops at a NUL ("2001<NUL>:db8::1" reads as 0.0.7.209); no address holds a control.
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
     QHostAddress address;
     if (!address.setAddress(text))
         return false;

@@ -144,6 +144,8 @@ private slots:
                                                << "10.0.0.0" << false << 1;
         QTest::newRow("trailing text") << "127.0.0.0/8x"
                                        << "127.0.0.1" << false << 1;
+        QTest::newRow("NUL inside") << QString("2001") + QChar(0) + ":db8::1"
+                                    << "0.0.7.209" << false << 1;
     }
     void allowList() {
         QFETCH(QString, list);
