@@ -52,6 +52,9 @@ LaunchResult startGame(platform::Desktop& desktop, const QString& executable, co
     const QString folder = workingFolderOf(executable);
     if (!folder.isEmpty() && !QDir(folder).exists())
         return LaunchResult::BadFolder;
+    // No file name holds a NUL: the system would cut the path there and start another program.
+    if (executable.contains(QChar(0)))
+        return LaunchResult::StartFailed;
     // The child enters its folder before it runs the program, so a relative path would miss it.
     const QString program = folder.isEmpty() ? executable : QFileInfo(executable).absoluteFilePath();
     return desktop.startProgram(program, splitParameters(parameters), folder, pid)

@@ -251,6 +251,8 @@ private slots:
                                << "cannot launch: no game executable is configured";
         QTest::newRow("missing folder") << "/no/such/folder/ioq3ded"
                                         << "cannot launch: the folder /no/such/folder/";
+        QTest::newRow("NUL in the name") << QString("/usr/bin/env") + QChar(0) + "x"
+                                         << "the game executable could not be started";
     }
     void unusableExecutable() {
         QFETCH(QString, exe);
