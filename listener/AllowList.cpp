@@ -5,9 +5,12 @@ namespace listener {
 namespace {
 // An IPv4 peer reached over an IPv6 socket, or an entry written that way, compares as IPv4.
 QPair<QHostAddress, int> asIPv4IfMapped(const QHostAddress& address, int prefix) {
+    if (address.protocol() != QAbstractSocket::IPv6Protocol || prefix < 96)
+        return {address, prefix};
+    // Read from its bytes: a network from parseSubnet still answers toIPv4Address() with host bits.
     bool mapped = false;
-    const quint32 v4 = address.toIPv4Address(&mapped);
-    if (mapped && address.protocol() == QAbstractSocket::IPv6Protocol && prefix >= 96)
+    const quint32 v4 = QHostAddress(address.toIPv6Address()).toIPv4Address(&mapped);
+    if (mapped)
         return {QHostAddress(v4), prefix - 96};
     return {address, prefix};
 }

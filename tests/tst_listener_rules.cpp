@@ -157,6 +157,21 @@ private slots:
         QCOMPARE(allow.invalidEntries().size(), invalid);
     }
 
+    void canonicalEntries_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("entries");
+        QTest::newRow("host bits cleared") << "192.168.1.77/24"
+                                           << "192.168.1.0/24";
+        QTest::newRow("mapped range") << "::ffff:10.40.0.0/104"
+                                      << "10.0.0.0/8";
+        QTest::newRow("mapped address, IPv6 range") << "::ffff:10.0.0.7, 2001:db8::1/128, 2001:db8::/32"
+                                                    << "10.0.0.7, 2001:db8::1, 2001:db8::/32";
+    }
+    void canonicalEntries() {
+        QFETCH(QString, list);
+        QTEST(AllowList::parse(list).entries().join(", "), "entries");
+    }
+
     void commandLine_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("mode");
