@@ -247,17 +247,19 @@ QString rconPayload(const QByteArray& datagram) {
 QList<ColourRun> colourRuns(const QString& text, int startColour) {
     QList<ColourRun> runs;
     ColourRun run{QString(), startColour & 7};
+    int colour = run.colour;
     const QString input = text.left(kMaxReplyBytes);
     for (qsizetype i = 0; i < input.size(); ++i) {
         if (input[i] == QLatin1Char('^') && i + 1 < input.size() && isAsciiAlnum(input[i + 1])) {
-            const int colour = (input[i + 1].unicode() - '0') & 7;
-            if (colour != run.colour && !run.text.isEmpty()) {
-                runs.append(run);
-                run.text.clear();
-            }
-            run.colour = colour;
+            colour = (input[i + 1].unicode() - '0') & 7;
             ++i;
             continue;
+        }
+        // A run ends at the next character of another colour, so "a^1^7b" stays one run.
+        if (colour != run.colour) {
+            if (!run.text.isEmpty())
+                runs.append(run);
+            run = {QString(), colour};
         }
         run.text += input[i];
     }

@@ -11,7 +11,8 @@ QString makerAddress(const QString& path) {
 QString updateVersionText(int major, int minor) {
     // Decimal digits throughout: a binary double would round 3.125 or 3.005 the wrong way.
     QString digits = QString::number(minor);
-    int whole = major;
+    // Wide enough for the carry out of the largest major.
+    qint64 whole = major;
     int hundredths = 0;
     if (digits.size() <= 2) {
         hundredths = digits.leftJustified(2, QLatin1Char('0')).toInt();

@@ -5,9 +5,12 @@ namespace listener {
 namespace {
 // An IPv4 peer reached over an IPv6 socket, or an entry written that way, compares as IPv4.
 QPair<QHostAddress, int> asIPv4IfMapped(const QHostAddress& address, int prefix) {
+    if (address.protocol() != QAbstractSocket::IPv6Protocol || prefix < 96)
+        return {address, prefix};
+    // Read from its bytes: a network from parseSubnet still answers toIPv4Address() with host bits.
     bool mapped = false;
-    const quint32 v4 = address.toIPv4Address(&mapped);
-    if (mapped && address.protocol() == QAbstractSocket::IPv6Protocol && prefix >= 96)
+    const quint32 v4 = QHostAddress(address.toIPv6Address()).toIPv4Address(&mapped);
+    if (mapped)
         return {QHostAddress(v4), prefix - 96};
     return {address, prefix};
 }
@@ -15,6 +18,10 @@ QPair<QHostAddress, int> asIPv4IfMapped(const QHostAddress& address, int prefix)
 // Qt also reads shorthand such as "10" or "/8" (as 0.0.0.0/8); an administrator's typo must not
 // become a range, so the address part has to be written out in full.
 bool isFullAddress(const QString& text) {
+    // Qt's parser stops at a NUL ("2001<NUL>:db8::1" reads as 0.0.7.209); no address holds a control.
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
     QHostAddress address;
     if (!address.setAddress(text))
         return false;

@@ -20,6 +20,16 @@ QString workingFolderOf(const QString& executable) {
     return cut < 0 ? QString() : executable.left(cut + 1);
 }
 
+namespace {
+QString onDisk(const QString& path) {
+    return path.startsWith(QLatin1Char(':')) ? QLatin1String("./") + path : path;
+}
+} // namespace
+
+bool folderExists(const QString& folder) {
+    return QDir(onDisk(folder)).exists();
+}
+
 QStringList splitParameters(const QString& parameters) {
     // Unlike QProcess::splitCommand, an empty pair of quotes stays an argument: +set g_motd "" clears it.
     QStringList arguments;
@@ -50,10 +60,13 @@ LaunchResult startGame(platform::Desktop& desktop, const QString& executable, co
     if (executable.isEmpty())
         return LaunchResult::EmptyPath;
     const QString folder = workingFolderOf(executable);
-    if (!folder.isEmpty() && !QDir(folder).exists())
+    if (!folder.isEmpty() && !folderExists(folder))
         return LaunchResult::BadFolder;
+    // No file name holds a NUL: the system would cut the path there and start another program.
+    if (executable.contains(QChar(0)))
+        return LaunchResult::StartFailed;
     // The child enters its folder before it runs the program, so a relative path would miss it.
-    const QString program = folder.isEmpty() ? executable : QFileInfo(executable).absoluteFilePath();
+    const QString program = folder.isEmpty() ? executable : QFileInfo(onDisk(executable)).absoluteFilePath();
     return desktop.startProgram(program, splitParameters(parameters), folder, pid)
                ? LaunchResult::Started
                : LaunchResult::StartFailed;

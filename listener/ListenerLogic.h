@@ -19,6 +19,9 @@ QString appendStatusEntry(const QString& log, const QString& message);
 // The executable's folder, up to and including its last directory separator; empty without one.
 QString workingFolderOf(const QString& executable);
 
+// Whether the folder exists on the disk; Qt alone would read a path starting with ':' as a resource.
+bool folderExists(const QString& folder);
+
 // The parameter text split as a command line would be (quotes group words).
 QStringList splitParameters(const QString& parameters);
 

@@ -3,7 +3,6 @@
 #include <Desktop.h>
 #include <StreamListener.h>
 
-#include <QDir>
 #include <QTimer>
 
 namespace listener {
@@ -144,7 +143,7 @@ LaunchResult ListenerService::LaunchGame(const QString& executable, const QStrin
             return LaunchResult::EmptyPath;
         }
         const QString folder = workingFolderOf(executable);
-        if (!folder.isEmpty() && !QDir(folder).exists()) {
+        if (!folder.isEmpty() && !folderExists(folder)) {
             LogStatus(QStringLiteral("cannot launch: the folder ") + folder +
                       QStringLiteral(" does not exist\r\n"));
             return LaunchResult::BadFolder;

@@ -144,6 +144,8 @@ private slots:
                                                << "10.0.0.0" << false << 1;
         QTest::newRow("trailing text") << "127.0.0.0/8x"
                                        << "127.0.0.1" << false << 1;
+        QTest::newRow("NUL inside") << QString("2001") + QChar(0) + ":db8::1"
+                                    << "0.0.7.209" << false << 1;
     }
     void allowList() {
         QFETCH(QString, list);
@@ -153,6 +155,21 @@ private slots:
         const AllowList allow = AllowList::parse(list);
         QCOMPARE(allow.admits(QHostAddress(peer)), admitted);
         QCOMPARE(allow.invalidEntries().size(), invalid);
+    }
+
+    void canonicalEntries_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("entries");
+        QTest::newRow("host bits cleared") << "192.168.1.77/24"
+                                           << "192.168.1.0/24";
+        QTest::newRow("mapped range") << "::ffff:10.40.0.0/104"
+                                      << "10.0.0.0/8";
+        QTest::newRow("mapped address, IPv6 range") << "::ffff:10.0.0.7, 2001:db8::1/128, 2001:db8::/32"
+                                                    << "10.0.0.7, 2001:db8::1, 2001:db8::/32";
+    }
+    void canonicalEntries() {
+        QFETCH(QString, list);
+        QTEST(AllowList::parse(list).entries().join(", "), "entries");
     }
 
     void commandLine_data() {

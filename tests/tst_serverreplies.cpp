@@ -210,6 +210,8 @@ private slots:
             << QString::fromUtf8("^\u00e4x") << QString::fromUtf8("7:^\u00e4x");
         QTest::newRow("codes in a row") << "^1^2^3x^3y"
                                         << "3:xy";
+        QTest::newRow("code undone before any text") << "a^1^7b"
+                                                     << "7:ab";
     }
     void colours() {
         QFETCH(QString, text);

@@ -18,6 +18,7 @@ private slots:
         QTest::newRow("three digits round down") << 3 << 994 << "3.99";
         QTest::newRow("carry into major") << 3 << 999 << "4.00";
         QTest::newRow("four digits") << 3 << 1049 << "3.10";
+        QTest::newRow("carry past the largest major") << 2147483647 << 996 << "2147483648.00";
     }
     void updateVersionText() {
         QFETCH(int, major);
