@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,10 +11,15 @@
 // file. KESTWOLD_PATH is the built program.
 class ServiceProcess {
 public:
+    // A port below the system's ephemeral range: a port 0 probe would hand out one that a parallel
+    // test's outgoing connection may take before the service binds it.
     static quint16 freeTcpPort() {
-        QTcpServer probe;
-        probe.listen(QHostAddress::Any, 0);
-        return probe.serverPort();
+        for (;;) {
+            const auto port = quint16(20000 + QRandomGenerator::global()->bounded(12000));
+            QTcpServer probe;
+            if (probe.listen(QHostAddress::Any, port))
+                return port;
+        }
     }
 
     explicit ServiceProcess(const QStringList& arguments) {
