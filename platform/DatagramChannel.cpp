@@ -19,10 +19,7 @@ constexpr int kMaxUnsent = 256;
 
 DatagramChannel::DatagramChannel(QObject* parent) : QObject(parent) {}
 
-DatagramChannel::~DatagramChannel() {
-    if (m_lookupId >= 0)
-        QHostInfo::abortHostLookup(m_lookupId);
-}
+DatagramChannel::~DatagramChannel() = default;
 
 int DatagramChannel::LocalPort() const {
     return m_udp ? m_udp->localPort() : 0;
@@ -163,10 +160,8 @@ void DatagramChannel::failWith(const QString& description) {
 }
 
 void DatagramChannel::Close() {
-    if (m_lookupId >= 0) {
-        QHostInfo::abortHostLookup(m_lookupId);
-        m_lookupId = -1;
-    }
+    // A lookup under way is left to finish and its answer ignored: aborting one leaks its callback.
+    m_lookupId = -1;
     m_unsent.clear();
     m_arrived.clear();
     if (m_udp) {

@@ -180,10 +180,7 @@ void StreamClient::failWith(const QString& description) {
 
 void StreamClient::dropAttempt() {
     ++m_generation;
-    if (m_lookupId >= 0) {
-        QHostInfo::abortHostLookup(m_lookupId);
-        m_lookupId = -1;
-    }
+    m_lookupId = -1; // its answer is ignored; aborting a lookup leaks its callback
     m_addresses.clear();
     if (m_attempt) {
         const int fd = int(m_attempt->socket());
