@@ -1,3 +1,5 @@
+#include "CapturedReplies.h"
+
 #include <ServerQuery.h>
 
 #include <QFile>
@@ -7,13 +9,6 @@
 using namespace console;
 
 namespace {
-
-QByteArray captured(const QString& name) {
-    QFile f(QStringLiteral(REPLIES_DIR "/") + name + QStringLiteral(".dat"));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing captured reply %s", qPrintable(name));
-    return f.readAll();
-}
 
 const QByteArray kPrint("\xff\xff\xff\xffprint\n");
 
