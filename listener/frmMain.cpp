@@ -51,7 +51,7 @@ frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
     ImageList1[1] = lampIcon(kGreen);
     setWindowIcon(ImageList1[1]);
 
-    auto button = [this](QWidget* parent, const char* caption, double l, double t) {
+    auto button = [](QWidget* parent, const char* caption, double l, double t) {
         auto* b = new QPushButton(QString::fromLatin1(caption), parent);
         b->setGeometry(twipsRect(l, t, 1215, 350));
         return b;
