@@ -2,7 +2,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
-#include <QHash>
+#include <QSet>
 #include <QStringList>
 
 namespace platform {
@@ -34,25 +34,31 @@ void installFaceSubstitutes() {
     }
 }
 
+namespace {
+// Looked up in the family list the font system builds anyway: asking it whether one face exists
+// resolves aliases through the whole fontconfig rule set, several milliseconds a name at start.
+bool installed(const QString& face) {
+    static const QSet<QString> families = [] {
+        QSet<QString> names;
+        for (const QString& family : QFontDatabase::families())
+            names.insert(family.toCaseFolded());
+        return names;
+    }();
+    return families.contains(face.toCaseFolded());
+}
+} // namespace
+
 QString installedFace(const QString& face) {
-    static QHash<QString, QString> resolved;
-    if (const auto known = resolved.constFind(face); known != resolved.constEnd())
-        return *known;
-    QString chosen = face;
-    if (!QFontDatabase::hasFamily(face)) {
-        for (const Substitute& s : kSubstitutes) {
-            if (face.compare(QLatin1String(s.face), Qt::CaseInsensitive) != 0)
-                continue;
-            for (const char* n : s.nearest) {
-                if (QFontDatabase::hasFamily(QLatin1String(n))) {
-                    chosen = QLatin1String(n);
-                    break;
-                }
-            }
-        }
+    if (installed(face))
+        return face;
+    for (const Substitute& s : kSubstitutes) {
+        if (face.compare(QLatin1String(s.face), Qt::CaseInsensitive) != 0)
+            continue;
+        for (const char* n : s.nearest)
+            if (installed(QLatin1String(n)))
+                return QLatin1String(n);
     }
-    resolved.insert(face, chosen);
-    return chosen;
+    return face;
 }
 
 bool isFaceAvailable(const QString& family) {
