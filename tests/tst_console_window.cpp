@@ -1,63 +1,63 @@
 #include "ConsoleFixture.h"
 
-#include <QClipboard>
-#include <QMenu>
-#include <QPushButton>
-#include <QSignalSpy>
-
 using namespace console;
 using Answer = platform::Desktop::Answer;
+
+namespace {
+// Each message box as "title|icon buttons|text", icon and buttons by their enum numbers.
+QStringList said(const FakeDesktop& desktop) {
+    QStringList boxes;
+    for (const FakeDesktop::Box& b : desktop.boxes)
+        boxes << b.title + '|' + QString::number(int(b.icon)) + QString::number(int(b.buttons)) + '|' +
+                     b.text;
+    return boxes;
+}
+} // namespace
 
 class tst_console_window : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<ConsoleFixture> shared; // one window for every row of a table that only looks
+
 private slots:
+    void cleanupTestCase() { shared.reset(); }
+
     void sendChecks_data() {
-        QTest::addColumn<QString>("addr");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("focus");
-        row("no address, no port", "  ", "", "status", "pw", "You must provide a server address.", "cboAddr");
-        row("no port", "h", " ", "status", "pw", "You must provide a server port.  Default: 27960",
-            "cboPort");
+        columns<QString, QString, QString, QString, QString, QString>("addr", "port", "command", "password",
+                                                                      "said", "focus");
+        row("no address, no port", "  ", "", "status", "pw", "vorlanix|00|You must provide a server address.",
+            "cboAddr");
+        row("no port", "h", " ", "status", "pw",
+            "vorlanix|00|You must provide a server port.  Default: 27960", "cboPort");
         row("no command", "h", "1", "   ", "", "", "cboCommand");
-        row("no password", "h", "1", "status", "  ", "You must provide the rcon password.", "txtPassword");
+        row("no password", "h", "1", "status", "  ", "vorlanix|00|You must provide the rcon password.",
+            "txtPassword");
     }
     void sendChecks() {
         QFETCH(QString, addr);
         QFETCH(QString, port);
         QFETCH(QString, command);
         QFETCH(QString, password);
-        QFETCH(QString, message);
+        QFETCH(QString, said);
         QFETCH(QString, focus);
         ConsoleFixture f;
         f.open(false);
+        QApplication::setActiveWindow(f.window.get());
         f.box("cboAddr")->setEditText(addr);
         f.box("cboPort")->setEditText(port);
         f.box("cboCommand")->setEditText(command);
         f.find<QLineEdit>("txtPassword")->setText(password);
-        QApplication::setActiveWindow(f.window.get());
         f.find<QPushButton>("cmdConnect")->click();
-        QCOMPARE(f.desktop.boxes.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(f.desktop.boxes[0].text, message);
-            QCOMPARE(f.desktop.boxes[0].title, QString("vorlanix"));
-            QCOMPARE(f.desktop.boxes[0].icon, platform::Desktop::Icon::None);
-            QCOMPARE(f.desktop.boxes[0].buttons, platform::Desktop::Buttons::Ok);
-        }
+        QCOMPARE(::said(f.desktop), said.isEmpty() ? QStringList() : QStringList{said});
         QWidget* focused = QApplication::focusWidget();
-        QWidget* expected = f.find(qPrintable(focus));
-        QVERIFY(focused == expected || focused->parentWidget() == expected);
+        QVERIFY(focused == f.find(qPrintable(focus)) || focused->parentWidget() == f.find(qPrintable(focus)));
         QVERIFY(f.pane()->isEmpty());
         QCOMPARE(f.box("cboAddr")->count() + f.box("cboPort")->count() + f.box("cboCommand")->count(), 0);
     }
 
     void sendsWhatWasTyped_data() {
-        QTest::addColumn<QString>("target"); // where Enter is pressed, or the button clicked
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QByteArray>("sent"); // empty: nothing over rcon
+        columns<QString, QString, QByteArray>("target", "typed",
+                                              "sent"); // sent: empty when nothing over rcon
         row("Enter in the command box", "cboCommand", "status", QByteArray("status"));
         row("Enter in the password box, blanks around", "txtPassword", "  status  ", QByteArray("status"));
         row("Send button", "cmdConnect", "serverinfo", QByteArray("serverinfo"));
@@ -78,19 +78,18 @@ private slots:
         QCOMPARE(ConsoleFixture::entries(f.box("cboCommand")), QStringList{typed});
         QCOMPARE(ConsoleFixture::entries(f.box("cboAddr")), QStringList{"127.0.0.1"});
         QCOMPARE(f.box("cboCommand")->currentText(), QString());
-        if (!sent.isEmpty()) {
+        if (!sent.isEmpty())
             QCOMPARE(f.peer.next(), rcon("pw", sent));
-            return;
-        }
-        QCOMPARE(f.paneText(), QString("\n"));
-        QTRY_COMPARE(f.desktop.boxes.size(), 1);
-        QCOMPARE(f.desktop.boxes[0].title, QString("Reboot Failed"));
-        QCOMPARE(f.desktop.boxes[0].icon, platform::Desktop::Icon::Information);
-        QVERIFY(f.desktop.boxes[0].text.startsWith("The Kestwold is not running"));
         QCOMPARE(f.peer.next(100), QByteArray("<nothing>"));
+        if (sent.isEmpty()) {
+            QCOMPARE(f.paneText(), QString("\n"));
+            QTRY_COMPARE(f.desktop.boxes.size(), 1);
+            QVERIFY(::said(f.desktop)[0].startsWith("Reboot Failed|10|The Kestwold is not running"));
+        }
     }
 
-    void historiesGrowNewestFirst() {
+    // New entries go first, known ones stay where they are; a restart brings back what was left.
+    void historiesAndRestart() {
         ConsoleFixture f;
         UdpPeer other;
         f.open();
@@ -104,59 +103,47 @@ private slots:
         send("localhost", other, "status");
         QCOMPARE(other.next(), rcon("pw", "status"));
         send("127.0.0.1", f.peer, "Status");
-        QCOMPARE(ConsoleFixture::entries(f.box("cboAddr")), (QStringList{"localhost", "127.0.0.1"}));
-        QCOMPARE(ConsoleFixture::entries(f.box("cboCommand")), (QStringList{"Status", "status"}));
-        QCOMPARE(ConsoleFixture::entries(f.box("cboPort")),
-                 (QStringList{QString::number(other.port()), QString::number(f.peer.port())}));
-    }
-
-    void restartKeepsWhatWasLeft() {
-        ConsoleFixture f;
-        f.open();
-        f.applyOptions([](AppSettings& s) { s.SavePassword = true; });
-        f.find<QLineEdit>("txtPassword")->setText("secret");
-        for (const char* c : {"status", "serverinfo"}) {
-            f.box("cboCommand")->setEditText(c);
-            f.find<QPushButton>("cmdConnect")->click();
-        }
+        const auto histories = [&] {
+            return QList<QStringList>{ConsoleFixture::entries(f.box("cboAddr")),
+                                      ConsoleFixture::entries(f.box("cboPort")),
+                                      ConsoleFixture::entries(f.box("cboCommand"))};
+        };
+        const QList<QStringList> sent{{"localhost", "127.0.0.1"},
+                                      {QString::number(other.port()), QString::number(f.peer.port())},
+                                      {"Status", "status"}};
+        QCOMPARE(histories(), sent);
         f.window->move(200, 120);
         f.window->resize(700, 640);
         const QRect outer = f.window->frameGeometry();
         f.restart();
-        QCOMPARE(ConsoleFixture::entries(f.box("cboCommand")), (QStringList{"serverinfo", "status"}));
-        QCOMPARE(ConsoleFixture::entries(f.box("cboAddr")), QStringList{"127.0.0.1"});
+        QCOMPARE(histories(), sent);
         QCOMPARE(f.box("cboAddr")->currentText(), QString("127.0.0.1"));
         QCOMPARE(f.box("cboPort")->currentText(), QString::number(f.peer.port()));
-        QCOMPARE(f.find<QLineEdit>("txtPassword")->text(), QString("secret"));
         QCOMPARE(f.window->frameGeometry(), outer);
 
         // Cleared histories: the lists empty, the edit texts stay; No changes nothing.
         f.box("cboCommand")->setEditText("typing");
         f.desktop.answers = {Answer::No, Answer::Yes, Answer::Yes};
         f.action("mnuFileClearHistory")->trigger();
-        QCOMPARE(f.box("cboAddr")->count(), 1);
+        QCOMPARE(f.box("cboAddr")->count(), 2);
         f.action("mnuFileClearHistory")->trigger();
         f.action("mnuFileClearCommandHistory")->trigger();
-        QCOMPARE(f.desktop.boxes[1].text,
-                 QString("This will remove all Servers and Ports from history.  Continue?"));
-        QCOMPARE(f.desktop.boxes[1].title, QString("Server History"));
-        QCOMPARE(f.desktop.boxes[2].text, QString("This will remove all commands from history.  Continue?"));
-        QCOMPARE(f.desktop.boxes[2].title, QString("Command History"));
-        QCOMPARE(f.desktop.boxes[2].icon, platform::Desktop::Icon::Question);
-        QCOMPARE(f.desktop.boxes[2].buttons, platform::Desktop::Buttons::YesNo);
+        QCOMPARE(
+            ::said(f.desktop).mid(1),
+            (QStringList{"Server History|22|This will remove all Servers and Ports from history.  Continue?",
+                         "Command History|22|This will remove all commands from history.  Continue?"}));
         QCOMPARE(f.box("cboAddr")->count() + f.box("cboPort")->count(), 0);
         QCOMPARE(ConsoleFixture::entries(f.box("cboCommand")), QStringList{QString()});
         QCOMPARE(f.box("cboCommand")->currentText(), QString("typing"));
         QCOMPARE(f.box("cboAddr")->currentText(), QString("127.0.0.1"));
         f.restart();
         QCOMPARE(f.box("cboAddr")->count() + f.box("cboCommand")->count(), 0);
-        QCOMPARE(f.box("cboAddr")->currentText(), QString());
     }
 
     void passwordOnDiskOnlyWhenAsked_data() {
-        QTest::addColumn<bool>("save");
-        QTest::newRow("not asked") << false;
-        QTest::newRow("asked") << true;
+        columns<bool>("save");
+        row("not asked", false);
+        row("asked", true);
     }
     void passwordOnDiskOnlyWhenAsked() {
         QFETCH(bool, save);
@@ -173,88 +160,46 @@ private slots:
                  QFileDevice::Permissions());
     }
 
-    void storedValuesFallBack_data() {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("left");
-        QTest::addColumn<int>("expectState");
-        QTest::addColumn<int>("expectLeftPx");
-        row("normal", "0", "1500", 0, 100);
-        row("negative left", "0", "-900", 0, 0);
-        row("unknown state", "5", "1500", 0, 100);
-        row("maximised", "2", "1500", 2, -1);
-        row("minimised", "1", "1500", 1, 100);
-    }
-    void storedValuesFallBack() {
-        QFETCH(QString, state);
-        QFETCH(QString, left);
-        QFETCH(int, expectState);
-        QFETCH(int, expectLeftPx);
-        ConsoleFixture f;
-        ConsoleFixture::store({"TheWindowState", state, "WindowLeft", left, "WindowTop", "300", "WindowWidth",
-                               "9000", "WindowHeight", "7500", "FormFontName", "No Such Face 123",
-                               "FormFontSize", "0"});
-        auto& w = f.open(false);
-        const int shownState = w.isMinimized() ? 1 : w.isMaximized() ? 2 : 0;
-        QCOMPARE(shownState, expectState);
-        if (expectLeftPx >= 0) {
-            QCOMPARE(w.frameGeometry().topLeft(), QPoint(expectLeftPx, 20));
-            QCOMPARE(w.frameGeometry().size(), QSize(600, 500));
-        }
-        QCOMPARE(shownLook(f.pane()).face, QString("Courier New"));
-        QCOMPARE(shownLook(f.pane()).size, 8.0);
-        // Exit in that state: geometry keys are rewritten only from a normal window.
-        f.window.reset();
-        QCOMPARE(ConsoleFixture::stored("TheWindowState"), QString::number(expectState));
-        QCOMPARE(ConsoleFixture::stored("WindowWidth"), QString("9000"));
-        if (expectState != 0)
-            QCOMPARE(ConsoleFixture::stored("WindowLeft"), left);
-    }
-
-    void editMenu() {
+    void editAndLogMenus() {
         ConsoleFixture f;
         f.open();
-        QMenu* edit = f.find<QMenu>("mnuEdit");
-        const auto opened = [&] {
-            emit edit->aboutToShow();
-            return QList<bool>{f.action("mnuEditCopy")->isEnabled(), f.action("mnuEditClear")->isEnabled(),
-                               f.action("mnuEditSelectAll")->isEnabled()};
+        const auto enabled = [&] {
+            emit f.find<QMenu>("mnuEdit")->aboutToShow();
+            QString on;
+            for (const char* name :
+                 {"mnuEditCopy", "mnuEditClear", "mnuEditSelectAll", "mnuFileLog", "mnuFileDelete"})
+                on += f.action(name)->isEnabled() ? '1' : '0';
+            return on;
         };
-        QCOMPARE(opened(), (QList<bool>{false, false, true}));
-        f.action("mnuCommandsStatus")->trigger();
-        QCOMPARE(opened(), (QList<bool>{true, true, true}));
+        QCOMPARE(enabled(), QString("00100"));
+        f.action("mnuCommandsStatus")->trigger(); // logging off: nothing written
+        QVERIFY(!QFile::exists(logPath()));
+        QCOMPARE(enabled(), QString("11100"));
         f.action("mnuEditSelectAll")->trigger();
         f.action("mnuEditCopy")->trigger();
         QCOMPARE(QApplication::clipboard()->text(), f.paneText());
         f.action("mnuEditClear")->trigger();
         QVERIFY(f.pane()->isEmpty());
         QCOMPARE(f.paneText(), QString());
-    }
 
-    void logMenu() {
-        ConsoleFixture f;
-        f.open();
-        QVERIFY(!f.action("mnuFileLog")->isEnabled() && !f.action("mnuFileDelete")->isEnabled());
-        f.action("mnuCommandsStatus")->trigger(); // logging off: nothing written
-        QVERIFY(!QFile::exists(logPath()));
         f.applyOptions([](AppSettings& s) { s.EnableLogging = true; });
         f.action("mnuCommandsStatus")->trigger();
-        QVERIFY(QFile::exists(logPath()) && f.action("mnuFileLog")->isEnabled());
+        QCOMPARE(enabled(), QString("11111"));
         f.action("mnuFileLog")->trigger();
         QCOMPARE(f.desktop.editedFiles, QStringList{logPath()});
         f.desktop.answers = {Answer::No, Answer::Yes};
         f.action("mnuFileDelete")->trigger();
-        QVERIFY(QFile::exists(logPath()) && f.action("mnuFileDelete")->isEnabled());
+        QVERIFY(QFile::exists(logPath()));
         f.action("mnuFileDelete")->trigger();
-        QVERIFY(!QFile::exists(logPath()) && !f.action("mnuFileDelete")->isEnabled());
-        QVERIFY(!f.action("mnuFileLog")->isEnabled());
-        QCOMPARE(f.desktop.boxes[0].text,
-                 QString("Are you sure you want to permanently delete the local log??"));
-        QCOMPARE(f.desktop.boxes[0].title, QString("Console Log"));
-        QCOMPARE(f.desktop.boxes[0].buttons, platform::Desktop::Buttons::YesNo);
+        QVERIFY(!QFile::exists(logPath()));
+        QCOMPARE(enabled(), QString("11100"));
+        QCOMPARE(
+            ::said(f.desktop),
+            QStringList(2, "Console Log|22|Are you sure you want to permanently delete the local log??"));
         // A log from an earlier run enables both items at start.
         f.action("mnuCommandsStatus")->trigger();
         f.restart();
-        QVERIFY(f.action("mnuFileLog")->isEnabled() && f.action("mnuFileDelete")->isEnabled());
+        QCOMPARE(enabled(), QString("00111"));
     }
 
     void paneEmptiesAtItsLimit() {
@@ -276,6 +221,68 @@ private slots:
         QTRY_VERIFY(ConsoleFixture::readFile(logPath()).endsWith(QByteArray(200, 'y')));
         QVERIFY(f.pane()->isEmpty());
         QCOMPARE(f.paneText(), QString());
+    }
+
+    // Every caption and shortcut of the window as the user meets it: object name, caption, keys.
+    void texts_data() {
+        columns<QString, QString, QString>("name", "text", "keys");
+        const QList<QStringList> texts{
+            {"frmMain", "Velmora's Tarnwick"},
+            {"mnuFile", "&File"},
+            {"mnuFileLog", "&View Log...", "Ctrl+D"},
+            {"mnuFileDelete", "&Delete Log"},
+            {"mnuFileExit", "E&xit", "Ctrl+Q"},
+            {"mnuEdit", "&Edit"},
+            {"mnuEditCopy", "&Copy", "Ctrl+C"},
+            {"mnuEditClear", "Clea&r Output Window", "Ctrl+R"},
+            {"mnuEditSelectAll", "Select &All", "Ctrl+A"},
+            {"mnuCommands", "&Commands"},
+            {"mnuCommandsStatus", "Get Server &Status", "F5"},
+            {"mnuCommandsInfo", "Get Server &Info", "F6"},
+            {"mnuCommandsPlayers", "&Players...", "F7"},
+            {"mnuCommandsAutoQuery", "Auto-&Query Status"},
+            {"mnuFileClearHistory", "Clear &Server History"},
+            {"mnuFileClearCommandHistory", "Clear &Command History"},
+            {"mnuEditcommandList", "&Edit AutoComplete Command List..."},
+            {"mnuView", "&View"},
+            {"mnuViewCommandList", "&Command List (all games)..."},
+            {"mnuViewVariables", "&Variable List (all games)..."},
+            {"mnuViewThemeS", "&Themes"},
+            {"mnuViewThemeSettings", "&Theme Settings..."},
+            {"mnuViewThemeBigScreen", "Big Screen Mode"},
+            {"mnuViewStatusBar", "Status &Bar"},
+            {"mnuViewOptions", "&Options...", "Ctrl+O"},
+            {"mnuHelp", "&Help"},
+            {"mnuHelpAbout", "&About..."},
+            {"Label1", "Server Address"},
+            {"Label2", "Server Port"},
+            {"Label3", "Rcon Password"},
+            {"lblCommand", "Command"},
+            {"lblNotice", "Velmora's Tarnwick: remote console for Quake-engine game servers"},
+            {"cboPort", "27960"},
+            {"cmdConnect", "Send"},
+            {"cmdServerStatus", "Status"},
+            {"cmdServerInfo", "ServerInfo"},
+            {"cmdSay", "Say"},
+            {"cmdExit", "Exit"}};
+        for (const QStringList& t : texts)
+            row(qPrintable(t[0]), t[0], t[1], t.value(2));
+    }
+    void texts() {
+        QFETCH(QString, name);
+        if (!shared) {
+            shared = std::make_unique<ConsoleFixture>();
+            shared->open(false);
+        }
+        QObject* o = name == "frmMain" ? shared->window.get() : shared->window->findChild<QObject*>(name);
+        QVERIFY(o);
+        QString shown;
+        for (const char* property : {"title", "currentText", "text", "windowTitle"})
+            if (shown.isNull())
+                shown = o->property(property).toString();
+        QTEST(shown, "text");
+        const auto* action = qobject_cast<QAction*>(o);
+        QTEST(action ? action->shortcut().toString() : QString(), "keys");
     }
 };
 

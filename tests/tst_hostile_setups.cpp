@@ -1,14 +1,14 @@
 #include "ConsoleFixture.h"
 
 #include <Placement.h>
+#include <Twips.h>
 
 #include <QScreen>
-#include <QtTest>
 
 #include <sys/stat.h>
 
-using console::usablePlacement;
 using console::WindowPlacement;
+using P = WindowPlacement;
 
 Q_DECLARE_METATYPE(WindowPlacement)
 
@@ -20,72 +20,82 @@ private slots:
     // Twips: a 1280 x 1024 pixel screen is 19200 x 15360; the default window is 8985 x 8865. Sizes of
     // 0 and below and a position far beyond every screen are tried through the window below.
     void placement_data() {
-        QTest::addColumn<WindowPlacement>("stored");
-        QTest::addColumn<bool>("secondScreen"); // a second screen to the right of the first
-        QTest::addColumn<WindowPlacement>("expected");
-        const WindowPlacement centred{(19200 - 8985) / 2.0, (15360 - 8865) / 2.0, 8985, 8865};
-        QTest::newRow("height under the minimum")
-            << WindowPlacement{0, 0, 9000, 2235} << false << WindowPlacement{0, 0, 8985, 8865};
-        QTest::newRow("the minimum") << WindowPlacement{0, 0, 3000, 2250} << false
-                                     << WindowPlacement{0, 0, 3000, 2250};
-        QTest::newRow("just past the right edge")
-            << WindowPlacement{19200, 0, 8985, 8865} << false << centred;
-        QTest::newRow("partly off right and bottom") << WindowPlacement{19185, 15345, 8985, 8865} << false
-                                                     << WindowPlacement{19185, 15345, 8985, 8865};
-        QTest::newRow("on the second screen")
-            << WindowPlacement{25000, 100, 8985, 8865} << true << WindowPlacement{25000, 100, 8985, 8865};
-        QTest::newRow("beyond the second screen")
-            << WindowPlacement{38400, 100, 8985, 8865} << true << centred;
-        QTest::newRow("larger than the screen, lost")
-            << WindowPlacement{99999, 99999, 30000, 30000} << false << WindowPlacement{0, 0, 30000, 30000};
+        columns<P, bool, P>("stored", "secondScreen", "expected"); // a second screen right of the first
+        const P centred{(19200 - 8985) / 2.0, (15360 - 8865) / 2.0, 8985, 8865};
+        row("height under the minimum", P{0, 0, 9000, 2235}, false, P{0, 0, 8985, 8865});
+        row("the minimum", P{0, 0, 3000, 2250}, false, P{0, 0, 3000, 2250});
+        row("just past the right edge", P{19200, 0, 8985, 8865}, false, centred);
+        row("partly off right and bottom", P{19185, 15345, 8985, 8865}, false, P{19185, 15345, 8985, 8865});
+        row("on the second screen", P{25000, 100, 8985, 8865}, true, P{25000, 100, 8985, 8865});
+        row("beyond the second screen", P{38400, 100, 8985, 8865}, true, centred);
+        row("larger than the screen, lost", P{99999, 99999, 30000, 30000}, false, P{0, 0, 30000, 30000});
     }
     void placement() {
-        QFETCH(WindowPlacement, stored);
+        QFETCH(P, stored);
         QFETCH(bool, secondScreen);
         const QRectF primary(0, 0, 19200, 15360);
         QList<QRectF> screens{primary};
         if (secondScreen)
             screens.append(QRectF(19200, 0, 19200, 15360));
-        QTEST(usablePlacement(stored, screens, primary), "expected");
+        QTEST(console::usablePlacement(stored, screens, primary), "expected");
     }
 
-    // The same through the window: it opens visible, at the default size, centred.
-    void lostWindow_data() {
-        QTest::addColumn<QString>("size");
-        QTest::addColumn<QString>("position");
-        QTest::newRow("size 0") << "0"
-                                << "";
-        QTest::newRow("size -500") << "-500"
-                                   << "";
-        QTest::newRow("position 999999999") << ""
-                                            << "999999999";
+    // The window opens visible, in a state it knows, in a face it has; exit rewrites the placement
+    // only from a normal window.
+    void storedWindow_data() {
+        columns<QStringList, int, QRect>("stored", "state", "frame"); // frame: empty when maximised
+        const QStringList usable{"WindowLeft",   "1500",         "WindowTop",    "300",
+                                 "WindowWidth",  "9000",         "WindowHeight", "7500",
+                                 "FormFontName", "No Such Face", "FormFontSize", "0"};
+        const QRect placed(100, 20, 600, 500);
+        QRect centred(QPoint(), QSize(599, 591)); // the default size
+        centred.moveCenter(QGuiApplication::primaryScreen()->geometry().center());
+        row("normal", usable, 0, placed);
+        row("negative left", usable + QStringList{"WindowLeft", "-900"}, 0, placed.translated(-100, 0));
+        row("unknown state", usable + QStringList{"TheWindowState", "5"}, 0, placed);
+        row("maximised", usable + QStringList{"TheWindowState", "2"}, 2, QRect());
+        row("minimised", usable + QStringList{"TheWindowState", "1"}, 1, placed);
+        row("size 0", QStringList{"WindowWidth", "0", "WindowHeight", "0"}, 0, centred);
+        row("size -500", QStringList{"WindowWidth", "-500", "WindowHeight", "-500"}, 0, centred);
+        row("far off every screen", QStringList{"WindowLeft", "999999999", "WindowTop", "999999999"}, 0,
+            centred);
     }
-    void lostWindow() {
-        QFETCH(QString, size);
-        QFETCH(QString, position);
+    void storedWindow() {
+        QFETCH(QStringList, stored);
+        QFETCH(int, state);
+        QFETCH(QRect, frame);
         ConsoleFixture f;
-        for (const char* key : {"WindowWidth", "WindowHeight"})
-            if (!size.isEmpty())
-                f.store(key, size);
-        for (const char* key : {"WindowLeft", "WindowTop"})
-            if (!position.isEmpty())
-                f.store(key, position);
+        ConsoleFixture::store(stored);
         const QWidget& w = f.open(false);
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QVERIFY(w.isVisible());
-        QCOMPARE(w.frameGeometry().size(), QSize(599, 591)); // 8985 x 8865 twips
-        QVERIFY(screen.intersects(w.frameGeometry()));
-        if (!position.isEmpty()) {
-            QVERIFY(qAbs(w.frameGeometry().center().x() - screen.center().x()) <= 1);
-            QVERIFY(qAbs(w.frameGeometry().center().y() - screen.center().y()) <= 1);
+        QCOMPARE(w.isMinimized() ? 1 : w.isMaximized() ? 2 : 0, state);
+        const QRect shown = w.frameGeometry();
+        if (frame.isValid()) {
+            QCOMPARE(shown.size(), frame.size());
+            QVERIFY2((shown.center() - frame.center()).manhattanLength() <= 2,
+                     qPrintable(QString("%1,%2").arg(shown.x()).arg(shown.y())));
         }
+        QCOMPARE(shownLook(f.pane()).face, QString("Courier New"));
+        QCOMPARE(shownLook(f.pane()).size, 8.0);
+        f.window.reset();
+        QCOMPARE(ConsoleFixture::stored("TheWindowState"), QString::number(state));
+        const auto twips = [](int pixels) { return QString::number(platform::pixelsToTwips(pixels)); };
+        QCOMPARE(ConsoleFixture::stored("WindowLeft"), state ? QString("1500") : twips(shown.left()));
+        QCOMPARE(ConsoleFixture::stored("WindowWidth"), state ? QString("9000") : twips(shown.width()));
     }
 
-    // A named pipe in place of the transcript: the exchange goes on, nothing waits for a reader, the
-    // log menu stays off, and Ctrl+Q still ends the program.
-    void pipeForLog() {
+    // A named pipe or a folder in place of the transcript: the exchange goes on, nothing waits for a
+    // reader, the log menu stays off, and Ctrl+Q still ends the program.
+    void logIsNoFile_data() {
+        columns<bool>("pipe");
+        row("named pipe", true);
+        row("folder", false);
+    }
+    void logIsNoFile() {
+        QFETCH(bool, pipe);
         ConsoleFixture f;
-        QCOMPARE(::mkfifo(QFile::encodeName(f.programFile("vorlanix.log")).constData(), 0600), 0);
+        const QByteArray path = QFile::encodeName(console::logPath());
+        QCOMPARE(pipe ? ::mkfifo(path.constData(), 0600) : ::mkdir(path.constData(), 0700), 0);
         f.store("EnableLogging", "True");
         console::frmMain& w = f.open();
         QVERIFY(QTest::qWaitForWindowActive(&w));

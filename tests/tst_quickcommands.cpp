@@ -12,9 +12,7 @@ class tst_quickcommands : public QObject {
 
 private slots:
     void quickCommand_data() {
-        QTest::addColumn<QString>("trigger");
-        QTest::addColumn<bool>("fields");
-        QTest::addColumn<QByteArray>("command");
+        columns<QString, bool, QByteArray>("trigger", "fields", "command");
         row("Status button", "cmdServerStatus", true, QByteArray("status"));
         row("Get Server Status menu", "mnuCommandsStatus", true, QByteArray("status"));
         row("ServerInfo button", "cmdServerInfo", true, QByteArray("serverinfo"));
@@ -37,92 +35,84 @@ private slots:
         QVERIFY(f.desktop.boxes.isEmpty());
     }
 
-    void autoQueryFromMenuAndStore() {
+    // The menu mark, the timer and the stored setting follow each other whichever side switches.
+    void autoQuery() {
         ConsoleFixture f;
         f.seams.queryInterval = 1ms;
         f.open();
         f.applyOptions([](AppSettings& s) { s.TimePeriod = 0; });
         QAction* item = f.action("mnuCommandsAutoQuery");
-        QVERIFY(!item->isChecked());
+        // The mark, the timer, the setting.
+        const auto state = [&] {
+            return QList<bool>{item->isChecked(), f.session().autoQueryRunning(),
+                               f.session().settings().AutoQuery};
+        };
+        const QList<bool> on(3, true), off(3, false);
+        QCOMPARE(state(), off);
         item->trigger();
-        QVERIFY(item->isChecked() && f.session().autoQueryRunning() && f.session().settings().AutoQuery);
+        QCOMPARE(state(), on);
         QCOMPARE(f.peer.next(), rcon("pw", "status"));
         QCOMPARE(f.peer.next(), rcon("pw", "status"));
         item->trigger();
-        QVERIFY(!item->isChecked() && !f.session().autoQueryRunning() && !f.session().settings().AutoQuery);
-        // Stored on, it runs from the start with its mark set.
-        item->trigger();
+        QCOMPARE(state(), off);
+        f.applyOptions([](AppSettings& s) { s.AutoQuery = true; });
+        QCOMPARE(state(), on);
         f.restart();
-        QVERIFY(f.action("mnuCommandsAutoQuery")->isChecked() && f.session().autoQueryRunning());
+        item = f.action("mnuCommandsAutoQuery");
+        QCOMPARE(state(), on);
     }
 
     void say_data() {
-        QTest::addColumn<QString>("previous");
-        QTest::addColumn<bool>("clear");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("close");   // ok, enter, cancel, frame
-        QTest::addColumn<QByteArray>("sent"); // empty: nothing
-        QTest::addColumn<QString>("kept");    // offered next time
-        row("OK sends the message", "", false, "hello all", "ok", QByteArray("say \"hello all\""),
-            "hello all");
-        row("typing replaces the offered text", "old", false, "new", "ok", QByteArray("say \"new\""), "new");
-        row("OK on the offered text", "gg", false, "", "ok", QByteArray("say \"gg\""), "gg");
-        row("Enter is the default button", "", false, "hi", "enter", QByteArray("say \"hi\""), "hi");
-        row("Cancel after editing", "old", false, "new", "cancel", QByteArray(), "old");
-        row("closed from the frame", "old", false, "new", "frame", QByteArray(), "old");
-        row("confirmed empty", "old", true, "", "ok", QByteArray(), "");
-        row("quotes inside go as typed", "", false, "he said \"go\"", "ok",
-            QByteArray("say \"he said \"go\"\""), "he said \"go\"");
-        row("blanks kept untrimmed", "", false, " gl hf ", "ok", QByteArray("say \" gl hf \""), " gl hf ");
+        columns<QString, QString, QString, QByteArray, QString>("previous", "typed", "close", "sent", "kept");
+        row("OK sends the message", "", "hello all", "ok", QByteArray("say \"hello all\""), "hello all");
+        row("typing replaces the offered text", "old", "new", "ok", QByteArray("say \"new\""), "new");
+        row("OK on the offered text", "gg", "", "ok", QByteArray("say \"gg\""), "gg");
+        row("Enter is the default button", "", "hi", "enter", QByteArray("say \"hi\""), "hi");
+        row("Cancel after editing", "old", "new", "cancel", QByteArray(), "old");
+        row("closed from the frame", "old", "new", "frame", QByteArray(), "old");
+        row("confirmed empty", "old", "\b", "ok", QByteArray(), "");
+        row("quotes inside go as typed", "", "he said \"go\"", "ok", QByteArray("say \"he said \"go\"\""),
+            "he said \"go\"");
+        row("blanks kept untrimmed", "", " gl hf ", "ok", QByteArray("say \" gl hf \""), " gl hf ");
     }
     void say() {
         QFETCH(QString, previous);
-        QFETCH(bool, clear);
         QFETCH(QString, typed);
         QFETCH(QString, close);
         QFETCH(QByteArray, sent);
         QFETCH(QString, kept);
         ConsoleFixture f;
         f.open();
-        const auto runSay = [&](const std::function<void(frmSay*, QPlainTextEdit*)>& act) {
-            whenModal<frmSay>([&](frmSay* d) { act(d, d->findChild<QPlainTextEdit*>("Text1")); });
+        // Opens Say from its button, types and closes the dialog as told; gives back the text offered
+        // and the part of it selected.
+        const auto runSay = [&](const QString& keys, const QString& how) {
+            QString offered;
+            whenModal<frmSay>([&](frmSay* d) {
+                auto* text = d->findChild<QPlainTextEdit*>("Text1");
+                offered = text->toPlainText() + '|' + text->textCursor().selectedText();
+                QTest::keyClicks(text, keys);
+                if (how == "enter")
+                    QTest::keyClick(text, Qt::Key_Return);
+                else if (how == "frame")
+                    d->close();
+                else
+                    QTest::mouseClick(d->findChild<QPushButton*>(how == "ok" ? "cmdOK" : "cmdCancel"),
+                                      Qt::LeftButton);
+            });
             QTest::mouseClick(f.find<QPushButton>("cmdSay"), Qt::LeftButton);
+            return offered;
         };
         if (!previous.isEmpty()) {
-            runSay([&](frmSay* d, QPlainTextEdit* text) {
-                QTest::keyClicks(text, previous);
-                d->findChild<QPushButton*>("cmdOK")->click();
-            });
+            runSay(previous, "ok");
             QCOMPARE(f.peer.next(), rcon("pw", "say \"" + previous.toLatin1() + "\""));
         }
-        QString offered, selected;
-        runSay([&](frmSay* d, QPlainTextEdit* text) {
-            offered = text->toPlainText();
-            selected = text->textCursor().selectedText();
-            if (clear)
-                QTest::keyClick(text, Qt::Key_Backspace);
-            QTest::keyClicks(text, typed);
-            if (close == "ok")
-                QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-            else if (close == "enter")
-                QTest::keyClick(text, Qt::Key_Return);
-            else if (close == "cancel")
-                QTest::mouseClick(d->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
-            else
-                d->close();
-        });
-        QCOMPARE(offered, previous);
-        QCOMPARE(selected, previous);
+        QCOMPARE(runSay(typed, close), previous + '|' + previous);
         // A status sent afterwards shows whether the say went out before it.
         f.action("mnuCommandsStatus")->trigger();
         if (!sent.isEmpty())
             QCOMPARE(f.peer.next(), rcon("pw", sent));
         QCOMPARE(f.peer.next(), rcon("pw", "status"));
-        runSay([&](frmSay* d, QPlainTextEdit* text) {
-            offered = text->toPlainText();
-            d->reject();
-        });
-        QCOMPARE(offered, kept);
+        QCOMPARE(runSay("", "frame"), kept + '|' + kept);
     }
 };
 

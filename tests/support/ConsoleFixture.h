@@ -14,15 +14,8 @@
 #include <basMain.h>
 #include <frmMain.h>
 
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QMenu>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <chrono>
 #include <functional>
@@ -36,18 +29,6 @@ inline QByteArray rcon(const char* password, const QByteArray& command) {
 }
 
 struct ConsoleFixture {
-    // Reboot exchanges in milliseconds; the one end-to-end test keeps the real four seconds.
-    static console::SessionSeams quickSeams() {
-        console::SessionSeams seams;
-        // No listener: a port just found free and given back.
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        seams.listenerPort = probe.serverPort();
-        seams.rebootDelay = 100ms;
-        seams.rebootStandTime = 20ms;
-        return seams;
-    }
-
     ConsoleFixture() {
         console::resetBasMain();
         QFile::remove(platform::SettingsStore().fileName());
@@ -121,6 +102,12 @@ struct ConsoleFixture {
             s.write(console::kSettingsSection, keysAndValues[i], keysAndValues[i + 1]);
         s.sync();
     }
+    // No listener: a port just found free and given back.
+    static int freePort() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        return probe.serverPort();
+    }
     static QString stored(const QString& key) {
         return platform::SettingsStore().read(console::kSettingsSection, key, QStringLiteral("<absent>"));
     }
@@ -133,12 +120,12 @@ struct ConsoleFixture {
         while (peer.socket.hasPendingDatagrams())
             peer.next(0);
     }
-    static QString programFile(const char* name) { return platform::programFolder() + QLatin1String(name); }
 
     QTemporaryDir folder;
     FakeDesktop desktop;
     UdpPeer peer; // the game server
-    console::SessionSeams seams = quickSeams();
+    // Reboot exchanges in milliseconds; the one end-to-end test keeps the real four seconds.
+    console::SessionSeams seams{freePort(), 100ms, 20ms, 1000ms, {}};
     std::unique_ptr<console::ConsoleSession> bare;
     std::unique_ptr<console::frmMain> window;
 };
@@ -146,6 +133,11 @@ struct ConsoleFixture {
 // One row of a data table: its tag, then a value for each column in order.
 template <typename... Values> void row(const char* tag, const Values&... values) {
     (QTest::newRow(tag) << ... << values);
+}
+
+// The columns of a data table, named in order: columns<int, QString>("count", "text").
+template <typename... Types, typename... Names> void columns(const Names&... names) {
+    (QTest::addColumn<Types>(names), ...);
 }
 
 // Runs action on the modal dialog of type T once its event loop is running.
@@ -184,10 +176,9 @@ inline ShownLook shownLook(const QWidget* box) {
 
 namespace QTest {
 template <> inline char* toString(const ShownLook& l) {
-    return qstrdup(qPrintable(QStringLiteral("%1 on %2, %3 %4%5%6")
-                                  .arg(l.fore.name(), l.back.name(), l.face)
-                                  .arg(l.size)
-                                  .arg(l.bold ? " bold" : "", l.italic ? " italic" : "")));
+    const QString text =
+        l.fore.name() + " on " + l.back.name() + ", " + l.face + ' ' + QString::number(l.size);
+    return qstrdup(qPrintable(text + (l.bold ? " bold" : "") + (l.italic ? " italic" : "")));
 }
 } // namespace QTest
 
