@@ -52,7 +52,7 @@ private slots:
               "ckHideColorTags|Hide Fun Name Codes", "ckEnableAutoComplete|Enable AutoComplete",
               "ckQueryStat|Auto-Query Status", "cmdShowThemes|Themes...", "cmdDefaults|Defaults",
               "cmdCancel|Cancel", "cmdApply|Apply", "cmdOK|OK"})
-            QCOMPARE(o.get<QAbstractButton>(qPrintable(pair.section('|', 0, 0)))->text(),
+            QCOMPARE(o.dialog.findChild<QObject*>(pair.section('|', 0, 0))->property("text").toString(),
                      pair.section('|', 1));
         QCOMPARE(ConsoleFixture::entries(o.unit()), QStringList({"Minutes", "Seconds"}));
         QVERIFY(o.get<QPushButton>("cmdOK")->isDefault());

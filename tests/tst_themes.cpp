@@ -20,8 +20,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("asName"); // the caption of the theme found, "-" for none
         QTest::addColumn<QString>("asCaption");
-        row("identifier", "GreenScreen", "Green Screen", "-");
-        row("identifier lower case", "greenscreen", "Green Screen", "-");
         row("identifier mixed case", "pURPLEhAZE", "Purple Haze", "-");
         row("caption upper case", "BLACK AND WHITE", "-", "Black And White");
         row("one word", "dos", "DOS", "DOS");
