@@ -56,32 +56,29 @@ private slots:
                      pair.section('|', 1));
         QCOMPARE(ConsoleFixture::entries(o.unit()), QStringList({"Minutes", "Seconds"}));
         QVERIFY(o.get<QPushButton>("cmdOK")->isDefault());
+        QCOMPARE(o.checks() + o.minutes()->text() + o.unit()->currentText(), "000105Minutes");
+        QVERIFY(!o.minutes()->isEnabled() && !o.unit()->isEnabled() && !o.dirty());
     }
 
+    // The dialog shows the timer's state rather than the AutoQuery field; any scale but 1 means minutes.
     void opens_data() {
-        QTest::addColumn<bool>("on"); // every option the other way from its default
         QTest::addColumn<int>("scale");
-        QTest::addColumn<QString>("unit");
-        row("defaults", false, 60, "Minutes");
-        row("all on, seconds", true, 1, "Seconds");
-        row("odd scale means minutes", true, 2, "Minutes");
+        QTest::addColumn<QString>("shown");
+        row("seconds", 1, "30Seconds");
+        row("odd scale means minutes", 2, "30Minutes");
     }
     void opens() {
-        QFETCH(bool, on);
         QFETCH(int, scale);
         AppSettings s;
-        s.HideFunNameCodes = on ? 1 : 0;
-        s.EnableLogging = s.SavePassword = on;
-        s.UseAutoComplete = !on;
-        s.TimePeriod = on ? 30 : 5;
+        s.HideFunNameCodes = 1;
+        s.EnableLogging = s.SavePassword = true;
+        s.UseAutoComplete = false;
+        s.TimePeriod = 30;
         s.TimeScale = qint16(scale);
-        s.AutoQuery = !on; // the dialog shows the timer, not the field
-        Options o(s, on);
-        QCOMPARE(o.checks(), on ? "11101" : "00010");
-        QCOMPARE(o.minutes()->text(), QString::number(s.TimePeriod));
-        QTEST(o.unit()->currentText(), "unit");
-        QVERIFY(o.minutes()->isEnabled() == on && o.unit()->isEnabled() == on);
-        QVERIFY(!o.dirty() && o.desktop.boxes.isEmpty());
+        Options o(s, true);
+        QCOMPARE(o.checks(), "11101");
+        QTEST(o.minutes()->text() + o.unit()->currentText(), "shown");
+        QVERIFY(o.minutes()->isEnabled() && o.unit()->isEnabled() && !o.dirty());
     }
 
     // Apply and OK hand out a changed copy; Cancel hands out nothing.
@@ -172,12 +169,11 @@ private slots:
         }
         QTEST(o.minutes()->text(), "result");
         QCOMPARE(o.desktop.boxes.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            const FakeDesktop::Box& box = o.desktop.boxes[0];
-            QCOMPARE(box.text + '|' + box.title, message + "|vorlanix");
-            QVERIFY(box.icon == platform::Desktop::Icon::Warning &&
-                    box.buttons == platform::Desktop::Buttons::Ok);
-        }
+        for (const FakeDesktop::Box& box : o.desktop.boxes)
+            QVERIFY2(box.text == message && box.title == "vorlanix" &&
+                         box.icon == platform::Desktop::Icon::Warning &&
+                         box.buttons == platform::Desktop::Buttons::Ok,
+                     qPrintable(box.text));
         QVERIFY(o.dirty());
     }
 

@@ -34,10 +34,8 @@ struct Dialog {
         emit box->activated(box->currentIndex());
     }
     int customButtons() {
-        int enabled = 0;
-        for (const char* name : {"cmdColorBack", "cmdColorFore", "cmdShowFont"})
-            enabled += get(name)->isEnabled() ? 1 : 0;
-        return enabled;
+        return get("cmdColorBack")->isEnabled() + get("cmdColorFore")->isEnabled() +
+               get("cmdShowFont")->isEnabled();
     }
     ShownLook sample() { return shownLook(get<QPlainTextEdit>("txtFontSample")); }
     bool dirty() { return get("cmdApply")->isEnabled(); }
