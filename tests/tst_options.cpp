@@ -9,111 +9,120 @@
 using namespace console;
 
 namespace {
+// The check boxes in the order checks() reports them.
+const char* const kBoxes[] = {"ckHideColorTags", "ckLog", "ckSavePwd", "ckEnableAutoComplete", "ckQueryStat"};
+
 // The dialog over the given settings, with its controls reachable by name and its Applies recorded.
 struct Options {
     FakeDesktop desktop;
-    std::unique_ptr<frmOptions> dialog;
+    frmOptions dialog;
     QList<AppSettings> applied;
 
     explicit Options(const AppSettings& given = {}, bool timerRunning = false)
-        : dialog(std::make_unique<frmOptions>(desktop, given, timerRunning)) {
-        QObject::connect(dialog.get(), &frmOptions::applied, dialog.get(),
+        : dialog(desktop, given, timerRunning) {
+        QObject::connect(&dialog, &frmOptions::applied, &dialog,
                          [this](const AppSettings& s) { applied << s; });
     }
-    template <typename T = QCheckBox> T* get(const char* name) const { return dialog->findChild<T*>(name); }
-    QLineEdit* minutes() const { return get<QLineEdit>("txtMinutes"); }
-    QComboBox* unit() const { return get<QComboBox>("cboTimePeriod"); }
-    bool dirty() const { return get<QPushButton>("cmdApply")->isEnabled(); }
-    void click(const char* name) const { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
+    template <typename T = QCheckBox> T* get(const char* name) { return dialog.findChild<T*>(name); }
+    QLineEdit* minutes() { return get<QLineEdit>("txtMinutes"); }
+    QComboBox* unit() { return get<QComboBox>("cboTimePeriod"); }
+    bool dirty() { return get<QPushButton>("cmdApply")->isEnabled(); }
+    void click(const char* name) { QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton); }
+    QString checks() {
+        QString marks;
+        for (const char* box : kBoxes)
+            marks += get(box)->isChecked() ? '1' : '0';
+        return marks;
+    }
+    void setChecks(const QString& marks) {
+        for (int i = 0; i < marks.size(); ++i)
+            get(kBoxes[i])->setChecked(marks[i] == '1');
+    }
 };
 } // namespace
 
 class tst_options : public QObject {
     Q_OBJECT
 private slots:
-    void opens_data() {
-        QTest::addColumn<bool>("on"); // every option the other way from its default
-        QTest::addColumn<int>("scale");
-        QTest::addColumn<QString>("unit");
-        QTest::newRow("defaults") << false << 60 << "Minutes";
-        QTest::newRow("all on, seconds") << true << 1 << "Seconds";
-        QTest::newRow("odd scale means minutes") << true << 2 << "Minutes";
-    }
-    void opens() {
-        QFETCH(bool, on);
-        QFETCH(int, scale);
-        AppSettings s;
-        s.HideFunNameCodes = on ? 1 : 0;
-        s.EnableLogging = s.SavePassword = on;
-        s.UseAutoComplete = !on;
-        s.TimePeriod = on ? 30 : 5;
-        s.TimeScale = qint16(scale);
-        s.AutoQuery = !on; // the dialog shows the timer, not the field
-        const Options o(s, on);
-        for (const char* box : {"ckHideColorTags", "ckLog", "ckSavePwd", "ckQueryStat"})
-            QCOMPARE(o.get(box)->isChecked(), on);
-        QCOMPARE(o.get("ckEnableAutoComplete")->isChecked(), !on);
-        QCOMPARE(o.minutes()->text(), on ? QString("30") : QString("5"));
-        QTEST(o.unit()->currentText(), "unit");
-        QCOMPARE(o.minutes()->isEnabled(), on);
-        QCOMPARE(o.unit()->isEnabled(), on);
-        QVERIFY(!o.dirty() && o.desktop.boxes.isEmpty());
+    void captions() {
+        Options o;
+        QCOMPARE(o.dialog.windowTitle(), "Options");
+        for (const QString pair :
+             {"ckLog|Save Console Log", "ckSavePwd|Save Password On Exit",
+              "ckHideColorTags|Hide Fun Name Codes", "ckEnableAutoComplete|Enable AutoComplete",
+              "ckQueryStat|Auto-Query Status", "cmdShowThemes|Themes...", "cmdDefaults|Defaults",
+              "cmdCancel|Cancel", "cmdApply|Apply", "cmdOK|OK"})
+            QCOMPARE(o.dialog.findChild<QObject*>(pair.section('|', 0, 0))->property("text").toString(),
+                     pair.section('|', 1));
+        QCOMPARE(ConsoleFixture::entries(o.unit()), QStringList({"Minutes", "Seconds"}));
+        QVERIFY(o.get<QPushButton>("cmdOK")->isDefault());
+        QCOMPARE(o.checks() + o.minutes()->text() + o.unit()->currentText(), "000105Minutes");
+        QVERIFY(!o.minutes()->isEnabled() && !o.unit()->isEnabled() && !o.dirty());
     }
 
+    // The dialog shows the timer's state rather than the AutoQuery field; any scale but 1 means minutes.
+    void opens_data() {
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<QString>("shown");
+        row("seconds", 1, "30Seconds");
+        row("odd scale means minutes", 2, "30Minutes");
+    }
+    void opens() {
+        QFETCH(int, scale);
+        AppSettings s;
+        s.HideFunNameCodes = 1;
+        s.EnableLogging = s.SavePassword = true;
+        s.UseAutoComplete = false;
+        s.TimePeriod = 30;
+        s.TimeScale = qint16(scale);
+        Options o(s, true);
+        QCOMPARE(o.checks(), "11101");
+        QTEST(o.minutes()->text() + o.unit()->currentText(), "shown");
+        QVERIFY(o.minutes()->isEnabled() && o.unit()->isEnabled() && !o.dirty());
+    }
+
+    // Apply and OK hand out a changed copy; Cancel hands out nothing.
     void apply_data() {
-        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("marks");
         QTest::addColumn<QString>("minutes");
         QTest::addColumn<QString>("unit");
-        QTest::addColumn<int>("period");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("period"); // -1: nothing applied
         QTest::addColumn<int>("scale");
-        QTest::newRow("seconds, 30") << true << "30"
-                                     << "Seconds" << 30 << 1;
-        QTest::newRow("unit typed differently") << false << "30"
-                                                << "seconds" << 30 << 60;
-        QTest::newRow("2.5 applies as 2") << true << "2.5"
-                                          << "Minutes" << 2 << 60;
-        QTest::newRow("3.5 applies as 4") << false << "3.5"
-                                          << "Minutes" << 4 << 60;
+        row("seconds, 30", "11101", "30", "Seconds", "cmdApply", 30, 1);
+        row("unit typed differently", "00010", "30", "seconds", "cmdApply", 30, 60);
+        row("2.5 applies as 2", "10100", "2.5", "Minutes", "cmdApply", 2, 60);
+        row("3.5 applies as 4", "01011", "3.5", "Minutes", "cmdApply", 4, 60);
+        row("OK applies", "11111", "9", "Seconds", "cmdOK", 9, 1);
+        row("Cancel drops", "11111", "9", "Seconds", "cmdCancel", -1, 0);
     }
     void apply() {
-        QFETCH(bool, on);
+        QFETCH(QString, marks);
+        QFETCH(QString, button);
         QFETCH(QString, minutes);
         QFETCH(QString, unit);
+        QFETCH(int, period);
         AppSettings given;
         given.CurrentTheme = "DOS";
-        const Options o(given, !on);
-        for (const char* box : {"ckHideColorTags", "ckLog", "ckSavePwd", "ckQueryStat"})
-            o.get(box)->setChecked(on);
-        o.get("ckEnableAutoComplete")->setChecked(!on);
+        Options o(given, marks[4] == '0');
+        o.setChecks(marks);
         o.minutes()->setText(minutes);
         o.unit()->setEditText(unit);
         QVERIFY(o.dirty());
-        o.click("cmdApply");
-        QCOMPARE(o.applied.size(), 1);
-        const AppSettings& s = o.applied[0];
-        QCOMPARE(s.HideFunNameCodes, qint16(on ? 1 : 0));
-        QVERIFY(s.EnableLogging == on && s.SavePassword == on && s.AutoQuery == on &&
-                s.UseAutoComplete == !on);
-        QTEST(int(s.TimePeriod), "period");
-        QTEST(int(s.TimeScale), "scale");
-        QCOMPARE(s.CurrentTheme, QString("DOS")); // the rest as given
-        QVERIFY(!o.dirty() && o.desktop.boxes.isEmpty());
-    }
-
-    void closing_data() {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<int>("applies");
-        QTest::newRow("Cancel drops the unapplied") << "cmdCancel" << int(QDialog::Rejected) << 0;
-        QTest::newRow("OK applies, even when clean") << "cmdOK" << int(QDialog::Accepted) << 1;
-    }
-    void closing() {
-        QFETCH(QString, button);
-        Options o;
-        o.get("ckLog")->setChecked(true);
         o.click(qPrintable(button));
-        QTEST(o.dialog->result(), "result");
-        QTEST(int(o.applied.size()), "applies");
+        QCOMPARE(o.dialog.result(), int(button == "cmdOK" ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(o.applied.size(), period < 0 ? 0 : 1);
+        if (period < 0)
+            return;
+        const AppSettings& s = o.applied[0];
+        const auto bit = [](bool set) { return set ? '1' : '0'; };
+        QCOMPARE(QString::fromStdString({bit(s.HideFunNameCodes == 1), bit(s.EnableLogging),
+                                         bit(s.SavePassword), bit(s.UseAutoComplete), bit(s.AutoQuery)}),
+                 marks);
+        QCOMPARE(int(s.TimePeriod), period);
+        QTEST(int(s.TimeScale), "scale");
+        QCOMPARE(s.CurrentTheme, "DOS"); // the rest as given
+        QVERIFY(!o.dirty() && o.desktop.boxes.isEmpty());
     }
 
     void defaultsClearThreeBoxes() {
@@ -121,12 +130,10 @@ private slots:
         s.HideFunNameCodes = 1;
         s.EnableLogging = s.SavePassword = s.UseAutoComplete = true;
         s.TimePeriod = 12;
-        const Options o(s, true);
+        Options o(s, true);
         o.click("cmdDefaults");
-        QVERIFY(!o.get("ckHideColorTags")->isChecked() && !o.get("ckLog")->isChecked());
-        QVERIFY(!o.get("ckSavePwd")->isChecked());
-        QVERIFY(o.get("ckEnableAutoComplete")->isChecked() && o.get("ckQueryStat")->isChecked());
-        QCOMPARE(o.minutes()->text(), QString("12"));
+        QCOMPARE(o.checks(), "00011");
+        QCOMPARE(o.minutes()->text(), "12");
         QVERIFY(o.dirty() && o.applied.isEmpty());
     }
 
@@ -135,25 +142,25 @@ private slots:
         QTest::addColumn<QString>("message"); // empty: accepted as it is
         QTest::addColumn<QString>("result");
         const QString numeric = "Minutes must be numeric.", high = "Minutes must be less than 32000.",
-                      low = "Minutes must be no less than 0.";
-        QTest::newRow("cleared") << "" << numeric << "5";
-        QTest::newRow("cleared by Backspace") << "<BS>" << numeric << "5";
-        QTest::newRow("letters") << "abc" << numeric << "5";
-        QTest::newRow("lone minus") << "-" << numeric << "5";
-        QTest::newRow("40000") << "40000" << high << "32000";
-        QTest::newRow("beyond 32 bits") << "1e10" << high << "32000";
-        QTest::newRow("beyond a double") << "1e400" << high << "32000";
-        QTest::newRow("-3") << "-3" << low << "0";
-        QTest::newRow("below 32 bits") << "-1e10" << low << "0";
-        QTest::newRow("0") << "0" << QString() << "0";
-        QTest::newRow("32000") << "32000" << QString() << "32000";
-        QTest::newRow("32000.5 rounds to even") << "32000.5" << QString() << "32000.5";
-        QTest::newRow("-0.4 rounds to 0") << "-0.4" << QString() << "-0.4";
+                      low = "Minutes must be no less than 0.", none;
+        row("cleared", "", numeric, "5");
+        row("cleared by Backspace", "<BS>", numeric, "5");
+        row("letters", "abc", numeric, "5");
+        row("lone minus", "-", numeric, "5");
+        row("40000", "40000", high, "32000");
+        row("beyond 32 bits", "1e10", high, "32000");
+        row("beyond a double", "1e400", high, "32000");
+        row("-3", "-3", low, "0");
+        row("below 32 bits", "-1e10", low, "0");
+        row("0", "0", none, "0");
+        row("32000", "32000", none, "32000");
+        row("32000.5 rounds to even", "32000.5", none, "32000.5");
+        row("-0.4 rounds to 0", "-0.4", none, "-0.4");
     }
     void period() {
         QFETCH(QString, text);
         QFETCH(QString, message);
-        const Options o({}, true);
+        Options o({}, true);
         if (text == "<BS>") {
             o.minutes()->selectAll();
             QTest::keyClick(o.minutes(), Qt::Key_Backspace);
@@ -162,17 +169,16 @@ private slots:
         }
         QTEST(o.minutes()->text(), "result");
         QCOMPARE(o.desktop.boxes.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(o.desktop.boxes[0].text, message);
-            QCOMPARE(o.desktop.boxes[0].title, QString("vorlanix"));
-            QCOMPARE(o.desktop.boxes[0].icon, platform::Desktop::Icon::Warning);
-            QCOMPARE(o.desktop.boxes[0].buttons, platform::Desktop::Buttons::Ok);
-        }
+        for (const FakeDesktop::Box& box : o.desktop.boxes)
+            QVERIFY2(box.text == message && box.title == "vorlanix" &&
+                         box.icon == platform::Desktop::Icon::Warning &&
+                         box.buttons == platform::Desktop::Buttons::Ok,
+                     qPrintable(box.text));
         QVERIFY(o.dirty());
     }
 
     void uncheckingAutoQueryGreysPeriod() {
-        const Options o({}, true);
+        Options o({}, true);
         const QPalette system = QApplication::palette();
         QCOMPARE(o.minutes()->palette().color(QPalette::Base),
                  system.color(QPalette::Active, QPalette::Base));

@@ -4,45 +4,42 @@
 #include <frmThemes.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 
 using namespace console;
-
-Q_DECLARE_METATYPE(ThemeLook)
 
 namespace {
 // The dialog on a look and a theme name, with what it reports recorded.
 struct Dialog {
     FakeDesktop desktop;
-    std::unique_ptr<frmThemes> d;
+    frmThemes d;
     QStringList themes;                      // each themeChanged
     QList<std::pair<ThemeLook, bool>> looks; // each applied
 
-    Dialog(const ThemeLook& look = {}, const QString& current = "Default", bool bigScreen = false) {
-        d = std::make_unique<frmThemes>(desktop, look, current, bigScreen);
-        QObject::connect(d.get(), &frmThemes::themeChanged, d.get(),
-                         [this](const QString& t) { themes << t; });
-        QObject::connect(d.get(), &frmThemes::applied, d.get(), [this](const ThemeLook& l, bool big) {
+    explicit Dialog(const ThemeLook& look = {}, const QString& current = "Default", bool bigScreen = false)
+        : d(desktop, look, current, bigScreen) {
+        QObject::connect(&d, &frmThemes::themeChanged, &d, [this](const QString& t) { themes << t; });
+        QObject::connect(&d, &frmThemes::applied, &d, [this](const ThemeLook& l, bool big) {
             looks.append({l, big});
         });
     }
-    template <typename T = QPushButton> T* get(const char* name) const {
-        return d->findChild<T*>(QLatin1String(name));
-    }
-    void pick(const QString& caption) const {
+    template <typename T = QPushButton> T* get(const char* name) { return d.findChild<T*>(name); }
+    void click(const char* name) { get(name)->click(); }
+    // As the user picks from the selector's list.
+    void pick(const QString& caption) {
         auto* box = get<QComboBox>("cboTheme");
-        const int index = box->findText(caption);
-        box->setCurrentIndex(index);
-        emit box->activated(index);
+        box->setCurrentIndex(box->findText(caption));
+        emit box->activated(box->currentIndex());
     }
-    bool customButtons() const {
-        return get("cmdColorBack")->isEnabled() && get("cmdColorFore")->isEnabled() &&
+    int customButtons() {
+        return get("cmdColorBack")->isEnabled() + get("cmdColorFore")->isEnabled() +
                get("cmdShowFont")->isEnabled();
     }
-    ShownLook sample() const { return shownLook(get<QPlainTextEdit>("txtFontSample")); }
-    bool dirty() const { return get("cmdApply")->isEnabled(); }
+    ShownLook sample() { return shownLook(get<QPlainTextEdit>("txtFontSample")); }
+    bool dirty() { return get("cmdApply")->isEnabled(); }
+    void clean() { get("cmdApply")->setEnabled(false); }
 };
 
 ShownLook shown(const ThemeLook& l) {
@@ -53,157 +50,129 @@ ShownLook shown(const ThemeLook& l) {
 class tst_themedialog : public QObject {
     Q_OBJECT
 private slots:
-    void opening_data() {
-        QTest::addColumn<QString>("currentTheme");
-        QTest::addColumn<bool>("bigScreen");
-        QTest::addColumn<QString>("selector");
-        row("purple haze", "PurpleHaze", false, "Purple Haze");
-        row("custom any case", "custom", false, "Custom");
-        row("unknown name", "Solarized", false, "Default");
-        row("big screen on", "DOS", true, "DOS");
-    }
-    void opening() {
-        QFETCH(QString, currentTheme);
-        QFETCH(bool, bigScreen);
-        const ThemeLook look{0x123456, 0x00FFFF, false, true, 11, "Courier New"};
-        Dialog t(look, currentTheme, bigScreen);
-        QTEST(t.get<QComboBox>("cboTheme")->currentText(), "selector");
-        QCOMPARE(t.get<QCheckBox>("ckBigScreenMode")->isChecked(), bigScreen);
-        // Setting the check box at open counts as a change; nothing else does.
-        QCOMPARE(t.dirty(), bigScreen);
-        QVERIFY(!t.get("cmdColorBack")->isEnabled() && !t.customButtons());
-        QCOMPARE(t.sample(), shown(look)); // never the big-screen enlargement
+    void captions() {
+        Dialog t;
+        QCOMPARE(t.d.windowTitle(), QString("Customize Themes"));
+        QCOMPARE(t.d.findChild<QLabel*>()->text(), QString("Select Theme: "));
+        for (const QString pair : {"ckBigScreenMode|Big Screen Mode", "cmdColorBack|Background",
+                                   "cmdColorFore|Font Color", "cmdShowFont|Font Face", "cmdDefaults|Defaults",
+                                   "cmdCancel|Cancel", "cmdApply|Apply", "cmdOK|OK"})
+            QCOMPARE(t.get<QAbstractButton>(qPrintable(pair.section('|', 0, 0)))->text(),
+                     pair.section('|', 1));
+        QCOMPARE(ConsoleFixture::entries(t.get<QComboBox>("cboTheme")),
+                 QStringList({"Default", "DOS", "Green Screen", "Bloodshot", "Black And White", "Purple Haze",
+                              "Custom"}));
+        const QString sample = t.get<QPlainTextEdit>("txtFontSample")->toPlainText();
+        QVERIFY(sample.startsWith("8:37:56 PM:> status\n"));
         QCOMPARE(frmThemes::kSampleText.size(), 449);
+        QCOMPARE(sample, QString(frmThemes::kSampleText).remove('\r'));
         QVERIFY(t.get("cmdOK")->isDefault());
-        QVERIFY(t.themes.isEmpty() && t.looks.isEmpty());
     }
 
+    void opening() {
+        const ThemeLook look{0x123456, 0x00FFFF, false, true, 11, "Courier New"};
+        Dialog t(look, "dos", true);
+        QCOMPARE(t.get<QComboBox>("cboTheme")->currentText(), QString("DOS"));
+        QVERIFY(t.get<QCheckBox>("ckBigScreenMode")->isChecked());
+        QVERIFY(t.dirty()); // setting the check box at open counts as a change
+        QVERIFY(t.customButtons() == 0 && t.themes.isEmpty() && t.looks.isEmpty());
+        QCOMPARE(t.sample(), shown(look)); // never the big-screen enlargement
+        QVERIFY(!Dialog(look, "Solarized").dirty());
+    }
+
+    // A pick makes its theme current at once; Cancel takes that back.
     void pickPreviewsAndCancelTakesBack_data() {
-        QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("identifier");
-        row("DOS", "DOS", int(ThemeId::DOS), "DOS");
-        row("Default", "Default", int(ThemeId::Default), "Default");
-        row("Green Screen", "Green Screen", int(ThemeId::GreenScreen), "GreenScreen");
-        row("Bloodshot", "Bloodshot", int(ThemeId::Bloodshot), "Bloodshot");
-        row("Black And White", "Black And White", int(ThemeId::BlackAndWhite), "BlackAndWhite");
-        row("Purple Haze", "Purple Haze", int(ThemeId::PurpleHaze), "PurpleHaze");
+        for (const Theme& theme : themeCatalogue())
+            if (theme.id != ThemeId::Custom)
+                QTest::newRow(qPrintable(theme.caption)) << int(theme.id);
     }
     void pickPreviewsAndCancelTakesBack() {
-        QFETCH(QString, caption);
         QFETCH(int, id);
-        QFETCH(QString, identifier);
+        const Theme& picked = theme(ThemeId(id));
         Dialog t({0x123456, 0x654321, false, true, 12, "Liberation Sans"}, "Custom");
         t.pick("Custom");
-        QVERIFY(t.customButtons());
-        QVERIFY(t.themes.isEmpty()); // Custom keeps the sample and the current theme
-        t.pick(caption);
-        QVERIFY(!t.customButtons() && t.dirty());
-        QCOMPARE(t.sample(), catalogueLook(ThemeId(id)));
-        QCOMPARE(t.themes, QStringList{identifier});
-        t.get("cmdCancel")->click();
-        QCOMPARE(t.themes, (QStringList{identifier, "Custom"}));
+        QVERIFY(t.customButtons() == 3 && t.themes.isEmpty()); // Custom keeps the sample and the theme
+        t.pick(picked.caption);
+        QVERIFY(t.customButtons() == 0 && t.dirty());
+        QCOMPARE(t.sample(), shown(picked.look));
+        QCOMPARE(t.themes, QStringList{picked.identifier});
+        t.click("cmdCancel");
+        QCOMPARE(t.themes, (QStringList{picked.identifier, "Custom"}));
         QVERIFY(t.looks.isEmpty());
     }
 
     void appliedPickSurvivesLaterCancel() {
         Dialog t;
         t.pick("DOS");
-        t.get("cmdApply")->click();
-        QVERIFY(!t.dirty());
-        QCOMPARE(t.looks.size(), 1);
-        QVERIFY(t.looks[0].first == theme(ThemeId::DOS).look);
+        t.click("cmdApply");
+        QVERIFY(!t.dirty() && t.looks.size() == 1 && t.looks[0].first == theme(ThemeId::DOS).look);
         t.pick("Bloodshot");
-        t.get("cmdCancel")->click();
+        t.click("cmdCancel");
         QCOMPARE(t.themes, (QStringList{"DOS", "DOS", "Bloodshot", "DOS"}));
         QCOMPARE(t.looks.size(), 1);
     }
 
-    void customLookFromChoosers_data() {
-        QTest::addColumn<double>("chosenSize");
-        QTest::addColumn<int>("applied"); // whole points, halves to the even neighbour
-        row("14", 14.0, 14);
-        row("10.5", 10.5, 10);
-        row("11.5", 11.5, 12);
-    }
+    // A cancelled chooser keeps the sample; Font Face still counts as a change, Font Color only when
+    // its colour differs.
     void customLookFromChoosers() {
-        QFETCH(double, chosenSize);
-        QFETCH(int, applied);
         Dialog t;
-        QFont chosen("DejaVu Sans Mono");
-        chosen.setPointSizeF(chosenSize);
-        chosen.setBold(true);
-        chosen.setItalic(true);
+        t.pick("Custom");
+        t.clean();
+        const ShownLook before = t.sample();
+        t.click("cmdColorFore");
+        QVERIFY(!t.dirty());
+        t.click("cmdShowFont");
+        QVERIFY(t.dirty());
+        QCOMPARE(t.sample(), before);
+        QFont chosen("DejaVu Sans Mono", -1, QFont::Bold, true);
+        chosen.setPointSizeF(10.5);
         chosen.setUnderline(true); // not part of a look
         t.desktop.colourAnswers = {QColor(10, 20, 30), QColor(200, 210, 220)};
         t.desktop.fontAnswers = {chosen};
-        t.pick("Custom");
         for (const char* button : {"cmdColorBack", "cmdColorFore", "cmdShowFont"})
-            t.get(button)->click();
-        QCOMPARE(t.sample(), (ShownLook{QColor(10, 20, 30), QColor(200, 210, 220), "DejaVu Sans Mono",
-                                        chosenSize, true, true}));
+            t.click(button);
+        QCOMPARE(t.sample(), (ShownLook{QColor(10, 20, 30), QColor(200, 210, 220), "DejaVu Sans Mono", 10.5,
+                                        true, true}));
         QVERIFY(!t.get<QPlainTextEdit>("txtFontSample")->font().underline());
         QVERIFY(t.looks.isEmpty()); // nothing goes out before OK
-        t.get("cmdOK")->click();
-        QCOMPARE(t.d->result(), int(QDialog::Accepted));
-        QCOMPARE(t.looks.size(), 1);
-        QVERIFY(t.looks[0].first ==
-                (ThemeLook{0x1E140A, 0xDCD2C8, true, true, qint16(applied), "DejaVu Sans Mono"}));
+        t.click("cmdOK");
+        QCOMPARE(t.d.result(), int(QDialog::Accepted));
+        QCOMPARE(t.looks.size(), 1); // whole points, the half to the even neighbour
+        QVERIFY(t.looks[0].first == (ThemeLook{0x1E140A, 0xDCD2C8, true, true, 10, "DejaVu Sans Mono"}));
         QCOMPARE(t.themes, QStringList{"Custom"});
     }
 
-    void cancelledChoosers() {
-        Dialog t;
-        t.pick("Custom");
-        t.get("cmdApply")->setEnabled(false);
-        const ShownLook before = t.sample();
-        t.get("cmdColorFore")->click(); // cancelled: the same colour, so no change
-        QVERIFY(!t.dirty());
-        t.get("cmdColorBack")->click(); // cancelled, yet counted as a change
-        QVERIFY(t.dirty());
-        t.get("cmdApply")->setEnabled(false);
-        t.get("cmdShowFont")->click();
-        QVERIFY(t.dirty());
-        QCOMPARE(t.sample(), before);
-        t.desktop.colourAnswers = {QColor(1, 2, 3)};
-        t.get("cmdApply")->setEnabled(false);
-        t.get("cmdColorFore")->click();
-        QVERIFY(t.dirty());
-    }
-
+    // Defaults puts the default look on the sample; Apply then puts on the pane what the selector names.
     void defaultsThenApply_data() {
         QTest::addColumn<QString>("selected");
         QTest::addColumn<int>("applied");
-        QTest::addColumn<QString>("theme");
-        // The selector still names Bloodshot: the pane, the sample and the menu all end up on it.
-        row("built-in selected", "Bloodshot", int(ThemeId::Bloodshot), "Bloodshot");
-        row("Custom selected", "Custom", int(ThemeId::Default), "Custom");
+        row("built-in selected", "Bloodshot", int(ThemeId::Bloodshot));
+        row("Custom selected", "Custom", int(ThemeId::Default));
     }
     void defaultsThenApply() {
         QFETCH(QString, selected);
         QFETCH(int, applied);
-        QFETCH(QString, theme);
-        Dialog t(console::theme(ThemeId::PurpleHaze).look, "PurpleHaze", true);
+        Dialog t(theme(ThemeId::PurpleHaze).look, "PurpleHaze", true);
         t.pick(selected);
-        t.get("cmdApply")->setEnabled(false);
-        t.get("cmdDefaults")->click();
+        t.clean();
+        t.click("cmdDefaults");
         QVERIFY(t.dirty() && !t.get<QCheckBox>("ckBigScreenMode")->isChecked());
         QCOMPARE(t.sample(), catalogueLook(ThemeId::Default));
         QCOMPARE(t.get<QComboBox>("cboTheme")->currentText(), selected);
-        t.get("cmdApply")->click();
+        t.click("cmdApply");
         QCOMPARE(t.sample(), catalogueLook(ThemeId(applied)));
-        QVERIFY(t.looks.last().first == console::theme(ThemeId(applied)).look);
-        QCOMPARE(t.looks.last().second, false);
-        QCOMPARE(t.themes.last(), theme);
+        QVERIFY(t.looks.last() == std::make_pair(theme(ThemeId(applied)).look, false));
+        QCOMPARE(t.themes.last(), identifierOfSelector(selected));
     }
 
     void typedNameKeepsTheme() {
         Dialog t(theme(ThemeId::BlackAndWhite).look, "BlackAndWhite");
         t.desktop.colourAnswers = {QColor(9, 8, 7)};
         t.pick("Custom");
-        t.get("cmdColorBack")->click();
+        t.click("cmdColorBack");
         t.get<QComboBox>("cboTheme")->setEditText("My Theme");
-        t.get("cmdOK")->click();
+        t.click("cmdOK");
         QCOMPARE(t.looks[0].first.back, quint32(7 << 16 | 8 << 8 | 9));
         QVERIFY(t.themes.isEmpty());
     }
@@ -226,12 +195,11 @@ private slots:
         expected.back = QColor(10, 20, 30);
         expected.size = 18;
         expected.bold = true;
-        QCOMPARE(shownLook(f.pane()), expected);
-        QCOMPARE(checkedThemes(f.window.get()), QStringList{"Custom"});
-        QVERIFY(f.action("mnuViewThemeBigScreen")->isChecked());
-        f.restart();
-        QCOMPARE(shownLook(f.pane()), expected);
-        QCOMPARE(checkedThemes(f.window.get()), QStringList{"Custom"});
+        for (int start = 0; start < 2; ++start, f.restart()) {
+            QCOMPARE(shownLook(f.pane()), expected);
+            QCOMPARE(checkedThemes(f.window.get()), QStringList{"Custom"});
+            QVERIFY(f.action("mnuViewThemeBigScreen")->isChecked());
+        }
         QCOMPARE(ConsoleFixture::stored("ColorBack"), QString::number(30 << 16 | 20 << 8 | 10));
         QCOMPARE(ConsoleFixture::stored("FormFontSize"), QString("8"));
     }

