@@ -1,3 +1,5 @@
+#include "ListenerPeer.h"
+
 #include <AllowList.h>
 #include <CommandLine.h>
 #include <LaunchedGame.h>
@@ -9,13 +11,6 @@
 #include <unistd.h>
 
 using namespace listener;
-
-namespace {
-// One table row, each value in the type of its column (text as const char*).
-template <typename... T> void row(const char* tag, T... values) {
-    (QTest::newRow(tag) << ... << values);
-}
-} // namespace
 
 // The listener's rules that need no window and no socket.
 class tst_listener_rules : public QObject {

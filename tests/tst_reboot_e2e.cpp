@@ -1,4 +1,5 @@
 #include "FakeDesktop.h"
+#include "ListenerPeer.h"
 #include "LoopbackPeer.h"
 #include "OpenArena.h"
 #include "ServiceProcess.h"
@@ -21,11 +22,6 @@
 class tst_reboot_e2e : public QObject {
     Q_OBJECT
 
-    static qint64 readPid(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
-    }
-
 private slots:
     void gameServerQuitsAndComesBack() {
         QTemporaryDir dir;
@@ -36,7 +32,7 @@ private slots:
         QStringList params;
         // The listener's executable leaves its pid behind, then becomes the new game server.
         const QString pidFile = dir.filePath("server.pid");
-        QByteArray command = "#!/bin/sh\necho $$ > '" + pidFile.toUtf8() + "'\n";
+        QByteArray command = "echo $$ > '" + pidFile.toUtf8() + "'\n";
         if (OpenArenaServer::installed()) {
             first = std::make_unique<OpenArenaServer>();
             port = first->port();
@@ -45,13 +41,11 @@ private slots:
             for (const QString& p : OpenArenaServer::arguments(port, "secret"))
                 params << (p.isEmpty() ? "\"\"" : p);
         }
-        QFile script(dir.filePath("restart.sh"));
-        QVERIFY(script.open(QIODevice::WriteOnly) && script.write(command) == command.size());
-        script.close();
-        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        const QString script = dir.filePath("restart.sh");
+        QVERIFY(writeScript(script, command));
         const quint16 listenerPort = ServiceProcess::freeTcpPort();
-        ServiceProcess kestwold({"--service", "--port", QString::number(listenerPort), "--exe",
-                                 script.fileName(), "--params", params.join(' ')});
+        ServiceProcess kestwold({"--service", "--port", QString::number(listenerPort), "--exe", script,
+                                 "--params", params.join(' ')});
         QVERIFY(kestwold.waitFor("may ask for a reboot"));
         QVERIFY(!first || first->waitUntilReady());
 
@@ -77,16 +71,16 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!first->running(), 4000); // the running server quits on the rcon "quit"
         else
             QCOMPARE(peer.next(), QByteArray("\xff\xff\xff\xffrcon secret quit"));
-        QTRY_VERIFY_WITH_TIMEOUT(readPid(pidFile) > 0, 10000);
-        const qint64 newPid = readPid(pidFile);
+        QTRY_VERIFY_WITH_TIMEOUT(readFile(pidFile).trimmed().toLongLong() > 0, 10000);
+        const qint64 newPid = readFile(pidFile).trimmed().toLongLong();
         const auto stopNew = qScopeGuard([&first, newPid] {
             if (first)
                 ::kill(pid_t(newPid), SIGKILL);
         });
         QVERIFY2(sinceQuit.elapsed() >= 3900, qPrintable(QString::number(sinceQuit.elapsed())));
         QCOMPARE(sent.size(), 1);
-        QVERIFY(kestwold.log().contains("remote command from 127.0.0.1\nreboot\nlaunching " +
-                                        script.fileName().toUtf8()));
+        QVERIFY(
+            kestwold.log().contains("remote command from 127.0.0.1\nreboot\nlaunching " + script.toUtf8()));
         for (const auto& box : desktop.boxes)
             QVERIFY(box.title != "Reboot Failed");
         if (!first)
