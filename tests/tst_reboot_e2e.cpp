@@ -50,8 +50,9 @@ private slots:
         QVERIFY(!first || first->waitUntilReady());
 
         console::resetBasMain();
-        console::SessionSeams seams; // the real four seconds
+        console::SessionSeams seams; // the real four seconds of delay
         seams.listenerPort = listenerPort;
+        seams.rebootStandTime = std::chrono::milliseconds(50);
         seams.watch.rebootPoll = std::chrono::milliseconds(100);
         FakeDesktop desktop;
         console::frmMain w(desktop, seams);

@@ -41,11 +41,6 @@ public:
         QFile f(m_dir.filePath("stderr"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    QList<QByteArray> lines() const {
-        QList<QByteArray> all = log().split('\n');
-        all.removeLast(); // after the last line end
-        return all;
-    }
     // Waits until standard error holds the text, or the program has ended.
     bool waitFor(const QByteArray& text, int timeoutMs = 5000) {
         const QDeadlineTimer deadline(timeoutMs);
