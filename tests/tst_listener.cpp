@@ -35,6 +35,7 @@ class tst_listener : public QObject {
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<frmMain> w;
     QString script, record;
+    QByteArray function; // whose rows share the window
 
     void startListener(int port = 0) {
         w.reset();
@@ -57,9 +58,17 @@ class tst_listener : public QObject {
 
 private slots:
     void init() {
+        desktop = StartingDesktop{};
+        if (w && function == QTest::currentTestFunction()) {
+            QFile::remove(record);
+            w->txtPath->setText(script);
+            QTRY_VERIFY(!w->service->isConnected() && !w->service->lastLaunch().isRunning());
+            return;
+        }
+        function = QTest::currentTestFunction();
+        w.reset();
         dir = std::make_unique<QTemporaryDir>();
         QFile::remove(platform::SettingsStore().fileName());
-        desktop = StartingDesktop{};
         script = dir->filePath("game folder/start server.sh");
         record = dir->filePath("record.txt");
         QVERIFY(writeScript(script, "{ pwd; for a in \"$@\"; do echo \"[$a]\"; done; } > '" +
@@ -71,7 +80,7 @@ private slots:
                     "+set dedicated 1 +set sv_hostname \"My Server\" +set g_motd \"\" +map q3dm17");
         startListener();
     }
-    void cleanup() { w.reset(); }
+    void cleanupTestCase() { w.reset(); }
 
     void startsAndStops() {
         QCOMPARE(w->statusLog(), QString("> listener started\r\n\r\n"
@@ -138,7 +147,8 @@ private slots:
             QString("\r\n> remote command from 127.0.0.1\r\n> reboot\r\n\r\n> launching %1 +set dedicated 1 "
                     "+set sv_hostname \"My Server\" +set g_motd \"\" +map q3dm17\r\n")
                 .arg(relative.isEmpty() ? script : relative)));
-        QVERIFY(connectTo(port())); // at once ready for the next client
+        const auto next = connectTo(port()); // at once ready for the next client
+        QTRY_VERIFY(next && w->service->isConnected());
     }
 
     // Only the exact six bytes from an admitted peer start a usable game; a refused peer is closed

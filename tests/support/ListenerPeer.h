@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,7 @@ inline std::unique_ptr<QTcpSocket> connectTo(quint16 port,
         s->connectToHost(host, port);
         if (s->waitForConnected(1000))
             return s;
+        QCoreApplication::processEvents(); // lets a listener in this process get back to listening
     }
     return nullptr;
 }
