@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <csignal>
-#include <sys/socket.h>
 
 namespace {
 qint64 residentKiB(qint64 pid) {
@@ -119,7 +118,7 @@ private slots:
         QCOMPARE(readFile(platform::SettingsStore().fileName()), settings);
     }
 
-    // Floods of junk and half-closed peers leave the service alive, small and responsive.
+    // A flood of junk leaves the service alive, small and responsive.
     void soak() {
         const quint16 port = ServiceProcess::freeTcpPort();
         ServiceProcess kestwold(service(port));
@@ -132,12 +131,6 @@ private slots:
             for (char& c : junk)
                 c = char(random.bounded(256));
             QVERIFY(send(port, junk == "reboot" ? "x" : junk));
-        }
-        for (int i = 0; i < 50; ++i) {
-            const auto s = connectTo(port);
-            QVERIFY(s);
-            ::shutdown(int(s->socketDescriptor()), SHUT_WR);
-            QVERIFY(s->waitForDisconnected(3000) || s->state() == QAbstractSocket::UnconnectedState);
         }
         const auto reboot = connectTo(port);
         QVERIFY(reboot);
@@ -154,7 +147,6 @@ private slots:
         QVERIFY(rssBefore > 0 && rssAfter - rssBefore < 5 * 1024);
 #endif
         QCOMPARE(kestwold.log().count("remote command from 127.0.0.1\n"), 501);
-        QVERIFY(kestwold.log().count("connection closed without a request") >= 50);
         QCOMPARE(kestwold.process().state(), QProcess::Running);
     }
 };
