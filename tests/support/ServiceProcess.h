@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -7,8 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// `Kestwold --service` as a child process with no display of any kind, its standard error in a
-// file. KESTWOLD_PATH is the built program.
+// The built Kestwold (KESTWOLD_PATH) as a child process with no display of any kind, as the service
+// manager runs it; its standard error in a file.
 class ServiceProcess {
 public:
     // A port below the system's ephemeral range: a port 0 probe would hand out one that a parallel
@@ -16,8 +17,7 @@ public:
     static quint16 freeTcpPort() {
         for (;;) {
             const auto port = quint16(20000 + QRandomGenerator::global()->bounded(12000));
-            QTcpServer probe;
-            if (probe.listen(QHostAddress::Any, port))
+            if (QTcpServer probe; probe.listen(QHostAddress::Any, port))
                 return port;
         }
     }
@@ -28,7 +28,7 @@ public:
             env.remove(QString::fromLatin1(name));
         m_process.setProcessEnvironment(env);
         m_process.setStandardErrorFile(m_dir.filePath("stderr"));
-        m_process.start(QStringLiteral(KESTWOLD_PATH), QStringList{"--service"} + arguments);
+        m_process.start(QStringLiteral(KESTWOLD_PATH), arguments);
     }
     ~ServiceProcess() {
         if (m_process.state() != QProcess::NotRunning) {
@@ -41,21 +41,12 @@ public:
         QFile f(m_dir.filePath("stderr"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    QList<QByteArray> lines() const {
-        QList<QByteArray> all = log().split('\n');
-        all.removeLast(); // after the last line end
-        return all;
-    }
-    // Waits until standard error holds the text `count` times.
-    bool waitFor(const QByteArray& text, int timeoutMs = 5000, int count = 1) {
-        QElapsedTimer t;
-        t.start();
-        while (log().count(text) < count) {
-            if (t.elapsed() > timeoutMs || m_process.state() == QProcess::NotRunning)
-                return log().count(text) >= count;
+    // Waits until standard error holds the text, or the program has ended.
+    bool waitFor(const QByteArray& text, int timeoutMs = 5000) {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (!log().contains(text) && m_process.state() != QProcess::NotRunning && !deadline.hasExpired())
             QTest::qWait(5);
-        }
-        return true;
+        return log().contains(text);
     }
     QProcess& process() { return m_process; }
 
