@@ -14,6 +14,7 @@ class tst_programfolder : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    const QByteArray m_home = qgetenv("HOME");
 
     static void put(const QString& file, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(file).path());
@@ -29,71 +30,58 @@ private slots:
     void cleanup() {
         platform::setProgramFolder(QString());
         qunsetenv("XDG_DATA_HOME");
+        qputenv("HOME", m_home);
     }
 
-    // The rule itself: where written files go and where reference texts are searched, in order.
-    void folders_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<bool>("writable");
-        QTest::addColumn<QString>("xdg");
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<QStringList>("reference");
-        auto row = [](const char* tag, const char* program, bool writable, const char* xdg,
-                      const char* written, const QStringList& reference) {
-            QTest::newRow(tag) << program << writable << xdg << written << reference;
-        };
-        const QStringList installed{"/usr/bin/", "/usr/share/velmora/"};
-        const QString build = "/home/u/src/build/";
-        row("build tree", "/home/u/src/build/console", true, "/x", "/home/u/src/build/console/",
-            {build + "console/", build + "share/velmora/", "/usr/share/velmora/"});
-        row("installed, XDG_DATA_HOME set", "/usr/bin/", false, "/data", "/data/velmora/", installed);
-        row("installed, XDG_DATA_HOME unset", "/usr/bin", false, "", "/home/u/.local/share/velmora/",
-            installed);
-        row("installed, XDG_DATA_HOME relative", "/usr/bin", false, "data", "/home/u/.local/share/velmora/",
-            installed);
-        row("unpacked read-only", "/tmp/root/usr/bin/", false, "/data/", "/data/velmora/",
-            {"/tmp/root/usr/bin/", "/tmp/root/usr/share/velmora/", "/usr/share/velmora/"});
-    }
-    void folders() {
-        QFETCH(QString, program);
-        QFETCH(bool, writable);
-        QFETCH(QString, xdg);
-        const platform::FileFolders f =
-            platform::fileFolders(program, writable, xdg, "/home/u", "/usr/share/velmora");
-        QTEST(f.written, "written");
-        QTEST(f.reference, "reference");
-    }
-
-    // The same rule against real folders: a program folder that can be written and one that cannot
-    // (absent here, since root may write any folder). A reference text beside the program comes first.
+    // Where written files go and where reference texts are found, against real folders: a program folder
+    // that can be written and one that cannot (absent here, since root may write any folder). A text
+    // beside the program comes before one in ../share/velmora; a relative or missing XDG_DATA_HOME falls
+    // back to ~/.local/share.
     void paths_data() {
         QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("xdg"); // one starting with / lies under the test's root
         QTest::addColumn<bool>("beside");
-        QTest::newRow("writable, reference beside") << true << true;
-        QTest::newRow("writable, reference in share") << true << false;
-        QTest::newRow("read-only, reference in share") << false << false;
+        QTest::addColumn<QString>("written"); // under the test's root
+        const QString own = "/usr/bin/", data = "/data/velmora/", home = "/home/.local/share/velmora/";
+        QTest::newRow("writable, reference beside") << true << "/data" << true << own;
+        QTest::newRow("writable, reference in share") << true << "/data" << false << own;
+        QTest::newRow("read-only, XDG_DATA_HOME set") << false << "/data" << false << data;
+        QTest::newRow("read-only, XDG_DATA_HOME unset") << false << "" << false << home;
+        QTest::newRow("read-only, XDG_DATA_HOME relative") << false << "data" << false << home;
     }
     void paths() {
         QFETCH(bool, writable);
+        QFETCH(QString, xdg);
         QFETCH(bool, beside);
+        QFETCH(QString, written);
         const QString root = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
         const QString bin = root + "/usr/bin/";
         if (writable)
             QDir().mkpath(bin);
-        qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(xdg.startsWith('/') ? root + xdg : xdg));
+        qputenv("HOME", QFile::encodeName(root + "/home"));
         platform::setProgramFolder(bin);
         put(root + "/usr/share/velmora/commands.txt", "share");
         if (beside)
             put(bin + "commands.txt", "beside");
         const QString log = platform::writtenFilePath("vorlanix.log");
-        QCOMPARE(log, writable ? bin + "vorlanix.log" : root + "/data/velmora/vorlanix.log");
+        QCOMPARE(log, root + written + "vorlanix.log");
         QVERIFY(platform::appendToRegularFile(log, "entry"));
         QCOMPARE(read(log), QByteArray("entry"));
         if (!writable)
-            QCOMPARE(QFileInfo(root + "/data/velmora").permissions() & 0x0077, QFile::Permissions());
+            QCOMPARE(QFileInfo(root + written).permissions() & 0x0077, QFile::Permissions());
         QCOMPARE(read(platform::referenceFilePath("commands.txt")), QByteArray(beside ? "beside" : "share"));
         // Missing everywhere: the program folder's path, which the menus then find absent.
         QCOMPARE(platform::referenceFilePath("variables.txt"), bin + "variables.txt");
+    }
+
+    // The installed data folder is searched last, and once.
+    void installedFolderLast() {
+        const QString shared = "/usr/share/velmora/";
+        QCOMPARE(platform::fileFolders("/opt/v/bin", true, "", "/h", shared).reference,
+                 (QStringList{"/opt/v/bin/", "/opt/v/share/velmora/", shared}));
+        QCOMPARE(platform::fileFolders("/usr/bin", false, "", "/h", shared).reference,
+                 (QStringList{"/usr/bin/", shared}));
     }
 
     // Only a regular file, or a path that is not there yet, is ever written, through a link too; nothing
