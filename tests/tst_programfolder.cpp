@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -11,19 +10,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using platform::fileFolders;
-using platform::FileFolders;
-
 class tst_programfolder : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    const QByteArray m_home = qgetenv("HOME");
 
-    QString path(const QString& relative) const { return m_dir.filePath(relative); }
-    static void put(const QString& file, const QByteArray& bytes = "x") {
+    static void put(const QString& file, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(file).path());
         QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     }
     static QByteArray read(const QString& file) {
         QFile f(file);
@@ -34,120 +30,100 @@ private slots:
     void cleanup() {
         platform::setProgramFolder(QString());
         qunsetenv("XDG_DATA_HOME");
+        qputenv("HOME", m_home);
     }
 
-    // The rule itself: where written files go and where reference texts are searched.
-    void folders_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<bool>("writable");
-        QTest::addColumn<QString>("xdg");
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<QStringList>("reference");
-        const QStringList installed{"/usr/bin/", "/usr/share/velmora/"};
-        QTest::newRow("build tree") << "/home/u/src/build/console" << true << "/x"
-                                    << "/home/u/src/build/console/"
-                                    << QStringList{"/home/u/src/build/console/",
-                                                   "/home/u/src/build/share/velmora/", "/usr/share/velmora/"};
-        QTest::newRow("installed, XDG_DATA_HOME set") << "/usr/bin/" << false << "/data"
-                                                      << "/data/velmora/" << installed;
-        QTest::newRow("installed, XDG_DATA_HOME unset") << "/usr/bin" << false << ""
-                                                        << "/home/u/.local/share/velmora/" << installed;
-        QTest::newRow("installed, XDG_DATA_HOME relative") << "/usr/bin" << false << "data"
-                                                           << "/home/u/.local/share/velmora/" << installed;
-        QTest::newRow("unpacked read-only")
-            << "/tmp/root/usr/bin/" << false << "/data/"
-            << "/data/velmora/"
-            << QStringList{"/tmp/root/usr/bin/", "/tmp/root/usr/share/velmora/", "/usr/share/velmora/"};
-    }
-    void folders() {
-        QFETCH(QString, program);
-        QFETCH(bool, writable);
-        QFETCH(QString, xdg);
-        const FileFolders f = fileFolders(program, writable, xdg, "/home/u", "/usr/share/velmora");
-        QTEST(f.written, "written");
-        QTEST(f.reference, "reference");
-    }
-
-    // The same rule against real folders: a program folder that can be written and one that cannot
-    // (absent here, since root may write any folder).
+    // Where written files go and where reference texts are found, against real folders: a program folder
+    // that can be written and one that cannot (absent here, since root may write any folder). A text
+    // beside the program comes before one in ../share/velmora; a relative or missing XDG_DATA_HOME falls
+    // back to ~/.local/share.
     void paths_data() {
         QTest::addColumn<bool>("writable");
-        QTest::addColumn<QString>("beside"); // reference text beside the program, else in ../share/velmora
-        QTest::newRow("writable, reference beside") << true << "commands.txt";
-        QTest::newRow("writable, reference in share") << true << "";
-        QTest::newRow("read-only, reference in share") << false << "";
+        QTest::addColumn<QString>("xdg"); // one starting with / lies under the test's root
+        QTest::addColumn<bool>("beside");
+        QTest::addColumn<QString>("written"); // under the test's root
+        const QString own = "/usr/bin/", data = "/data/velmora/", home = "/home/.local/share/velmora/";
+        QTest::newRow("writable, reference beside") << true << "/data" << true << own;
+        QTest::newRow("writable, reference in share") << true << "/data" << false << own;
+        QTest::newRow("read-only, XDG_DATA_HOME set") << false << "/data" << false << data;
+        QTest::newRow("read-only, XDG_DATA_HOME unset") << false << "" << false << home;
+        QTest::newRow("read-only, XDG_DATA_HOME relative") << false << "data" << false << home;
     }
     void paths() {
         QFETCH(bool, writable);
-        QFETCH(QString, beside);
-        const QString root = path(QString::fromLatin1(QTest::currentDataTag()));
+        QFETCH(QString, xdg);
+        QFETCH(bool, beside);
+        QFETCH(QString, written);
+        const QString root = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
         const QString bin = root + "/usr/bin/";
         if (writable)
             QDir().mkpath(bin);
-        qputenv("XDG_DATA_HOME", QFile::encodeName(root + "/data"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(xdg.startsWith('/') ? root + xdg : xdg));
+        qputenv("HOME", QFile::encodeName(root + "/home"));
         platform::setProgramFolder(bin);
         put(root + "/usr/share/velmora/commands.txt", "share");
-        if (!beside.isEmpty())
-            put(bin + beside, "beside");
-
+        if (beside)
+            put(bin + "commands.txt", "beside");
         const QString log = platform::writtenFilePath("vorlanix.log");
-        QCOMPARE(log, writable ? bin + "vorlanix.log" : root + "/data/velmora/vorlanix.log");
+        QCOMPARE(log, root + written + "vorlanix.log");
         QVERIFY(platform::appendToRegularFile(log, "entry"));
         QCOMPARE(read(log), QByteArray("entry"));
         if (!writable)
-            QCOMPARE(QFileInfo(root + "/data/velmora").permissions() & 0x0077, QFile::Permissions());
-        QCOMPARE(read(platform::referenceFilePath("commands.txt")),
-                 QByteArray(beside.isEmpty() ? "share" : "beside"));
+            QCOMPARE(QFileInfo(root + written).permissions() & 0x0077, QFile::Permissions());
+        QCOMPARE(read(platform::referenceFilePath("commands.txt")), QByteArray(beside ? "beside" : "share"));
         // Missing everywhere: the program folder's path, which the menus then find absent.
         QCOMPARE(platform::referenceFilePath("variables.txt"), bin + "variables.txt");
     }
 
-    // Only a regular file, or a path that is not there yet, is ever written; nothing waits.
+    // The installed data folder is searched last, and once.
+    void installedFolderLast() {
+        const QString shared = "/usr/share/velmora/";
+        QCOMPARE(platform::fileFolders("/opt/v/bin", true, "", "/h", shared).reference,
+                 (QStringList{"/opt/v/bin/", "/opt/v/share/velmora/", shared}));
+        QCOMPARE(platform::fileFolders("/usr/bin", false, "", "/h", shared).reference,
+                 (QStringList{"/usr/bin/", shared}));
+    }
+
+    // Only a regular file, or a path that is not there yet, is ever written, through a link too; nothing
+    // waits for a pipe.
     void append_data() {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("written");
-        QTest::newRow("absent") << "absent" << true;
-        QTest::newRow("regular file") << "file" << true;
-        QTest::newRow("link to a regular file") << "link" << true;
-        QTest::newRow("named pipe, nobody reading") << "fifo" << false;
-        QTest::newRow("named pipe with a reader") << "fifo+reader" << false;
-        QTest::newRow("folder") << "folder" << false;
-        QTest::newRow("socket") << "socket" << false;
-        QTest::newRow("device") << "device" << false;
-        QTest::newRow("in a missing folder") << "nofolder" << false;
+        QTest::addColumn<QByteArray>("after"); // the file's bytes after the append; empty: nothing written
+        QTest::newRow("absent") << "absent" << QByteArray("entry");
+        QTest::newRow("regular file") << "file" << QByteArray("old entry");
+        QTest::newRow("link to a regular file") << "link" << QByteArray("old entry");
+        QTest::newRow("named pipe, nobody reading") << "fifo" << QByteArray();
+        QTest::newRow("named pipe with a reader") << "fifo+reader" << QByteArray();
+        QTest::newRow("folder") << "folder" << QByteArray();
+        QTest::newRow("in a missing folder") << "missing/folder" << QByteArray();
     }
     void append() {
         QFETCH(QString, kind);
-        QFETCH(bool, written);
-        QString target = path(kind + "/vorlanix.log");
-        QDir().mkpath(path(kind));
+        QFETCH(QByteArray, after);
+        const QString target = m_dir.filePath(kind + "/vorlanix.log");
+        const QByteArray name = QFile::encodeName(target);
+        QDir().mkpath(m_dir.filePath(kind.section('/', 0, 0)));
         int reader = -1;
-        QLocalServer server;
-        if (kind == "file") {
+        if (kind == "file")
             put(target, "old ");
-        } else if (kind == "link") {
-            put(path(kind + "/real"), "old ");
-            QVERIFY(QFile::link(path(kind + "/real"), target));
-        } else if (kind.startsWith("fifo")) {
-            QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
-            if (kind.endsWith("reader"))
-                reader = ::open(QFile::encodeName(target).constData(), O_RDONLY | O_NONBLOCK);
-        } else if (kind == "folder") {
-            QDir().mkpath(target);
-        } else if (kind == "socket") {
-            QVERIFY(server.listen(target));
-        } else if (kind == "device") {
-            target = "/dev/null";
-        } else if (kind == "nofolder") {
-            target = path(kind + "/missing/vorlanix.log");
+        if (kind == "link") {
+            put(m_dir.filePath("link/real"), "old ");
+            QVERIFY(QFile::link(m_dir.filePath("link/real"), target));
         }
-        QCOMPARE(platform::appendToRegularFile(target, "entry"), written);
-        if (kind == "absent" || kind.startsWith("link") || kind == "file")
-            QCOMPARE(read(target), QByteArray(kind == "absent" ? "entry" : "old entry"));
+        if (kind.startsWith("fifo"))
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        if (kind == "fifo+reader")
+            reader = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
+        if (kind == "folder")
+            QDir().mkpath(target);
+        QCOMPARE(platform::appendToRegularFile(target, "entry"), !after.isEmpty());
+        if (!after.isEmpty())
+            QCOMPARE(read(target), after);
         if (reader >= 0) {
             char buffer[16];
-            QCOMPARE(::read(reader, buffer, sizeof buffer), ssize_t(0)); // nothing reached the pipe
+            const ssize_t got = ::read(reader, buffer, sizeof buffer);
             ::close(reader);
+            QCOMPARE(got, ssize_t(0)); // nothing reached the pipe
         }
     }
 };

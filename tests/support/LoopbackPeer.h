@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -13,13 +13,13 @@
 // A datagram peer on loopback: records what it is sent and answers the last sender.
 class UdpPeer {
 public:
-    explicit UdpPeer(const QHostAddress& at = QHostAddress::LocalHost) { socket.bind(at, 0); }
+    explicit UdpPeer(const QHostAddress& at = QHostAddress::LocalHost, quint16 port = 0) {
+        socket.bind(at, port);
+    }
     quint16 port() const { return socket.localPort(); }
     // The next datagram, or "<nothing>" when none comes within the time.
     QByteArray next(int timeoutMs = 5000) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!socket.hasPendingDatagrams() && clock.elapsed() < timeoutMs)
+        for (const QDeadlineTimer left(timeoutMs); !socket.hasPendingDatagrams() && !left.hasExpired();)
             QTest::qWait(5);
         if (!socket.hasPendingDatagrams())
             return "<nothing>";
