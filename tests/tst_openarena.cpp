@@ -1,7 +1,11 @@
 #include "ConsoleFixture.h"
 #include "OpenArena.h"
 
-#include <QSignalSpy>
+#include <frmPlayers.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
 
 using namespace console;
 
@@ -13,9 +17,12 @@ class tst_openarena : public QObject {
     std::unique_ptr<ConsoleFixture> f;
     QStringList arrived;
 
-    void send(const QString& password, const QString& command) {
+    void aim(const QString& password) {
         f->box("cboPort")->setEditText(QString::number(server->port()));
         f->find<QLineEdit>("txtPassword")->setText(password);
+    }
+    void send(const QString& password, const QString& command) {
+        aim(password);
         f->box("cboCommand")->setEditText(command);
         QTest::keyClick(f->box("cboCommand"), Qt::Key_Return);
     }
@@ -39,9 +46,11 @@ private slots:
     void initTestCase() {
         if (!OpenArenaServer::installed())
             QSKIP("openarena-server is not installed");
-        server = std::make_unique<OpenArenaServer>();
+        server = std::make_unique<OpenArenaServer>(
+            "secret", QStringList{"+addbot", "sarge", "3", "+addbot", "grism", "3"});
         QVERIFY2(server->waitUntilReady(), server->output().constData());
         f = std::make_unique<ConsoleFixture>();
+        f->seams.playersRefresh = 400ms;
         f->open();
         f->applyOptions([](AppSettings& s) { s.EnableLogging = true; });
         connect(&f->session(), &ConsoleSession::replyArrived, this,
@@ -57,9 +66,28 @@ private slots:
         arrived.clear();
     }
 
+    // First, while the server's per-address allowance of requests is still whole.
+    void playersWindow() {
+        aim("secret");
+        f->action("mnuCommandsPlayers")->trigger();
+        auto* players = f->window->findChild<frmPlayers*>("frmPlayers");
+        auto* table = players->findChild<QTableWidget*>("tblPlayers");
+        const auto shown = [&] {
+            QStringList rows{players->findChild<QLabel*>("lblMap")->text(),
+                             players->findChild<QLabel*>("lblPlayers")->text(),
+                             players->findChild<QLabel*>("lblGameType")->text()};
+            for (int r = 0; r < table->rowCount(); ++r)
+                rows << table->item(r, 0)->text() + ' ' + table->item(r, 1)->text() + ' ' +
+                            table->item(r, 4)->text();
+            return rows.join('|');
+        };
+        QTRY_COMPARE(shown(), QString("oa_dm1|2/8|Free For All|0 Sarge bot|1 Grism bot"));
+        players->close();
+    }
+
     void status() {
         send("secret", "status");
-        QTRY_VERIFY_WITH_TIMEOUT(f->paneText().contains("map: oa_dm1"), 5000);
+        QTRY_VERIFY(f->paneText().contains("map: oa_dm1"));
         const QString pane = f->paneText();
         QVERIFY2(pane.contains(":> status\n"), qPrintable(pane));
         QVERIFY(pane.contains("num score ping name") || pane.contains("cl score ping name"));
@@ -69,7 +97,8 @@ private slots:
 
     void wrongPassword() {
         send("not-the-password", "status");
-        QTRY_VERIFY_WITH_TIMEOUT(f->paneText().contains("Bad rconpassword."), 5000);
+        QTRY_VERIFY(f->paneText().contains("Bad rconpassword."));
+        QCOMPARE(f->find<QLabel>("lblStatus")->text(), QString("The server refused the rcon password"));
     }
 
     void cvarlistEveryDatagramInOrder() {

@@ -30,13 +30,15 @@ public:
                 "+map", "oa_dm1"};
     }
 
-    explicit OpenArenaServer(const QString& password = "secret") : m_password(password) {
+    // extra: more of the server's command line, such as "+addbot", "sarge", "3".
+    explicit OpenArenaServer(const QString& password = "secret", const QStringList& extra = {})
+        : m_password(password) {
         m_port = freeUdpPort();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", m_home.path());
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(QString::fromLatin1(kLauncher), arguments(m_port, password));
+        m_process.start(QString::fromLatin1(kLauncher), arguments(m_port, password) + extra);
     }
     ~OpenArenaServer() { stop(); }
 
