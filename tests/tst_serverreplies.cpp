@@ -2,17 +2,14 @@
 
 #include <ServerReplies.h>
 
-#include <QRandomGenerator>
-
 using namespace console;
 
 namespace {
 // What a parser made of a reply, in one line: summary, then each player.
 QString described(const ServerSummary& s) {
-    return QStringLiteral("%1|%2|%3|%4/%5")
-        .arg(s.hostname, s.map, s.gameType)
-        .arg(s.players)
-        .arg(s.maxPlayers);
+    return QStringList{s.hostname, s.map, s.gameType,
+                       QStringLiteral("%1/%2").arg(s.players).arg(s.maxPlayers)}
+        .join('|');
 }
 QString rows(const QList<RconPlayer>& players) {
     QStringList n;
@@ -34,9 +31,6 @@ private slots:
         addRow("captured status, empty", captured("getstatus-empty"), kest + "0/8");
         addRow("captured status, bots", captured("getstatus-bots"),
                kest + "4/8 0 0 Sarge|1 0 Grism|0 0 Major|0 0 ^1Big ^3Boss Man");
-        addRow("captured status, long name", captured("getstatus-longname"),
-               kest +
-                   "5/8 1 0 Sarge|1 0 Grism|0 0 Major|1 0 ^1Big ^3Boss Man|0 0 A very long bot name indeed");
         addRow("negative score, unquoted, garbage line",
                kStatus +
                    "\\sv_hostname\\x\\sv_maxclients\\64\n-3 999 \"a b\"\nnot a player\n5 20 bare name\n",
@@ -73,9 +67,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected"); // complete or not, map, rows; "none" for no table
         addRow("captured empty", rconPayload(captured("rcon-status-empty")), "complete oa_dm1 ");
-        addRow("captured bots", rconPayload(captured("rcon-status-bots")),
-               "complete oa_dm1 0 0 0 [Sarge] bot|1 1 0 [Grism] bot|2 0 0 [Major] bot|3 0 0 [^1Big ^3Boss "
-               "Man] bot");
         addRow("captured long name", rconPayload(captured("rcon-status-longname")),
                "complete oa_dm1 0 1 0 [Sarge] bot|1 1 0 [Grism] bot|2 0 0 [Major] bot|3 1 0 [^1Big ^3Boss "
                "Man] bot|"
@@ -186,35 +177,6 @@ private slots:
     void classify() {
         QFETCH(QByteArray, datagram);
         QTEST(classifyReply(datagram), "kind");
-    }
-
-    // Cut, flipped and random bytes never crash a parser, and results stay bounded.
-    void garbage() {
-        QRandomGenerator rng(1234);
-        int parsed = 0;
-        for (const char* file :
-             {"getstatus-bots", "getinfo-bots", "rcon-status-longname", "rcon-cvarlist-1"}) {
-            const QByteArray whole = captured(file);
-            for (int round = 0; round < 300; ++round) {
-                QByteArray d = whole.left(rng.bounded(whole.size() + 1));
-                for (int flips = rng.bounded(4); flips > 0 && !d.isEmpty(); --flips)
-                    d[rng.bounded(int(d.size()))] = char(rng.bounded(256));
-                if (round % 50 == 0) {
-                    d.resize(rng.bounded(2000) * 4);
-                    rng.fillRange(reinterpret_cast<quint32*>(d.data()), d.size() / 4);
-                }
-                const auto s = parseStatusResponse(d);
-                const auto i = parseInfoResponse(d);
-                const auto t = parseRconStatus(rconPayload(d));
-                QVERIFY(!s || s->players.size() <= kMaxPlayers);
-                QVERIFY(!t || t->players.size() <= kMaxPlayers);
-                parsed += int(s.has_value()) + int(i.has_value()) + int(t.has_value());
-                for (const ColourRun& r : colourRuns(QString::fromLatin1(d)))
-                    QVERIFY(r.colour >= 0 && r.colour <= 7 && !r.text.isEmpty());
-                classifyReply(d);
-            }
-        }
-        QVERIFY(parsed > 100);
     }
 };
 
