@@ -29,6 +29,7 @@ struct SessionSeams {
     std::chrono::milliseconds rebootDelay = platform::RebootClient::kDelay;
     std::chrono::milliseconds rebootStandTime = platform::RebootClient::kStandTime;
     std::chrono::milliseconds queryInterval{1000};
+    std::chrono::milliseconds playersRefresh{5000}; // the Players window asks again
     WatchTiming watch;
 };
 
@@ -63,6 +64,7 @@ public:
     void tmrMain_Timer();
 
     const AppSettings& settings() const { return m_settings; }
+    const SessionSeams& seams() const { return m_seams; }
     // The console pane's look as the settings hold it.
     ThemeLook look() const;
     // Reads the settings section and the histories; the window places and fills itself from them.

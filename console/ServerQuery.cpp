@@ -8,10 +8,10 @@
 
 namespace console {
 
-ServerQuery::ServerQuery(QObject* parent)
+ServerQuery::ServerQuery(QObject* parent, int rconQuietMs)
     : QObject(parent), m_channel(new platform::DatagramChannel(this)), m_rconQuiet(new QTimer(this)) {
     m_rconQuiet->setSingleShot(true);
-    m_rconQuiet->setInterval(kRconQuietMs);
+    m_rconQuiet->setInterval(rconQuietMs);
     connect(m_rconQuiet, &QTimer::timeout, this, &ServerQuery::finishRconStatus);
     connect(m_channel, &platform::DatagramChannel::DataArrival, this, &ServerQuery::readReplies);
 }

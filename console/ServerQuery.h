@@ -20,7 +20,10 @@ namespace console {
 class ServerQuery : public QObject {
     Q_OBJECT
 public:
-    explicit ServerQuery(QObject* parent = nullptr);
+    static constexpr int kRconQuietMs = 1000;
+
+    // rconQuietMs: how long a table without its closing line waits for more.
+    explicit ServerQuery(QObject* parent = nullptr, int rconQuietMs = kRconQuietMs);
 
     void setServer(const QString& host, int port);
     QString host() const { return m_host; }
@@ -31,8 +34,6 @@ public:
     void requestRconStatus(const QString& password);
     // Forgets every request still waiting, e.g. when the server changes.
     void cancel();
-
-    static constexpr int kRconQuietMs = 1000;
 
 signals:
     void statusReceived(const console::ServerStatus& status);

@@ -136,7 +136,7 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     setTabOrder(m_tell, m_ban);
     setTabOrder(m_ban, close);
 
-    m_refresh->setInterval(kRefreshMs);
+    m_refresh->setInterval(session.seams().playersRefresh);
     connect(m_refresh, &QTimer::timeout, this, &frmPlayers::refresh);
     connect(refresh, &QPushButton::clicked, this, &frmPlayers::refresh);
     connect(m_kick, &QPushButton::clicked, this, &frmPlayers::kickSelected);

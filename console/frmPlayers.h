@@ -30,7 +30,6 @@ public:
 
     frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWidget* parent = nullptr);
 
-    static constexpr int kRefreshMs = 5000;
     // The command an action sends; `what` is the slot, or the address for a ban.
     static QString command(Action action, const QString& what, const QString& message = QString());
     // The address as banaddr takes it: without port or brackets; empty when it is none (a bot).

@@ -1,11 +1,14 @@
 #include "ConsoleFixture.h"
 #include "OpenArena.h"
 
-#include <QSignalSpy>
+#include <frmPlayers.h>
+
+#include <QLabel>
+#include <QTableWidget>
 
 using namespace console;
 
-// The console against a real Quake-3-engine server on loopback.
+// The console against a real Quake-3-engine server with two bots on loopback.
 class tst_openarena : public QObject {
     Q_OBJECT
 
@@ -14,36 +17,23 @@ class tst_openarena : public QObject {
     QStringList arrived;
 
     void send(const QString& password, const QString& command) {
-        f->box("cboPort")->setEditText(QString::number(server->port()));
         f->find<QLineEdit>("txtPassword")->setText(password);
         f->box("cboCommand")->setEditText(command);
         QTest::keyClick(f->box("cboCommand"), Qt::Key_Return);
-    }
-    // A bare socket's view of the same request, for comparison.
-    QList<QByteArray> bareRequest(const QByteArray& command) {
-        QUdpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, server->port());
-        s.write("\xff\xff\xff\xffrcon secret " + command);
-        QList<QByteArray> got;
-        // The reply's datagrams come back to back; a short silence ends it.
-        while (s.waitForReadyRead(got.isEmpty() ? 3000 : 300))
-            while (s.hasPendingDatagrams()) {
-                QByteArray d(int(s.pendingDatagramSize()), Qt::Uninitialized);
-                s.readDatagram(d.data(), d.size());
-                got << d;
-            }
-        return got;
     }
 
 private slots:
     void initTestCase() {
         if (!OpenArenaServer::installed())
             QSKIP("openarena-server is not installed");
-        server = std::make_unique<OpenArenaServer>();
+        server = std::make_unique<OpenArenaServer>(
+            "secret", QStringList{"+addbot", "sarge", "3", "+addbot", "grism", "3"});
         QVERIFY2(server->waitUntilReady(), server->output().constData());
         f = std::make_unique<ConsoleFixture>();
+        f->seams.playersRefresh = 400ms;
         f->open();
         f->applyOptions([](AppSettings& s) { s.EnableLogging = true; });
+        f->box("cboPort")->setEditText(QString::number(server->port()));
         connect(&f->session(), &ConsoleSession::replyArrived, this,
                 [this](const QString& t) { arrived << t; });
     }
@@ -57,27 +47,57 @@ private slots:
         arrived.clear();
     }
 
-    void status() {
-        send("secret", "status");
-        QTRY_VERIFY_WITH_TIMEOUT(f->paneText().contains("map: oa_dm1"), 5000);
-        const QString pane = f->paneText();
-        QVERIFY2(pane.contains(":> status\n"), qPrintable(pane));
-        QVERIFY(pane.contains("num score ping name") || pane.contains("cl score ping name"));
-        QVERIFY(!pane.contains(QChar(0xFF)) && !pane.contains("print\n"));
-        QVERIFY(pane.indexOf(":> status") < pane.indexOf("map: oa_dm1"));
+    // First, while the server's allowance of requests from one address is still whole.
+    void playersWindow() {
+        f->find<QLineEdit>("txtPassword")->setText("secret");
+        f->action("mnuCommandsPlayers")->trigger();
+        auto* players = f->window->findChild<frmPlayers*>("frmPlayers");
+        auto* table = players->findChild<QTableWidget*>("tblPlayers");
+        const auto shown = [&] {
+            QStringList rows;
+            for (const char* label : {"lblMap", "lblPlayers", "lblGameType"})
+                rows << players->findChild<QLabel*>(label)->text();
+            for (int r = 0; r < table->rowCount(); ++r)
+                rows << table->item(r, 0)->text() + ' ' + table->item(r, 1)->text() + ' ' +
+                            table->item(r, 4)->text();
+            return rows.join('|');
+        };
+        QTRY_COMPARE(shown(), QString("oa_dm1|2/8|Free For All|0 Sarge bot|1 Grism bot"));
+        players->close();
     }
 
-    void wrongPassword() {
-        send("not-the-password", "status");
-        QTRY_VERIFY_WITH_TIMEOUT(f->paneText().contains("Bad rconpassword."), 5000);
+    void status_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("line");
+        row("right password", QString("secret"), QString("map: oa_dm1\ncl score ping name"), QString());
+        row("wrong password", QString("not-the-password"), QString("Bad rconpassword."),
+            QString("The server refused the rcon password"));
+    }
+    void status() {
+        QFETCH(QString, password);
+        QFETCH(QString, reply);
+        send(password, "status");
+        QTRY_VERIFY(f->paneText().contains(reply));
+        const QString pane = f->paneText();
+        QVERIFY2(pane.contains(":> status\n") && pane.indexOf(":> status") < pane.indexOf(reply),
+                 qPrintable(pane));
+        QVERIFY(!pane.contains(QChar(0xFF)) && !pane.contains("print\n"));
+        QTEST(f->find<QLabel>("lblStatus")->text(), "line");
     }
 
     void cvarlistEveryDatagramInOrder() {
-        const QList<QByteArray> bare = bareRequest("cvarlist");
+        // A bare socket's view of the same request, for comparison: datagrams back to back.
+        QUdpSocket s;
+        s.writeDatagram(rcon("secret", "cvarlist"), QHostAddress::LocalHost, server->port());
+        QList<QByteArray> bare;
+        while (s.waitForReadyRead(bare.isEmpty() ? 3000 : 300))
+            while (s.hasPendingDatagrams())
+                bare << s.receiveDatagram().data();
         QVERIFY(bare.size() > 1);
         send("secret", "cvarlist");
         QTRY_VERIFY_WITH_TIMEOUT(arrived.size() >= bare.size(), 8000);
-        QTest::qWait(100);
+        QTest::qWait(100); // and no more
         QCOMPARE(arrived.size(), bare.size());
         // Each datagram cleaned by itself and appended in arrival order; the log holds the pane.
         const QString all = arrived.join(QString());
