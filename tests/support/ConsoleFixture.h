@@ -125,7 +125,13 @@ struct ConsoleFixture {
     FakeDesktop desktop;
     UdpPeer peer; // the game server
     // Reboot exchanges in milliseconds; the one end-to-end test keeps the real four seconds.
-    console::SessionSeams seams{freePort(), 100ms, 20ms, 1000ms, {}};
+    console::SessionSeams seams = [] {
+        console::SessionSeams s;
+        s.listenerPort = freePort();
+        s.rebootDelay = 100ms;
+        s.rebootStandTime = 20ms;
+        return s;
+    }();
     std::unique_ptr<console::ConsoleSession> bare;
     std::unique_ptr<console::frmMain> window;
 };
