@@ -2,10 +2,9 @@
 #include <History.h>
 #include <SettingsStore.h>
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSettings>
-#include <QTest>
+#include <QtTest>
+
+#include <array>
 
 using namespace console;
 using platform::SettingsStore;
@@ -25,10 +24,9 @@ private slots:
             QTest::newRow(tag) << key << QString::fromLatin1(stored) << loaded;
         };
         row("port default", "CurrentPort", nullptr, "27960");
-        row("left centred by default", "WindowLeft", nullptr, "5107.5");
         row("bool any case", "EnableLogging", "true", "1");
         row("bool number", "EnableLogging", "-1", "1");
-        row("bool zero", "UseAutoComplete", "0", "0");
+        row("bool zero", "EnableLogging", "0", "0");
         row("bool garbage", "EnableLogging", "yes please", "0");
         row("int16 lowest", "TimePeriod", "-32768", "-32768");
         row("int16 too big", "TimePeriod", "32768", "5");
@@ -41,7 +39,6 @@ private slots:
         row("position negative", "WindowLeft", "-300", "0");
         row("position text", "WindowLeft", "left", "5107.5");
         row("position nan", "WindowTop", "nan", "3247.5");
-        row("position infinite", "WindowTop", "inf", "3247.5");
         row("position beyond any screen", "WindowTop", "1e10", "3247.5");
     }
     void load() {
@@ -51,10 +48,9 @@ private slots:
             SettingsStore().write(kSettingsSection, key, stored);
         const AppSettings s = loadAppSettings(SettingsStore(), {19200, 15360, 8985, 8865});
         const QHash<QString, double> numbers{
-            {"EnableLogging", s.EnableLogging}, {"UseAutoComplete", s.UseAutoComplete},
-            {"TimePeriod", s.TimePeriod},       {"TheWindowState", s.TheWindowState},
-            {"ColorBack", s.ColorBack},         {"WindowLeft", s.WindowLeft},
-            {"WindowTop", s.WindowTop}};
+            {"EnableLogging", s.EnableLogging},   {"TimePeriod", s.TimePeriod},
+            {"TheWindowState", s.TheWindowState}, {"ColorBack", s.ColorBack},
+            {"WindowLeft", s.WindowLeft},         {"WindowTop", s.WindowTop}};
         QTEST(numbers.contains(key) ? QString::number(numbers[key], 'g', 10) : s.CurrentPort, "loaded");
         // Loading alone never creates the file.
         QCOMPARE(QFileInfo::exists(SettingsStore().fileName()), !stored.isNull());
@@ -65,22 +61,18 @@ private slots:
     // a normal window.
     void save_data() {
         QTest::addColumn<int>("state");
-        QTest::addColumn<bool>("savePassword");
-        QTest::newRow("normal, password saved") << 0 << true;
-        QTest::newRow("minimised, password not saved") << 1 << false;
-        QTest::newRow("maximised") << 2 << true;
+        QTest::newRow("normal, password saved") << 0;
+        QTest::newRow("minimised, password not saved") << 1;
     }
     void save() {
         QFETCH(int, state);
-        QFETCH(bool, savePassword);
+        const bool savePassword = state == 0;
         SettingsStore().write(kSettingsSection, "WindowLeft", "111");
         const QString file = SettingsStore().fileName();
-        QFile::setPermissions(file,
-                              QFile::permissions(file) | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        QFile::setPermissions(file, QFileDevice::Permissions(0x6644));
         AppSettings s;
         s.CurrentPort = "27961"; // the port key always gets the default port
         s.SavePassword = savePassword;
-        s.HideFunNameCodes = 1;
         {
             SettingsStore store;
             store.read(kSettingsSection, "CurrentAddr", "");
@@ -95,69 +87,47 @@ private slots:
                                 "FormFontName", "CurrentTheme", "UseAutoComplete", "BigScreenMode"})
             QVERIFY2(raw.contains(key), key);
         QCOMPARE(raw.value("CurrentPort").toString(), QString("27960"));
-        QCOMPARE(raw.value("HideFunNameCodes").toString(), QString("1"));
         QCOMPARE(raw.value("Password").toString(), savePassword ? QString("sec ret") : QString());
         QCOMPARE(raw.value("SavePassword").toString(), savePassword ? QString("True") : QString("False"));
-        QCOMPARE(QFile::permissions(file), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ReadUser | QFileDevice::WriteUser);
+        QCOMPARE(QFile::permissions(file), QFileDevice::Permissions(0x6600)); // 0600
         QCOMPARE(raw.value("TheWindowState").toString(), QString::number(state));
         QCOMPARE(raw.value("WindowLeft").toString(), state == 0 ? QString("1500") : QString("111"));
-        QCOMPARE(raw.contains("WindowHeight"), state == 0);
     }
 
-    // Loading stops at the first empty key; the server list's edit text is the last value read, the
-    // command list never has one.
-    void historyLoad_data() {
-        QTest::addColumn<QStringList>("stored"); // keys 0.. ; "" is an empty key
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QString>("editText");
-        QTest::newRow("nothing stored") << QStringList{} << QStringList{} << QString();
-        QTest::newRow("stops at first gap")
-            << QStringList{"B", "A", "", "old"} << QStringList{"B", "A"} << "old";
-        QTest::newRow("cleared list keeps old edit text")
-            << QStringList{"", "x", "y"} << QStringList{} << "y";
-    }
-    void historyLoad() {
-        QFETCH(QStringList, stored);
-        for (const HistoryKind& kind : {kServerHistory, kCommandHistory}) {
-            {
-                SettingsStore store;
-                for (int i = 0; i < stored.size(); ++i)
-                    store.write(kind.section, QString::number(i), stored.at(i));
-            }
-            const LoadedHistory loaded = loadHistory(SettingsStore(), kind);
-            QTEST(loaded.entries, "entries");
-            if (kind.setsEditText)
-                QTEST(loaded.editText, "editText");
-            else
-                QVERIFY(!loaded.hasEditText);
-        }
-    }
-
-    // Keys up to the count (that one empty) and the limit are written; higher ones keep older values.
-    void historySave_data() {
+    // Saving writes keys up to the count (that one empty) and the kind's limit, higher keys keep older
+    // values; loading them back stops at the first empty key, the edit text being the last value read.
+    void history_data() {
+        QTest::addColumn<int>("which"); // servers, ports, commands
         QTest::addColumn<int>("count");
-        QTest::newRow("fewer than the limit") << 2;
-        QTest::newRow("more than the limit") << 8;
-        QTest::newRow("empty list") << 0;
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("editText"); // empty: none
+        QTest::newRow("servers, emptied: old edit text kept") << 0 << 0 << 10 << "old10";
+        QTest::newRow("servers, beyond the limit") << 0 << 12 << 10 << "e10";
+        QTest::newRow("ports, beyond the limit") << 1 << 8 << 5 << "e5";
+        QTest::newRow("commands, never an edit text") << 2 << 3 << 10 << "";
     }
-    void historySave() {
+    void history() {
+        QFETCH(int, which);
         QFETCH(int, count);
-        const HistoryKind kind{"vorlanix\\Test", 5, false};
+        QFETCH(int, limit);
+        QFETCH(QString, editText);
+        const HistoryKind kind = std::array{kServerHistory, kPortHistory, kCommandHistory}[which];
         SettingsStore store;
         QStringList entries;
-        for (int i = 0; i <= 10; ++i) {
+        for (int i = 0; i <= 12; ++i) {
             store.write(kind.section, QString::number(i), "old" + QString::number(i));
             if (i < count)
                 entries << "e" + QString::number(i);
         }
         saveHistory(store, kind, entries);
         store.sync();
-        for (int i = 0; i <= 10; ++i) {
-            const QString old = "old" + QString::number(i);
+        for (int i = 0; i <= 12; ++i)
             QCOMPARE(SettingsStore().read(kind.section, QString::number(i), "absent"),
-                     i > kind.limit || i > count ? old : entries.value(i));
-        }
+                     i > limit || i > count ? "old" + QString::number(i) : entries.value(i));
+        const LoadedHistory loaded = loadHistory(SettingsStore(), kind);
+        QCOMPARE(loaded.entries, entries.mid(0, limit + 1));
+        QCOMPARE(loaded.editText, editText);
+        QCOMPARE(loaded.hasEditText, !editText.isEmpty());
     }
 };
 
