@@ -125,7 +125,7 @@ struct ConsoleFixture {
     FakeDesktop desktop;
     UdpPeer peer; // the game server
     // Reboot exchanges in milliseconds; the one end-to-end test keeps the real four seconds.
-    console::SessionSeams seams{freePort(), 100ms, 20ms, 1000ms, {}};
+    console::SessionSeams seams{freePort(), 100ms, 20ms, 1000ms, 5000ms, {}};
     std::unique_ptr<console::ConsoleSession> bare;
     std::unique_ptr<console::frmMain> window;
 };
