@@ -17,10 +17,8 @@ class tst_players : public QObject {
 private slots:
     // What an action sends; a ban only for a real address, without port or brackets.
     void commands_data() {
-        QTest::addColumn<A>("action");
-        QTest::addColumn<QString>("what"); // the slot, or the address as rcon status shows it
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("expected"); // empty: nothing to send
+        // what: the slot, or the address as rcon status shows it; expected empty: nothing to send
+        columns<A, QString, QString, QString>("action", "what", "message", "expected");
         row("kick", A::Kick, "3", "", "clientkick 3");
         row("tell", A::Tell, "0", "gg, 100%1", "tell 0 \"gg, 100%1\"");
         row("tell, quotes and line breaks cannot end the message", A::Tell, "1", "a\" ; quit \"\nb\rc",
@@ -68,8 +66,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_F7);
         auto* players = w.findChild<frmPlayers*>("frmPlayers");
-        QVERIFY(players && players->isVisible());
-        QCOMPARE(players->windowTitle(), QString("Players"));
+        QVERIFY(players && players->isVisible() && players->windowTitle() == "Players");
         auto* table = players->findChild<QTableWidget*>("tblPlayers");
         auto* note = players->findChild<QLabel*>("lblNote");
         const auto enabled = [players](const char* name) {
@@ -83,20 +80,18 @@ private slots:
         QCOMPARE(note->text(), QString("Slots and addresses need the rcon password."));
         QCOMPARE(table->item(3, 1)->text(), QString("Big Boss Man"));
         QVERIFY(table->item(3, 0)->text().isEmpty() && !enabled("cmdKick"));
-        QVERIFY(
-            std::none_of(heard.begin(), heard.end(), [](const QByteArray& d) { return d.contains("rcon"); }));
+        QVERIFY(!heard.join().contains("rcon"));
 
         f.find<QLineEdit>("txtPassword")->setText("pw");
         QTRY_COMPARE(table->item(3, 0)->text(), QString("3"));
         QCOMPARE(table->item(3, 1)->data(Qt::UserRole).toString(), QString("^1Big ^3Boss Man"));
-        QCOMPARE(note->text(), QString());
+        QVERIFY(note->text().isEmpty());
         QTRY_COMPARE(QApplication::focusWidget(), table);
-        QCOMPARE(table->currentRow(), 0);
         QVERIFY(enabled("cmdKick") && !enabled("cmdBan")); // a bot has no address
         QTest::keyClick(table, Qt::Key_Delete);
         QCOMPARE(f.desktop.boxes.size(), 1);
-        QCOMPARE(f.desktop.boxes[0].text, QString("Kick Sarge (slot 0) from the server?"));
-        QCOMPARE(f.desktop.boxes[0].title, QString("Players"));
+        QCOMPARE(f.desktop.boxes[0].title + ": " + f.desktop.boxes[0].text,
+                 QString("Players: Kick Sarge (slot 0) from the server?"));
         QCOMPARE(f.desktop.boxes[0].buttons, platform::Desktop::Buttons::YesNo);
         QTRY_COMPARE(table->rowCount(), 3);
         QVERIFY(ConsoleFixture::readFile(logPath()).contains(":> clientkick 0"));
@@ -116,13 +111,10 @@ private slots:
         // Size and place come back after a restart.
         players->resize(640, 420);
         QTRY_COMPARE(players->size(), QSize(640, 420));
-        const QPoint at = players->frameGeometry().topLeft();
+        const QRect at = players->frameGeometry();
         f.restart();
-        QVERIFY(ConsoleFixture::stored("PlayersLeft") != "<absent>");
         f.action("mnuCommandsPlayers")->trigger();
-        players = f.window->findChild<frmPlayers*>("frmPlayers");
-        QTRY_COMPARE(players->size(), QSize(640, 420));
-        QCOMPARE(players->frameGeometry().topLeft(), at);
+        QTRY_COMPARE(f.window->findChild<frmPlayers*>("frmPlayers")->frameGeometry(), at);
     }
 };
 

@@ -1,10 +1,7 @@
 #include "CapturedReplies.h"
-#include "LoopbackPeer.h"
+#include "ConsoleFixture.h"
 
 #include <ServerQuery.h>
-
-#include <QSignalSpy>
-#include <QUdpSocket>
 
 using namespace console;
 using Replies = QList<QByteArray>;
@@ -20,25 +17,23 @@ private slots:
     // A loopback peer answers each request it expects with the row's datagrams, "CHALLENGE" replaced
     // by the challenge the request carried and "#" by the request's number. getinfo is asked twice.
     void replies_data() {
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<Replies>("replies");
-        QTest::addColumn<QString>("heard");
+        columns<QString, Replies, QString>("request", "replies", "heard");
         const QByteArray info("\xff\xff\xff\xffinfoResponse\n\\mapname\\oa_dm1\\hostname\\");
         const QByteArray table = captured("rcon-status-longname").mid(kPrint.size());
-        addRow("status answered twice", "getstatus",
-               Replies{captured("getstatus-bots"), captured("getstatus-longname")}, "status 4");
-        addRow("info asked twice: only the latest challenge", "getinfo ",
-               Replies{info + "answer#\\challenge\\CHALLENGE"}, "info answer2 oa_dm1");
-        addRow("rcon table in three pieces, cut mid row", "rcon pw status",
-               Replies{kPrint + table.left(200), kPrint + table.mid(200, 250), kPrint + table.mid(450)},
-               "rcon 5 complete");
-        addRow("rcon after others' replies", "rcon pw status",
-               Replies{captured("getstatus-bots"), info + "x\\challenge\\CHALLENGE",
-                       captured("rcon-status-bots")},
-               "rcon 4 complete");
-        addRow("rcon refused", "rcon pw status", Replies{captured("rcon-badpassword")}, "refused");
-        addRow("rcon table never closed", "rcon pw status",
-               Replies{kPrint + table.left(table.indexOf("Major"))}, "rcon 2 partial");
+        row("status answered twice", "getstatus",
+            Replies{captured("getstatus-bots"), captured("getstatus-longname")}, "status 4");
+        row("info asked twice: only the latest challenge", "getinfo ",
+            Replies{info + "answer#\\challenge\\CHALLENGE"}, "info answer2 oa_dm1");
+        row("rcon table in three pieces, cut mid row", "rcon pw status",
+            Replies{kPrint + table.left(200), kPrint + table.mid(200, 250), kPrint + table.mid(450)},
+            "rcon 5 complete");
+        row("rcon after others' replies", "rcon pw status",
+            Replies{captured("getstatus-bots"), info + "x\\challenge\\CHALLENGE",
+                    captured("rcon-status-bots")},
+            "rcon 4 complete");
+        row("rcon refused", "rcon pw status", Replies{captured("rcon-badpassword")}, "refused");
+        row("rcon table never closed", "rcon pw status", Replies{kPrint + table.left(table.indexOf("Major"))},
+            "rcon 2 partial");
     }
     void replies() {
         QFETCH(QString, request);
@@ -59,7 +54,7 @@ private slots:
         query.setServer(QStringLiteral("127.0.0.1"), peer.port());
         QStringList events;
         connect(&query, &ServerQuery::statusReceived, this,
-                [&](const ServerStatus& s) { events << "status " + QString::number(s.players.size()); });
+                [&](const ServerStatus& s) { events << QStringLiteral("status %1").arg(s.players.size()); });
         connect(&query, &ServerQuery::infoReceived, this, [&](const InfoPairs& i) {
             events << "info " + i.value("hostname") + ' ' + i.value("mapname");
         });
@@ -69,12 +64,10 @@ private slots:
                           .arg(s.complete ? "complete" : "partial");
         });
         connect(&query, &ServerQuery::rconRefused, this, [&](ReplyKind) { events << "refused"; });
-        if (request == "getstatus")
-            query.requestStatus();
-        else if (request.startsWith("rcon"))
-            query.requestRconStatus("pw");
-        for (int i = 0; request == "getinfo " && i < 2; ++i)
-            query.requestInfo();
+        for (int i = request == "getinfo " ? 0 : 1; i < 2; ++i)
+            request == "getstatus"  ? query.requestStatus()
+            : request == "getinfo " ? query.requestInfo()
+                                    : query.requestRconStatus("pw");
         QTRY_COMPARE(events.join(';'), heard);
         // A late extra reply or a quiet spell ending an already complete table would show up now.
         QTest::qWait(2 * kQuietMs);
@@ -90,9 +83,7 @@ private slots:
         query.setServer(QStringLiteral("127.0.0.1"), port);
         QSignalSpy answers(&query, &ServerQuery::statusReceived);
         query.requestStatus();
-        auto* socket = query.findChild<QUdpSocket*>();
-        QVERIFY(socket);
-        QSignalSpy woken(socket, &QUdpSocket::readyRead);
+        QSignalSpy woken(query.findChild<QUdpSocket*>(), &QUdpSocket::readyRead);
         QVERIFY(woken.wait(2000));
         query.requestStatus();
         QVERIFY(woken.wait(2000)); // still listening

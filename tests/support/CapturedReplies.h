@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QByteArray>
 #include <QFile>
-#include <QString>
-#include <QTest>
 
 // A reply captured from a real server, kept under tests/data/replies.
 inline QByteArray captured(const QString& name) {
@@ -11,9 +8,4 @@ inline QByteArray captured(const QString& name) {
     if (!f.open(QIODevice::ReadOnly))
         qFatal("missing captured reply %s", qPrintable(name));
     return f.readAll();
-}
-
-// One row of a data table: its tag, then a value for each column in order.
-template <typename... Values> void addRow(const char* tag, const Values&... values) {
-    (QTest::newRow(tag) << ... << values);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QNetworkDatagram>
 #include <QProcess>
@@ -17,11 +17,10 @@ public:
     static QStringList arguments(quint16 port, const QString& password) {
         // Empty masters: the server never announces itself.
         return QStringLiteral("+set dedicated 1 +set net_ip 127.0.0.1 +set net_port %1 +set sv_master1  "
-                              "+set sv_master2  +set sv_master3  +set rconpassword")
-                   .arg(port)
-                   .split(' ')
-               << password << "+map"
-               << "oa_dm1";
+                              "+set sv_master2  +set sv_master3  +set rconpassword %2 +map oa_dm1")
+            .arg(port)
+            .arg(password)
+            .split(' ');
     }
 
     // extra: more of the server's command line, such as "+addbot", "sarge", "3".
@@ -47,9 +46,7 @@ public:
     static bool answersOn(quint16 port, const QString& password, int timeoutMs) {
         QUdpSocket probe;
         probe.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0);
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < timeoutMs) {
+        for (const QDeadlineTimer left(timeoutMs); !left.hasExpired();) {
             probe.writeDatagram("\xff\xff\xff\xffrcon " + password.toLatin1() + " status",
                                 QHostAddress::LocalHost, port);
             if (probe.waitForReadyRead(100) && probe.receiveDatagram().data().contains("map:"))
@@ -57,11 +54,10 @@ public:
         }
         return false;
     }
-    bool waitUntilReady(int timeoutMs = 30000) { return answersOn(m_port, m_password, timeoutMs); }
+    bool waitUntilReady() { return answersOn(m_port, m_password, 30000); }
 
     bool running() const { return m_process.state() != QProcess::NotRunning; }
     quint16 port() const { return m_port; }
-    qint64 pid() const { return m_process.processId(); }
     QByteArray output() { return m_process.readAll(); }
 
 private:
