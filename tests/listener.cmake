@@ -1,4 +1,3 @@
-vorlanix_add_test(tst_listener_rules SOURCES tst_listener_rules.cpp LIBS listenerlib)
 vorlanix_add_test(tst_listener SOURCES tst_listener.cpp LIBS listenerlib TIMEOUT 120)
 vorlanix_add_test(tst_listener_service SOURCES tst_listener_service.cpp LIBS listenerlib TIMEOUT 120)
 vorlanix_add_test(tst_reboot_e2e SOURCES tst_reboot_e2e.cpp LIBS consolelib listenerlib TIMEOUT 180)
