@@ -14,6 +14,8 @@
 #include <memory>
 #include <signal.h>
 
+using namespace std::chrono_literals;
+
 // The console's reboot with the real four-second delay through `Kestwold --service`: the real game
 // server quits on the rcon "quit" and the listener starts it again.
 class tst_reboot_e2e : public QObject {
@@ -42,10 +44,9 @@ private slots:
         QVERIFY(first.waitUntilReady());
 
         console::resetBasMain();
-        console::SessionSeams seams; // the real four seconds of delay
-        seams.listenerPort = listenerPort;
-        seams.rebootStandTime = std::chrono::milliseconds(50);
-        seams.watch.rebootPoll = std::chrono::milliseconds(100);
+        // The real four seconds of delay.
+        const console::SessionSeams seams{
+            .listenerPort = listenerPort, .rebootStandTime = 50ms, .watch = {.rebootPoll = 100ms}};
         FakeDesktop desktop;
         console::frmMain w(desktop, seams);
         w.Form_Load();
