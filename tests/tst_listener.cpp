@@ -104,9 +104,9 @@ private slots:
         QVERIFY(taken.listen(QHostAddress::Any, 0));
         startListener(taken.serverPort());
         showsListening(false);
-        QVERIFY(w->isVisible() && w->statusLog().startsWith(QString("> listener started\r\n\r\n> cannot "
-                                                                    "listen on port %1: ")
-                                                                .arg(taken.serverPort())));
+        const QString busy =
+            QString("> listener started\r\n\r\n> cannot listen on port %1: ").arg(taken.serverPort());
+        QVERIFY(w->isVisible() && w->statusLog().startsWith(busy));
     }
 
     void rebootStartsTheGame_data() {
@@ -189,8 +189,7 @@ private slots:
             platform::SettingsStore().write("Kestwold\\Settings", "AllowedPeers", allow);
             startListener();
         }
-        if (!exe.isEmpty())
-            w->txtPath->setText(exe);
+        w->txtPath->setText(exe.isEmpty() ? script : exe);
         request(bytes);
         if (tail.isEmpty())
             tail = "> remote command from 127.0.0.1\r\n> " + QString::fromLatin1(bytes) + "\r\n";
