@@ -257,9 +257,10 @@ private slots:
         handled.start();
         QVERIFY(reboot && reboot->write("reboot") == 6 && kestwold.waitFor("launching ", 3000));
         const qint64 rebootMs = handled.elapsed(), rssAfter = residentKiB(pid);
-        QVERIFY2(rebootMs < 1000, qPrintable(QString::number(rebootMs)));
+        const QString figures = QString("%1 ms, %2 -> %3 KiB").arg(rebootMs).arg(rssBefore).arg(rssAfter);
+        QVERIFY2(rebootMs < 1000, qPrintable(figures));
 #ifndef __SANITIZE_ADDRESS__ // the sanitizer's quarantine keeps freed memory resident
-        QVERIFY2(rssBefore > 0 && rssAfter - rssBefore < 5 * 1024, qPrintable(QString::number(rssAfter)));
+        QVERIFY2(rssBefore > 0 && rssAfter - rssBefore < 5 * 1024, qPrintable(figures));
 #endif
         QCOMPARE(kestwold.log().count("remote command from 127.0.0.1\n"), 501);
         QCOMPARE(kestwold.process().state(), QProcess::Running);
