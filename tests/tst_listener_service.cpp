@@ -1,11 +1,18 @@
-#include "ListenerPeer.h"
 #include "ServiceProcess.h"
 
+#include <AllowList.h>
+#include <CommandLine.h>
+#include <LaunchedGame.h>
+#include <ListenerLogic.h>
 #include <SettingsStore.h>
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <csignal>
+#include <sys/wait.h>
+
+using namespace listener;
 
 namespace {
 qint64 residentKiB(qint64 pid) {
@@ -18,8 +25,8 @@ QStringList service(quint16 port, const QStringList& more = {}) {
 }
 } // namespace
 
-// `Kestwold --service` as the service manager runs it: a child process without any display, over
-// real loopback TCP.
+// The listener's rules that need no window, then `Kestwold --service` as the service manager runs it:
+// a child process without any display, over real loopback TCP.
 class tst_listener_service : public QObject {
     Q_OBJECT
 
@@ -28,6 +35,124 @@ class tst_listener_service : public QObject {
     QTcpServer taken; // a port in use
 
 private slots:
+    void logRule_data() {
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("expected");
+        row("first entry", "", "listener started\r\n", "> listener started\r\n");
+        row("later entry", "> a", "b", "> a\r\n> b");
+        row("reaching the limit empties", QString(14995, 'x'), "abc", "");
+        row("just below", QString(14990, 'x'), "abc", QString(14990, 'x') + "\r\n> abc");
+    }
+    void logRule() {
+        QFETCH(QString, log);
+        QFETCH(QString, message);
+        QTEST(appendStatusEntry(log, message), "expected");
+    }
+
+    // One journal line per entry: nothing a peer sends can end a line or forge another.
+    void journalLines_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArray>("line");
+        row("entry's own line end", "listener started\r\n", QByteArray("listener started\n"));
+        row("peer's line end stays visible", "reboot\r\n\r\n", QByteArray("reboot\\r\\n\n"));
+        row("forged line", "x\nlaunching y\r\n", QByteArray("x\\nlaunching y\n"));
+        row("control bytes", QString::fromLatin1("\x00\x1b[2J\x7f\x85", 7),
+            QByteArray("\\x00\\x1b[2J\\x7f\\x85\n"));
+        row("text beyond ASCII", QString::fromUtf8("/srv/größe ÿ"), QByteArray("/srv/größe ÿ\n"));
+    }
+    void journalLines() {
+        QFETCH(QString, message);
+        QTEST(journalLine(message), "line");
+    }
+
+    void parameters_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("arguments");
+        row("empty quotes kept", "+set g_motd \"\"", QStringList{"+set", "g_motd", ""});
+        row("extra blanks", "  a   b  ", QStringList{"a", "b"});
+        row("nothing", "", QStringList{});
+        // The README's restart backends, as they must arrive.
+        row("tmux", "new-session -s q3 -c \"/home/q3/Quake 3 Arena\" \"./ioq3ded +map q3dm17\"",
+            QStringList{"new-session", "-s", "q3", "-c", "/home/q3/Quake 3 Arena", "./ioq3ded +map q3dm17"});
+        row("screen", "-c \"cd '/home/q3/Quake 3 Arena' && exec screen -dmS q3 ./ioq3ded\"",
+            QStringList{"-c", "cd '/home/q3/Quake 3 Arena' && exec screen -dmS q3 ./ioq3ded"});
+    }
+    void parameters() {
+        QFETCH(QString, text);
+        QTEST(splitParameters(text), "arguments");
+    }
+
+    void allowList_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("peer");
+        QTest::addColumn<bool>("admitted");
+        QTest::addColumn<int>("invalid");
+        row("blanks and commas admit all", " , ,", "::1", true, 0);
+        row("address", "127.0.0.1", "127.0.0.1", true, 0);
+        row("other address", "127.0.0.2", "127.0.0.1", false, 0);
+        row("range", "10.0.0.0/8, 127.0.0.0/8", "127.1.2.3", true, 0);
+        row("dotted mask", "192.168.0.0/255.255.0.0", "192.168.7.7", true, 0);
+        row("outside range", "192.168.0.0/16", "192.169.0.1", false, 0);
+        row("IPv6 range", "2001:db8::/32", "2001:db8:1::5", true, 0);
+        row("IPv6 entry, IPv4 peer", "::1", "127.0.0.1", false, 0);
+        row("mapped peer, IPv4 entry", "127.0.0.0/8", "::ffff:127.0.0.1", true, 0);
+        row("mapped entry, IPv4 peer", "::ffff:10.0.0.0/104", "10.9.9.9", true, 0);
+        row("typo beside a good entry", "10.0.0.1/33, 127.0.0.1", "127.0.0.1", true, 1);
+        row("all typos admit nobody", "localhost, 127.0.0/8, /8", "127.0.0.1", false, 3);
+        row("shorthand is no range", "10", "10.0.0.0", false, 1);
+        row("trailing text", "127.0.0.0/8x", "127.0.0.1", false, 1);
+        row("NUL inside", QString("2001") + QChar(0) + ":db8::1", "0.0.7.209", false, 1);
+    }
+    void allowList() {
+        QFETCH(QString, list);
+        QFETCH(QString, peer);
+        const AllowList allow = AllowList::parse(list);
+        QTEST(allow.admits(QHostAddress(peer)), "admitted");
+        QTEST(int(allow.invalidEntries().size()), "invalid");
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("message");
+        const int window = int(CommandLine::Mode::Window), error = int(CommandLine::Mode::Error);
+        row("none: window", QStringList{}, window, 1001, "");
+        row("toolkit option: window", QStringList{"-platform", "xcb"}, window, 1001, "");
+        row("service with port", QStringList{"--service", "--port=2001"}, int(CommandLine::Mode::Service),
+            2001, "");
+        row("override without service", QStringList{"--exe", "/q3"}, error, 0,
+            "--exe applies to --service only.");
+        row("port zero", QStringList{"--service", "--port", "0"}, error, 0,
+            "--port needs a number from 1 to 65535, not '0'.");
+        row("unknown", QStringList{"--servic"}, error, 0, "Unknown option 'servic'.");
+        row("stray word", QStringList{"--service", "now"}, error, 0, "Unexpected argument 'now'.");
+        row("version", QStringList{"-v"}, int(CommandLine::Mode::Version), 1001,
+            QString("Kestwold %1.%2\n").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR));
+    }
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, port);
+        const CommandLine line = CommandLine::parse(QStringList{"Kestwold"} + arguments);
+        QTEST(int(line.mode), "mode");
+        QTEST(line.message, "message");
+        QVERIFY(line.mode == CommandLine::Mode::Error || line.port == port);
+        // Given empty, the list admits all, over the setting.
+        const auto empty = CommandLine::parse({"Kestwold", "--service", "--allow", ""}).allowedPeers;
+        QCOMPARE(empty, std::optional<QString>(""));
+    }
+
+    // A game that has exited but is not yet reaped no longer blocks a reboot.
+    void zombieHasExited() {
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(0);
+        QTRY_VERIFY(!LaunchedGame(child).isRunning());
+        QCOMPARE(::waitpid(child, nullptr, 0), child);
+        QVERIFY(!LaunchedGame(0).isRunning());
+    }
+
     void initTestCase() {
         QVERIFY(taken.listen(QHostAddress::Any, 0));
         script = dir.filePath("game folder/start server.sh");
@@ -84,17 +209,16 @@ private slots:
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QString>("err"); // a pattern for all of standard error
         const QString halted = "(.*\n)*listener halted\n";
-        QTest::newRow("help") << QStringList{"--help"} << 0 << 0 << QByteArray("--allow <list>") << "";
-        QTest::newRow("mistake")
-            << QStringList{"--port", "2001"} << 0 << 2 << QByteArray()
-            << QRegularExpression::escape(
-                   "Kestwold: --port applies to --service only.\nTry 'Kestwold --help'.\n");
-        QTest::newRow("port in use") << service(taken.serverPort()) << 0 << 1 << QByteArray()
-                                     << QString("cannot listen on port %1: [^\n]+\n").arg(taken.serverPort());
-        for (const int signalNumber : {SIGTERM, SIGINT})
-            QTest::newRow(signalNumber == SIGTERM ? "SIGTERM" : "SIGINT")
-                << service(ServiceProcess::freeTcpPort(), {"--exe", "/elsewhere/q3ded"}) << signalNumber << 0
-                << QByteArray() << halted;
+        row("help", QStringList{"--help"}, 0, 0,
+            QByteArray("--service --exe --params --port --allow <list> --help --version"), "");
+        row("mistake", QStringList{"--port", "2001"}, 0, 2, QByteArray(),
+            QRegularExpression::escape(
+                "Kestwold: --port applies to --service only.\nTry 'Kestwold --help'.\n"));
+        row("port in use", service(taken.serverPort()), 0, 1, QByteArray(),
+            QString("cannot listen on port %1: [^\n]+\n").arg(taken.serverPort()));
+        row("SIGTERM", service(ServiceProcess::freeTcpPort(), {"--exe", "/q3ded"}), int(SIGTERM), 0,
+            QByteArray(), halted);
+        row("SIGINT", service(ServiceProcess::freeTcpPort()), int(SIGINT), 0, QByteArray(), halted);
     }
     void runsToAnEnd() {
         QFETCH(QStringList, arguments);
@@ -111,7 +235,8 @@ private slots:
         QCOMPARE(kestwold.process().exitStatus(), QProcess::NormalExit);
         QTEST(kestwold.process().exitCode(), "exitCode");
         const QByteArray stdOut = kestwold.process().readAllStandardOutput();
-        QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.contains(out), stdOut);
+        for (const QByteArray& word : out.split(' '))
+            QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.contains(word), stdOut);
         QVERIFY2(
             QRegularExpression(QRegularExpression::anchoredPattern(err)).match(kestwold.log()).hasMatch(),
             kestwold.log());
@@ -123,28 +248,19 @@ private slots:
         const quint16 port = ServiceProcess::freeTcpPort();
         ServiceProcess kestwold(service(port));
         QVERIFY(kestwold.waitFor("may ask for a reboot"));
-        const qint64 pid = kestwold.process().processId();
-        const qint64 rssBefore = residentKiB(pid);
-        QRandomGenerator random(12345);
-        for (int i = 0; i < 500; ++i) {
-            QByteArray junk(1 + int(random.bounded(200)), Qt::Uninitialized);
-            for (char& c : junk)
-                c = char(random.bounded(256));
-            QVERIFY(send(port, junk == "reboot" ? "x" : junk));
-        }
+        const qint64 pid = kestwold.process().processId(), rssBefore = residentKiB(pid);
+        for (int i = 0; i < 500; ++i) // binary junk of 1 to 64 bytes
+            QVERIFY(send(port, QCryptographicHash::hash(QByteArray::number(i), QCryptographicHash::Sha512)
+                                   .left(1 + i % 64)));
         const auto reboot = connectTo(port);
-        QVERIFY(reboot);
         QElapsedTimer handled;
         handled.start();
-        reboot->write("reboot");
-        QVERIFY(kestwold.waitFor("launching ", 3000));
-        const qint64 rebootMs = handled.elapsed();
-        const qint64 rssAfter = residentKiB(pid);
-        qInfo("soak: reboot handled %lld ms after connecting; RSS %lld KiB -> %lld KiB", rebootMs, rssBefore,
-              rssAfter);
-        QVERIFY2(rebootMs < 1000, qPrintable(QString::number(rebootMs)));
+        QVERIFY(reboot && reboot->write("reboot") == 6 && kestwold.waitFor("launching ", 3000));
+        const qint64 rebootMs = handled.elapsed(), rssAfter = residentKiB(pid);
+        const QString figures = QString("%1 ms, %2 -> %3 KiB").arg(rebootMs).arg(rssBefore).arg(rssAfter);
+        QVERIFY2(rebootMs < 1000, qPrintable(figures));
 #ifndef __SANITIZE_ADDRESS__ // the sanitizer's quarantine keeps freed memory resident
-        QVERIFY(rssBefore > 0 && rssAfter - rssBefore < 5 * 1024);
+        QVERIFY2(rssBefore > 0 && rssAfter - rssBefore < 5 * 1024, qPrintable(figures));
 #endif
         QCOMPARE(kestwold.log().count("remote command from 127.0.0.1\n"), 501);
         QCOMPARE(kestwold.process().state(), QProcess::Running);

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QDeadlineTimer>
-#include <QFile>
+#include "ListenerPeer.h"
+
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QTest>
 
 // The built Kestwold (KESTWOLD_PATH) as a child process with no display of any kind, as the service
 // manager runs it; its standard error in a file.
@@ -37,10 +36,7 @@ public:
         }
     }
 
-    QByteArray log() const {
-        QFile f(m_dir.filePath("stderr"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray log() const { return readFile(m_dir.filePath("stderr")); }
     // Waits until standard error holds the text, or the program has ended.
     bool waitFor(const QByteArray& text, int timeoutMs = 5000) {
         const QDeadlineTimer deadline(timeoutMs);
