@@ -34,10 +34,8 @@ private slots:
         QFETCH(P, stored);
         QFETCH(bool, secondScreen);
         const QRectF primary(0, 0, 19200, 15360);
-        QList<QRectF> screens{primary};
-        if (secondScreen)
-            screens.append(QRectF(19200, 0, 19200, 15360));
-        QTEST(console::usablePlacement(stored, screens, primary), "expected");
+        const QList<QRectF> screens{primary, QRectF(19200, 0, 19200, 15360)};
+        QTEST(console::usablePlacement(stored, screens.mid(0, secondScreen ? 2 : 1), primary), "expected");
     }
 
     // The window opens visible, in a state it knows, in a face it has; exit rewrites the placement
@@ -50,7 +48,6 @@ private slots:
         const QRect placed(100, 20, 600, 500);
         QRect centred(QPoint(), QSize(599, 591)); // the default size
         centred.moveCenter(QGuiApplication::primaryScreen()->geometry().center());
-        row("normal", usable, 0, placed);
         row("negative left", usable + QStringList{"WindowLeft", "-900"}, 0, placed.translated(-100, 0));
         row("unknown state", usable + QStringList{"TheWindowState", "5"}, 0, placed);
         row("maximised", usable + QStringList{"TheWindowState", "2"}, 2, QRect());
@@ -75,13 +72,12 @@ private slots:
             QVERIFY2((shown.center() - frame.center()).manhattanLength() <= 2,
                      qPrintable(QString("%1,%2").arg(shown.x()).arg(shown.y())));
         }
-        QCOMPARE(shownLook(f.pane()).face, QString("Courier New"));
-        QCOMPARE(shownLook(f.pane()).size, 8.0);
+        QCOMPARE(shownLook(f.pane()).face + QString::number(shownLook(f.pane()).size), "Courier New8");
         f.window.reset();
-        QCOMPARE(ConsoleFixture::stored("TheWindowState"), QString::number(state));
         const auto twips = [](int pixels) { return QString::number(platform::pixelsToTwips(pixels)); };
-        QCOMPARE(ConsoleFixture::stored("WindowLeft"), state ? QString("1500") : twips(shown.left()));
-        QCOMPARE(ConsoleFixture::stored("WindowWidth"), state ? QString("9000") : twips(shown.width()));
+        QCOMPARE(QStringList({f.stored("TheWindowState"), f.stored("WindowLeft"), f.stored("WindowWidth")}),
+                 QStringList({QString::number(state), state ? "1500" : twips(shown.left()),
+                              state ? "9000" : twips(shown.width())}));
     }
 
     // A named pipe or a folder in place of the transcript: the exchange goes on, nothing waits for a

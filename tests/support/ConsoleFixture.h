@@ -79,9 +79,7 @@ struct ConsoleFixture {
 
     template <typename T = QWidget> T* find(const char* name) const {
         T* child = window->findChild<T*>(QLatin1String(name));
-        if (!child)
-            qFatal("no %s named %s", T::staticMetaObject.className(), name);
-        return child;
+        return child ? child : (qFatal("no %s named %s", T::staticMetaObject.className(), name), nullptr);
     }
     QAction* action(const char* name) const { return find<QAction>(name); }
     QComboBox* box(const char* name) const { return find<QComboBox>(name); }
@@ -105,8 +103,7 @@ struct ConsoleFixture {
     // No listener: a port just found free and given back.
     static int freePort() {
         QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        return probe.serverPort();
+        return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
     }
     static QString stored(const QString& key) {
         return platform::SettingsStore().read(console::kSettingsSection, key, QStringLiteral("<absent>"));
@@ -149,7 +146,6 @@ template <typename... Types, typename... Names> void columns(const Names&... nam
 // Runs action on the modal dialog of type T once its event loop is running.
 template <typename T> void whenModal(std::function<void(T*)> action) {
     auto* poll = new QTimer;
-    poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
             poll->stop();
@@ -157,7 +153,7 @@ template <typename T> void whenModal(std::function<void(T*)> action) {
             action(dialog);
         }
     });
-    poll->start();
+    poll->start(5);
 }
 
 // What a text box shows of a look.
@@ -172,12 +168,9 @@ Q_DECLARE_METATYPE(ShownLook)
 
 inline ShownLook shownLook(const QWidget* box) {
     const QFont f = box->font();
-    return {box->palette().color(QPalette::Base),
-            box->palette().color(QPalette::Text),
-            f.family(),
-            f.pointSizeF(),
-            f.bold(),
-            f.italic()};
+    const QPalette p = box->palette();
+    return {
+        p.color(QPalette::Base), p.color(QPalette::Text), f.family(), f.pointSizeF(), f.bold(), f.italic()};
 }
 
 namespace QTest {
@@ -212,9 +205,8 @@ inline QMenu* menuTitled(const QWidget& window, const QString& title) {
     return nullptr;
 }
 inline QAction* menuItem(const QWidget& window, const QString& menu, const QString& caption) {
-    if (QMenu* m = menuTitled(window, menu))
-        for (QAction* item : m->actions())
-            if (item->text() == caption)
-                return item;
+    for (QAction* item : menuTitled(window, menu) ? menuTitled(window, menu)->actions() : QList<QAction*>())
+        if (item->text() == caption)
+            return item;
     return nullptr;
 }
