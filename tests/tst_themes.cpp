@@ -11,9 +11,7 @@ class TstThemes : public QObject {
 private slots:
     // Stored names are identifiers in any case; the dialog's selector shows and takes captions in any case.
     void names_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("asName"); // the caption of the theme found, "-" for none
-        QTest::addColumn<QString>("asCaption");
+        columns<QString, QString, QString>("text", "asName", "asCaption"); // the caption found, "-" for none
         row("identifier mixed case", "pURPLEhAZE", "Purple Haze", "-");
         row("caption upper case", "BLACK AND WHITE", "-", "Black And White");
         row("trailing blank", "Bloodshot ", "-", "-");
@@ -29,8 +27,7 @@ private slots:
     }
 
     void wholePoints_data() {
-        QTest::addColumn<double>("points");
-        QTest::addColumn<int>("expected");
+        columns<double, int>("points", "expected");
         row("10.5 to even below", 10.5, 10);
         row("11.5 to even above", 11.5, 12);
         row("9.49", 9.49, 9);
@@ -46,24 +43,17 @@ private slots:
     // Each built-in theme, in catalogue and menu order: its item shows its look over an italic custom one,
     // is the one checked, stays so when clicked again, and is what exit saves.
     void builtIn_data() {
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("identifier");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<ThemeLook>("look");
-        row("Default", 0, "Default", "Default", ThemeLook{12582912, 65535, false, false, 8, "Courier New"});
-        row("DOS", 1, "DOS", "DOS", ThemeLook{0, 12632256, false, false, 10, "Fixedsys"});
-        row("Green Screen", 2, "GreenScreen", "Green Screen",
-            ThemeLook{3251025, 0, false, false, 10, "Terminal"});
-        row("Bloodshot", 3, "Bloodshot", "Bloodshot",
-            ThemeLook{128, 12632256, true, false, 9, "Courier New"});
-        row("Black And White", 4, "BlackAndWhite", "Black And White",
-            ThemeLook{16777215, 0, false, false, 10, "Courier New"});
-        row("Purple Haze", 5, "PurpleHaze", "Purple Haze",
-            ThemeLook{8388736, 16777215, false, false, 10, "Arial"});
+        columns<int, QString, ThemeLook>("position", "identifier", "look"); // the tag is the caption
+        row("Default", 0, "Default", ThemeLook{12582912, 65535, false, false, 8, "Courier New"});
+        row("DOS", 1, "DOS", ThemeLook{0, 12632256, false, false, 10, "Fixedsys"});
+        row("Green Screen", 2, "GreenScreen", ThemeLook{3251025, 0, false, false, 10, "Terminal"});
+        row("Bloodshot", 3, "Bloodshot", ThemeLook{128, 12632256, true, false, 9, "Courier New"});
+        row("Black And White", 4, "BlackAndWhite", ThemeLook{16777215, 0, false, false, 10, "Courier New"});
+        row("Purple Haze", 5, "PurpleHaze", ThemeLook{8388736, 16777215, false, false, 10, "Arial"});
     }
     void builtIn() {
         QFETCH(int, position);
-        QFETCH(QString, caption);
+        const QString caption = QTest::currentDataTag();
         const Theme& t = themeCatalogue()[std::size_t(position)];
         QTEST(t.identifier, "identifier");
         QTEST(t.look, "look");
