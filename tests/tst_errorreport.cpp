@@ -74,8 +74,8 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QString text = QString::fromLatin1(file.readAll());
         // Each record carries the time of its report.
-        QStringList times{generalDateTimeText(after)};
-        for (QDateTime t = before; t <= after; t = t.addSecs(1))
+        QStringList times; // to the second
+        for (QDateTime t = before; t <= after.addSecs(1); t = t.addSecs(1))
             times << generalDateTimeText(t);
         const QRegularExpression stamp("\\[([^]]*)\\]");
         for (auto it = stamp.globalMatch(text); it.hasNext();)
@@ -90,9 +90,8 @@ private slots:
     }
 
     void dateIsShortDateThenLongTime() {
-        const QDateTime t(QDate(2001, 12, 6), QTime(1, 14, 36));
-        const QString text = generalDateTimeText(t);
-        QVERIFY(text.startsWith(QLocale::system().toString(t.date(), QLocale::ShortFormat) + ' '));
+        const QString text = generalDateTimeText({QDate(2001, 12, 6), QTime(1, 14, 36)});
+        QVERIFY(text.startsWith(QLocale::system().toString(QDate(2001, 12, 6), QLocale::ShortFormat) + ' '));
         QVERIFY(text.contains("14") && text.contains("36"));
     }
 };
