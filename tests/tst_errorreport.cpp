@@ -3,10 +3,6 @@
 #include <ErrorReport.h>
 #include <ProgramFolder.h>
 
-#include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -17,22 +13,11 @@ using Buttons = platform::Desktop::Buttons;
 
 class tst_errorreport : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
-
 private slots:
-    void init() {
-        clearError();
-        setLastDllError(0);
-        platform::setProgramFolder(m_dir.path());
-        QDir(errorLogPath()).removeRecursively();
-        QFile::remove(errorLogPath());
-    }
-    void cleanupTestCase() { platform::setProgramFolder(QString()); }
-
     // Reports in a row: records appended in order, nothing escaped, one box each; a log that cannot be
     // written, or is no regular file, still leaves the boxes to tell the user. The current error stays.
     void report_data() {
-        QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("log"); // what error.log is
         QTest::newRow("log written") << "written";
         QTest::newRow("error.log is a folder") << "folder";
         QTest::newRow("error.log is a named pipe nobody reads") << "fifo";
@@ -40,12 +25,16 @@ private slots:
     }
     void report() {
         QFETCH(QString, log);
+        QTemporaryDir dir;
+        platform::setProgramFolder(dir.path());
+        clearError();
+        setLastDllError(0);
         if (log == "folder")
             QVERIFY(QDir().mkpath(errorLogPath()));
         else if (log == "fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(errorLogPath()).constData(), 0600), 0);
         else if (log == "missing") {
-            platform::setProgramFolder(m_dir.path() + "/no such folder/deeper");
+            platform::setProgramFolder(dir.path() + "/no such folder/deeper");
             qputenv("XDG_DATA_HOME", "/dev/null/data");
         }
         FakeDesktop desktop;
