@@ -143,10 +143,9 @@ private slots:
         QTEST(o.minutes()->text(), "result");
         QCOMPARE(o.desktop.boxes.size(), message.isEmpty() ? 0 : 1);
         for (const FakeDesktop::Box& box : o.desktop.boxes)
-            QVERIFY2(box.text == message && box.title == "vorlanix" &&
-                         box.icon == platform::Desktop::Icon::Warning &&
-                         box.buttons == platform::Desktop::Buttons::Ok,
-                     qPrintable(box.text));
+            QVERIFY(box.text == message && box.title == "vorlanix" &&
+                    box.icon == platform::Desktop::Icon::Warning &&
+                    box.buttons == platform::Desktop::Buttons::Ok);
         QVERIFY(o.dirty());
     }
 
