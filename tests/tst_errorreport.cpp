@@ -3,10 +3,6 @@
 #include <ErrorReport.h>
 #include <ProgramFolder.h>
 
-#include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -17,22 +13,11 @@ using Buttons = platform::Desktop::Buttons;
 
 class tst_errorreport : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
-
 private slots:
-    void init() {
-        clearError();
-        setLastDllError(0);
-        platform::setProgramFolder(m_dir.path());
-        QDir(errorLogPath()).removeRecursively();
-        QFile::remove(errorLogPath());
-    }
-    void cleanupTestCase() { platform::setProgramFolder(QString()); }
-
     // Reports in a row: records appended in order, nothing escaped, one box each; a log that cannot be
     // written, or is no regular file, still leaves the boxes to tell the user. The current error stays.
     void report_data() {
-        QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("log"); // what error.log is
         QTest::newRow("log written") << "written";
         QTest::newRow("error.log is a folder") << "folder";
         QTest::newRow("error.log is a named pipe nobody reads") << "fifo";
@@ -40,12 +25,16 @@ private slots:
     }
     void report() {
         QFETCH(QString, log);
+        QTemporaryDir dir;
+        platform::setProgramFolder(dir.path());
+        clearError();
+        setLastDllError(0);
         if (log == "folder")
             QVERIFY(QDir().mkpath(errorLogPath()));
         else if (log == "fifo")
             QCOMPARE(::mkfifo(QFile::encodeName(errorLogPath()).constData(), 0600), 0);
         else if (log == "missing") {
-            platform::setProgramFolder(m_dir.path() + "/no such folder/deeper");
+            platform::setProgramFolder(dir.path() + "/no such folder/deeper");
             qputenv("XDG_DATA_HOME", "/dev/null/data");
         }
         FakeDesktop desktop;
@@ -74,8 +63,8 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QString text = QString::fromLatin1(file.readAll());
         // Each record carries the time of its report.
-        QStringList times{generalDateTimeText(after)};
-        for (QDateTime t = before; t <= after; t = t.addSecs(1))
+        QStringList times; // to the second
+        for (QDateTime t = before; t <= after.addSecs(1); t = t.addSecs(1))
             times << generalDateTimeText(t);
         const QRegularExpression stamp("\\[([^]]*)\\]");
         for (auto it = stamp.globalMatch(text); it.hasNext();)
@@ -90,9 +79,8 @@ private slots:
     }
 
     void dateIsShortDateThenLongTime() {
-        const QDateTime t(QDate(2001, 12, 6), QTime(1, 14, 36));
-        const QString text = generalDateTimeText(t);
-        QVERIFY(text.startsWith(QLocale::system().toString(t.date(), QLocale::ShortFormat) + ' '));
+        const QString text = generalDateTimeText({QDate(2001, 12, 6), QTime(1, 14, 36)});
+        QVERIFY(text.startsWith(QLocale::system().toString(QDate(2001, 12, 6), QLocale::ShortFormat) + ' '));
         QVERIFY(text.contains("14") && text.contains("36"));
     }
 };

@@ -3,14 +3,16 @@
 #include <Themes.h>
 #include <frmThemes.h>
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-
 using namespace console;
 
 namespace {
+// As the user picks from the selector's list.
+void pick(QWidget* dialog, const QString& caption) {
+    auto* box = dialog->findChild<QComboBox*>("cboTheme");
+    box->setCurrentIndex(box->findText(caption));
+    emit box->activated(box->currentIndex());
+}
+
 // The dialog on a look and a theme name, with what it reports recorded.
 struct Dialog {
     FakeDesktop desktop;
@@ -27,12 +29,7 @@ struct Dialog {
     }
     template <typename T = QPushButton> T* get(const char* name) { return d.findChild<T*>(name); }
     void click(const char* name) { get(name)->click(); }
-    // As the user picks from the selector's list.
-    void pick(const QString& caption) {
-        auto* box = get<QComboBox>("cboTheme");
-        box->setCurrentIndex(box->findText(caption));
-        emit box->activated(box->currentIndex());
-    }
+    void pick(const QString& caption) { ::pick(&d, caption); }
     int customButtons() {
         return get("cmdColorBack")->isEnabled() + get("cmdColorFore")->isEnabled() +
                get("cmdShowFont")->isEnabled();
@@ -41,17 +38,15 @@ struct Dialog {
     bool dirty() { return get("cmdApply")->isEnabled(); }
     void clean() { get("cmdApply")->setEnabled(false); }
 };
-
-ShownLook shown(const ThemeLook& l) {
-    return {colourOf(l.back), colourOf(l.fore), l.face, double(l.size), l.bold, l.italic};
-}
 } // namespace
 
 class tst_themedialog : public QObject {
     Q_OBJECT
 private slots:
-    void captions() {
-        Dialog t;
+    // Captions, then the state the dialog opens in: the check box set at open counts as a change.
+    void opening() {
+        const ThemeLook look{0x123456, 0x00FFFF, false, true, 11, "Courier New"};
+        Dialog t(look, "dos", true);
         QCOMPARE(t.d.windowTitle(), QString("Customize Themes"));
         QCOMPARE(t.d.findChild<QLabel*>()->text(), QString("Select Theme: "));
         for (const QString pair : {"ckBigScreenMode|Big Screen Mode", "cmdColorBack|Background",
@@ -62,25 +57,20 @@ private slots:
         QCOMPARE(ConsoleFixture::entries(t.get<QComboBox>("cboTheme")),
                  QStringList({"Default", "DOS", "Green Screen", "Bloodshot", "Black And White", "Purple Haze",
                               "Custom"}));
-        const QString sample = t.get<QPlainTextEdit>("txtFontSample")->toPlainText();
-        QVERIFY(sample.startsWith("8:37:56 PM:> status\n"));
+        QVERIFY(t.get<QPlainTextEdit>("txtFontSample")->toPlainText().startsWith("8:37:56 PM:> status\n"));
         QCOMPARE(frmThemes::kSampleText.size(), 449);
-        QCOMPARE(sample, QString(frmThemes::kSampleText).remove('\r'));
-        QVERIFY(t.get("cmdOK")->isDefault());
-    }
-
-    void opening() {
-        const ThemeLook look{0x123456, 0x00FFFF, false, true, 11, "Courier New"};
-        Dialog t(look, "dos", true);
+        QCOMPARE(t.get<QPlainTextEdit>("txtFontSample")->toPlainText(),
+                 QString(frmThemes::kSampleText).remove('\r'));
+        QVERIFY(t.get("cmdOK")->isDefault() && t.get<QCheckBox>("ckBigScreenMode")->isChecked());
         QCOMPARE(t.get<QComboBox>("cboTheme")->currentText(), QString("DOS"));
-        QVERIFY(t.get<QCheckBox>("ckBigScreenMode")->isChecked());
-        QVERIFY(t.dirty()); // setting the check box at open counts as a change
-        QVERIFY(t.customButtons() == 0 && t.themes.isEmpty() && t.looks.isEmpty());
-        QCOMPARE(t.sample(), shown(look)); // never the big-screen enlargement
+        QVERIFY(t.dirty() && t.customButtons() == 0 && t.themes.isEmpty() && t.looks.isEmpty());
+        // the sample never shows the big-screen enlargement
+        QCOMPARE(t.sample(),
+                 (ShownLook{QColor(0x56, 0x34, 0x12), QColor(255, 255, 0), "Courier New", 11, false, true}));
         QVERIFY(!Dialog(look, "Solarized").dirty());
     }
 
-    // A pick makes its theme current at once; Cancel takes that back.
+    // A pick makes its theme current at once; Cancel goes back to the theme last applied, if any.
     void pickPreviewsAndCancelTakesBack_data() {
         QTest::addColumn<int>("id");
         for (const Theme& theme : themeCatalogue())
@@ -90,32 +80,35 @@ private slots:
     void pickPreviewsAndCancelTakesBack() {
         QFETCH(int, id);
         const Theme& picked = theme(ThemeId(id));
+        const bool apply = id % 2; // half the rows apply the pick, then pick another
         Dialog t({0x123456, 0x654321, false, true, 12, "Liberation Sans"}, "Custom");
         t.pick("Custom");
         QVERIFY(t.customButtons() == 3 && t.themes.isEmpty()); // Custom keeps the sample and the theme
         t.pick(picked.caption);
         QVERIFY(t.customButtons() == 0 && t.dirty());
-        QCOMPARE(t.sample(), shown(picked.look));
-        QCOMPARE(t.themes, QStringList{picked.identifier});
+        QCOMPARE(t.sample(), catalogueLook(picked.id));
+        QStringList back{picked.identifier};
+        if (apply) {
+            t.click("cmdApply");
+            QVERIFY(!t.dirty() && t.looks.size() == 1 && t.looks[0].first == picked.look);
+            const Theme& other = theme(ThemeId(id - 1));
+            t.pick(other.caption);
+            back << picked.identifier << other.identifier;
+        }
         t.click("cmdCancel");
-        QCOMPARE(t.themes, (QStringList{picked.identifier, "Custom"}));
-        QVERIFY(t.looks.isEmpty());
-    }
-
-    void appliedPickSurvivesLaterCancel() {
-        Dialog t;
-        t.pick("DOS");
-        t.click("cmdApply");
-        QVERIFY(!t.dirty() && t.looks.size() == 1 && t.looks[0].first == theme(ThemeId::DOS).look);
-        t.pick("Bloodshot");
-        t.click("cmdCancel");
-        QCOMPARE(t.themes, (QStringList{"DOS", "DOS", "Bloodshot", "DOS"}));
-        QCOMPARE(t.looks.size(), 1);
+        QCOMPARE(t.themes, back << (apply ? picked.identifier : "Custom"));
+        QCOMPARE(t.looks.size(), int(apply));
     }
 
     // A cancelled chooser keeps the sample; Font Face still counts as a change, Font Color only when
-    // its colour differs.
+    // its colour differs. A name typed over the selector applies the look but keeps the theme.
+    void customLookFromChoosers_data() {
+        columns<QString, QStringList>("typed", "themes");
+        row("Custom", QString(), QStringList{"Custom"});
+        row("typed name", QString("My Theme"), QStringList{});
+    }
     void customLookFromChoosers() {
+        QFETCH(QString, typed);
         Dialog t;
         t.pick("Custom");
         t.clean();
@@ -123,8 +116,7 @@ private slots:
         t.click("cmdColorFore");
         QVERIFY(!t.dirty());
         t.click("cmdShowFont");
-        QVERIFY(t.dirty());
-        QCOMPARE(t.sample(), before);
+        QVERIFY(t.dirty() && t.sample() == before);
         QFont chosen("DejaVu Sans Mono", -1, QFont::Bold, true);
         chosen.setPointSizeF(10.5);
         chosen.setUnderline(true); // not part of a look
@@ -134,74 +126,44 @@ private slots:
             t.click(button);
         QCOMPARE(t.sample(), (ShownLook{QColor(10, 20, 30), QColor(200, 210, 220), "DejaVu Sans Mono", 10.5,
                                         true, true}));
-        QVERIFY(!t.get<QPlainTextEdit>("txtFontSample")->font().underline());
-        QVERIFY(t.looks.isEmpty()); // nothing goes out before OK
+        QVERIFY(!t.get<QPlainTextEdit>("txtFontSample")->font().underline() && t.looks.isEmpty());
+        if (!typed.isEmpty())
+            t.get<QComboBox>("cboTheme")->setEditText(typed);
         t.click("cmdOK");
-        QCOMPARE(t.d.result(), int(QDialog::Accepted));
-        QCOMPARE(t.looks.size(), 1); // whole points, the half to the even neighbour
+        // whole points, the half to the even neighbour
+        QVERIFY(t.d.result() == QDialog::Accepted && t.looks.size() == 1);
         QVERIFY(t.looks[0].first == (ThemeLook{0x1E140A, 0xDCD2C8, true, true, 10, "DejaVu Sans Mono"}));
-        QCOMPARE(t.themes, QStringList{"Custom"});
+        QTEST(t.themes, "themes");
     }
 
     // Defaults puts the default look on the sample; Apply then puts on the pane what the selector names.
-    void defaultsThenApply_data() {
-        QTest::addColumn<QString>("selected");
-        QTest::addColumn<int>("applied");
-        row("built-in selected", "Bloodshot", int(ThemeId::Bloodshot));
-        row("Custom selected", "Custom", int(ThemeId::Default));
-    }
     void defaultsThenApply() {
-        QFETCH(QString, selected);
-        QFETCH(int, applied);
         Dialog t(theme(ThemeId::PurpleHaze).look, "PurpleHaze", true);
-        t.pick(selected);
+        t.pick("Bloodshot");
         t.clean();
         t.click("cmdDefaults");
         QVERIFY(t.dirty() && !t.get<QCheckBox>("ckBigScreenMode")->isChecked());
         QCOMPARE(t.sample(), catalogueLook(ThemeId::Default));
-        QCOMPARE(t.get<QComboBox>("cboTheme")->currentText(), selected);
         t.click("cmdApply");
-        QCOMPARE(t.sample(), catalogueLook(ThemeId(applied)));
-        QVERIFY(t.looks.last() == std::make_pair(theme(ThemeId(applied)).look, false));
-        QCOMPARE(t.themes.last(), identifierOfSelector(selected));
+        QCOMPARE(t.sample(), catalogueLook(ThemeId::Bloodshot));
+        QVERIFY(t.looks.last() == std::make_pair(theme(ThemeId::Bloodshot).look, false));
     }
 
-    void typedNameKeepsTheme() {
-        Dialog t(theme(ThemeId::BlackAndWhite).look, "BlackAndWhite");
-        t.desktop.colourAnswers = {QColor(9, 8, 7)};
-        t.pick("Custom");
-        t.click("cmdColorBack");
-        t.get<QComboBox>("cboTheme")->setEditText("My Theme");
-        t.click("cmdOK");
-        QCOMPARE(t.looks[0].first.back, quint32(7 << 16 | 8 << 8 | 9));
-        QVERIFY(t.themes.isEmpty());
-    }
-
-    // The window shows what the dialog applies, marks the menu, and keeps it over a restart.
+    // The window shows what the dialog applies, marks the menu and stores it.
     void windowCarriesOutTheDialog() {
         ConsoleFixture f;
         f.open(false);
         f.desktop.colourAnswers = {QColor(10, 20, 30)};
         whenModal<frmThemes>([](frmThemes* d) {
-            auto* box = d->findChild<QComboBox*>("cboTheme");
-            box->setCurrentIndex(box->findText("Custom"));
-            emit box->activated(box->currentIndex());
+            pick(d, "Custom");
             d->findChild<QPushButton*>("cmdColorBack")->click();
-            d->findChild<QCheckBox*>("ckBigScreenMode")->click();
             d->findChild<QPushButton*>("cmdOK")->click();
         });
         f.action("mnuViewThemeCustom")->trigger();
-        ShownLook expected = catalogueLook(ThemeId::Default);
-        expected.back = QColor(10, 20, 30);
-        expected.size = 18;
-        expected.bold = true;
-        for (int start = 0; start < 2; ++start, f.restart()) {
-            QCOMPARE(shownLook(f.pane()), expected);
-            QCOMPARE(checkedThemes(f.window.get()), QStringList{"Custom"});
-            QVERIFY(f.action("mnuViewThemeBigScreen")->isChecked());
-        }
+        QCOMPARE(shownLook(f.pane()), (ShownLook{QColor(10, 20, 30), QColor(255, 255, 0), "Courier New", 8}));
+        QCOMPARE(checkedThemes(f.window.get()), QStringList{"Custom"});
+        f.window.reset(); // exit saves
         QCOMPARE(ConsoleFixture::stored("ColorBack"), QString::number(30 << 16 | 20 << 8 | 10));
-        QCOMPARE(ConsoleFixture::stored("FormFontSize"), QString("8"));
     }
 };
 

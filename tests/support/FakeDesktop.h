@@ -24,20 +24,16 @@ public:
     QList<Answer> answers; // taken in order; when empty, Ok or Yes
     QList<std::optional<QColor>> colourAnswers;
     QList<std::optional<QFont>> fontAnswers;
-    QStringList fileAnswers;
     QList<std::optional<QString>> textAnswers; // when empty, cancelled
-    QStringList urls;
-    QStringList editedFiles;
+    QStringList fileAnswers, urls, editedFiles;
     QList<Started> started;
-    bool programStarts = true;
-    bool urlOpens = true; // false: as if no browser were configured
+    bool programStarts = true, urlOpens = true; // urlOpens false: as if no browser were configured
 
     Answer messageBox(QWidget*, const QString& text, const QString& title, Icon icon,
                       Buttons buttons) override {
         boxes.append({text, title, icon, buttons});
-        if (!answers.isEmpty())
-            return answers.takeFirst();
-        return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+        const bool asks = buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel;
+        return answers.isEmpty() ? (asks ? Answer::Yes : Answer::Ok) : answers.takeFirst();
     }
     std::optional<QColor> chooseColor(QWidget*, const QColor&) override { return next(colourAnswers); }
     std::optional<QFont> chooseFont(QWidget*, const QFont&) override { return next(fontAnswers); }
@@ -47,14 +43,8 @@ public:
     std::optional<QString> askText(QWidget*, const QString&, const QString&, const QString&) override {
         return next(textAnswers);
     }
-    bool openUrl(const QString& address) override {
-        urls.append(address);
-        return urlOpens;
-    }
-    bool openInTextEditor(const QString& path) override {
-        editedFiles.append(path);
-        return true;
-    }
+    bool openUrl(const QString& address) override { return urls.append(address), urlOpens; }
+    bool openInTextEditor(const QString& path) override { return editedFiles.append(path), true; }
     bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
                       qint64* pid = nullptr) override {
         if (pid)
