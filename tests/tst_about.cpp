@@ -1,8 +1,12 @@
 #include "ConsoleFixture.h"
 
+#include <ErrorReport.h>
 #include <SystemInfo.h>
 #include <Twips.h>
+#include <WebLinks.h>
 #include <frmAbout.h>
+
+#include <sys/stat.h>
 
 using namespace console;
 
@@ -148,6 +152,130 @@ private slots:
         for (const FakeDesktop::Box& box : desktop.boxes)
             texts << box.text;
         QCOMPARE(texts, reports.replaceInStrings("%1", program));
+    }
+
+    // major "." minor as a decimal number with two decimals, longer minors rounded half up.
+    void updateVersionText_data() {
+        columns<int, int, QString>("major", "minor", "text");
+        row("minor 1", 3, 1, "3.10");
+        row("three digits round up", 3, 125, "3.13");
+        row("carry into major", 3, 999, "4.00");
+        row("four digits", 3, 1049, "3.10");
+        row("carry past the largest major", 2147483647, 996, "2147483648.00");
+    }
+    void updateVersionText() {
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QTEST(console::updateVersionText(major, minor), "text");
+    }
+
+    // Each item hands its address to the desktop; with a browser or without, the console adds nothing.
+    void helpItemOpensItsAddress_data() {
+        columns<QString, QString, QString>("menu", "item", "address");
+        auto row = [](const char* menu, const char* item, const QString& address) {
+            QTest::newRow(qPrintable(QString(menu) + " / " + item)) << menu << item << address;
+        };
+        row("&Help", "Check For &Updates...",
+            "https://www.velmora.example/velmora/tarnwick/update.asp?ver=3.00");
+        row("&Help", "Submit &Feedback...", "https://www.velmora.example/velmora/tarnwick/feedback.asp");
+        row("&Help", "Submit &Bug Report...", "https://www.velmora.example/velmora/bug.asp?from=vorlanix");
+        row("&Help", "&Visit Velmora...", "https://www.velmora.example/velmora/default.asp?from=vorlanix");
+        row("Return To Castle Wolfenstein", "Official Site", "https://www.castlewolfenstein.com/");
+        row("Return To Castle Wolfenstein", "Achtung, Wolfenstein!",
+            "https://www.achtungwolfenstein.com/wolfenstein");
+        row("Star Trek Voyager: Elite Force", "Official Site", "https://www.ravensoft.com/eliteforce/");
+        row("Star Trek Voyager: Elite Force", "Holodeck 5: Elite Force",
+            "https://www.holodeck5.com/eliteforce/");
+        row("Quake 2", "PlanetQuake", "https://www.planetquake.com/quake2");
+        row("Quake 3 Arena", "Quake3World", "https://www.quake3world.com/");
+        row("Quake 3 Arena", "PlanetQuake", "https://www.planetquake.com/quake3");
+    }
+    void helpItemOpensItsAddress() {
+        QFETCH(QString, menu);
+        QFETCH(QString, item);
+        QFETCH(QString, address);
+        frmMain window(desktop);
+        QAction* action = menuItem(window, menu, item);
+        QVERIFY(action && action->isEnabled());
+        const QMenu* links = menuTitled(window, "Community &Links"); // the game menus sit in it
+        QVERIFY(menu == "&Help" || links->actions().contains(menuTitled(window, menu)->menuAction()));
+        const auto* pane = window.findChild<ConsolePane*>("txtOutput");
+        const QString paneBefore = pane->toPlainText();
+        action->trigger(); // with a browser, then without
+        desktop.urlOpens = false;
+        action->trigger();
+        QCOMPARE(desktop.urls, QStringList({address, address}));
+        QVERIFY(desktop.boxes.isEmpty() && desktop.started.isEmpty() && pane->toPlainText() == paneBefore);
+    }
+
+    // Reports in a row: records appended in order, nothing escaped, one box each; a log that cannot be
+    // written, or is no regular file, still leaves the boxes to tell the user. The current error stays.
+    void report_data() {
+        QTest::addColumn<QString>("log"); // what error.log is
+        QTest::newRow("log written") << "written";
+        QTest::newRow("error.log is a folder") << "folder";
+        QTest::newRow("error.log is a named pipe nobody reads") << "fifo";
+        QTest::newRow("program folder missing, data folder unusable") << "missing";
+    }
+    void report() {
+        QFETCH(QString, log);
+        QTemporaryDir dir;
+        platform::setProgramFolder(dir.path());
+        clearError();
+        setLastDllError(0);
+        if (log == "folder")
+            QVERIFY(QDir().mkpath(errorLogPath()));
+        else if (log == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(errorLogPath()).constData(), 0600), 0);
+        else if (log == "missing") {
+            platform::setProgramFolder(dir.path() + "/no such folder/deeper");
+            qputenv("XDG_DATA_HOME", "/dev/null/data");
+        }
+        const QDateTime before = QDateTime::currentDateTime();
+        raiseError(53, "File not found", "vorlanix");
+        ReportError(desktop, nullptr, "System Information Is Unavailable At This Time", 48);
+        raiseError(-2147221504, "Bad \"key\"", "a\"b", -5);
+        ReportError(desktop, nullptr, QString(), 48);
+        QCOMPARE(currentError().number, -2147221504);
+        clearError();
+        ReportError(desktop, nullptr, "x", 48);
+        const QDateTime after = QDateTime::currentDateTime();
+
+        QStringList texts;
+        for (const FakeDesktop::Box& box : desktop.boxes) {
+            texts << box.text;
+            QCOMPARE(box.title, QString("Tarnwick Caught An Error!"));
+            QVERIFY(box.icon == platform::Desktop::Icon::Warning &&
+                    box.buttons == platform::Desktop::Buttons::Ok);
+        }
+        QCOMPARE(texts, QStringList({"53: File not found\r\nSystem Information Is Unavailable At This Time",
+                                     "-2147221504: Bad \"key\"\r\n", "0: \r\nx"}));
+        QCOMPARE(QFileInfo(errorLogPath()).isFile(), log == "written");
+        if (log != "written")
+            return;
+        QFile file(errorLogPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString text = QString::fromLatin1(file.readAll());
+        // Each record carries the time of its report.
+        QStringList times; // to the second
+        for (QDateTime t = before; t <= after.addSecs(1); t = t.addSecs(1))
+            times << generalDateTimeText(t);
+        const QRegularExpression stamp("\\[([^]]*)\\]");
+        for (auto it = stamp.globalMatch(text); it.hasNext();)
+            QVERIFY2(times.contains(it.next().captured(1)), qPrintable(text));
+        QCOMPARE(
+            text.replace(stamp, "[T]"),
+            QString("\"[T] - Error 53: File not found\r\n\tCalling Function: vorlanix\r\n\tLast DLL: 0\r\n"
+                    "\tSource: vorlanix\"\r\n"
+                    "\"[T] - Error -2147221504: Bad \"key\"\r\n\tCalling Function: a\"b\r\n\tLast DLL: -5\r\n"
+                    "\tSource: a\"b\"\r\n"
+                    "\"[T] - Error 0: \r\n\tCalling Function: \r\n\tLast DLL: -5\r\n\tSource: \"\r\n"));
+    }
+
+    void dateIsShortDateThenLongTime() {
+        const QString text = generalDateTimeText({QDate(2001, 12, 6), QTime(1, 14, 36)});
+        QVERIFY(text.startsWith(QLocale::system().toString(QDate(2001, 12, 6), QLocale::ShortFormat) + ' '));
+        QVERIFY(text.contains("14") && text.contains("36"));
     }
 };
 
