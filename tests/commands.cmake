@@ -1,3 +1,2 @@
 vorlanix_add_test(tst_quickcommands SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_quickcommands.cpp LIBS consolelib)
 vorlanix_add_test(tst_completion SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_completion.cpp LIBS consolelib)
-vorlanix_add_test(tst_options SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_options.cpp LIBS consolelib)

@@ -1,3 +1,2 @@
-vorlanix_add_test(tst_themes SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_themes.cpp LIBS consolelib)
 vorlanix_add_test(tst_themedialog SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_themedialog.cpp LIBS consolelib)
 vorlanix_add_test(tst_bigscreen SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_bigscreen.cpp LIBS consolelib)
