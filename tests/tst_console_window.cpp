@@ -9,8 +9,7 @@ namespace {
 QStringList said(const FakeDesktop& desktop) {
     QStringList boxes;
     for (const FakeDesktop::Box& b : desktop.boxes)
-        boxes << b.title + '|' + QString::number(int(b.icon)) + QString::number(int(b.buttons)) + '|' +
-                     b.text;
+        boxes << QString("%1|%2%3|%4").arg(b.title).arg(int(b.icon)).arg(int(b.buttons)).arg(b.text);
     return boxes;
 }
 QStringList histories(const ConsoleFixture& f) {
@@ -27,7 +26,6 @@ private slots:
     // trimmed and, when typed, the history keeps it as typed and the box is emptied for the next one.
     void send_data() {
         columns<QStringList, QString, QString, QByteArray>("typed", "target", "said", "sent");
-        const QStringList none;
         row("no address", QStringList{"cboAddr", "  ", "cboPort", ""}, "cmdConnect", "a server address.",
             ""_ba);
         row("no port", QStringList{"cboPort", " "}, "cmdConnect", "a server port.  Default: 27960", ""_ba);
@@ -35,9 +33,9 @@ private slots:
         row("no password", QStringList{"txtPassword", "  "}, "cmdConnect", "the rcon password.", ""_ba);
         row("Enter, command box", QStringList{"cboCommand", "status"}, "cboCommand", "", "status"_ba);
         row("Enter, password box", QStringList{"cboCommand", "  status  "}, "txtPassword", "", "status"_ba);
-        row("Status button", none, "cmdServerStatus", "", "status"_ba);
-        row("ServerInfo button", none, "cmdServerInfo", "", "serverinfo"_ba);
-        row("Get Server Info menu", none, "mnuCommandsInfo", "", "serverinfo"_ba);
+        row("Status button", QStringList(), "cmdServerStatus", "", "status"_ba);
+        row("ServerInfo button", QStringList(), "cmdServerInfo", "", "serverinfo"_ba);
+        row("Get Server Info menu", QStringList(), "mnuCommandsInfo", "", "serverinfo"_ba);
     }
     void send() {
         QFETCH(QStringList, typed);
@@ -67,11 +65,8 @@ private slots:
         QCOMPARE(histories(f),
                  (kept ? QStringList{"127.0.0.1", QString::number(f.peer.port()), typed[1]} : QStringList()));
         QCOMPARE(f.box("cboCommand")->currentText().isEmpty(), kept);
-        if (sent.isEmpty()) {
-            QWidget* field = f.find(qPrintable(typed[0]));
-            QVERIFY(QApplication::focusWidget() == field ||
-                    QApplication::focusWidget()->parentWidget() == field);
-        }
+        if (sent.isEmpty())
+            QVERIFY(f.find(qPrintable(typed[0]))->hasFocus());
     }
 
     // New entries go first, known ones stay where they are; a restart brings back what was left, and
@@ -183,49 +178,27 @@ private slots:
 
     // Every caption and shortcut of the window as the user meets it: object name, caption, keys.
     void texts() {
-        const QStringList expected{
-            "frmMain|Velmora's Tarnwick|",
-            "mnuFile|&File|",
-            "mnuFileLog|&View Log...|Ctrl+D",
-            "mnuFileDelete|&Delete Log|",
-            "mnuFileExit|E&xit|Ctrl+Q",
-            "mnuEdit|&Edit|",
-            "mnuEditCopy|&Copy|Ctrl+C",
-            "mnuEditClear|Clea&r Output Window|Ctrl+R",
-            "mnuEditSelectAll|Select &All|Ctrl+A",
-            "mnuCommands|&Commands|",
-            "mnuCommandsStatus|Get Server &Status|F5",
-            "mnuCommandsInfo|Get Server &Info|F6",
-            "mnuCommandsPlayers|&Players...|F7",
-            "mnuCommandsAutoQuery|Auto-&Query Status|",
-            "mnuFileClearHistory|Clear &Server History|",
-            "mnuFileClearCommandHistory|Clear &Command History|",
-            "mnuEditcommandList|&Edit AutoComplete Command List...|",
-            "mnuView|&View|",
-            "mnuViewCommandList|&Command List (all games)...|",
-            "mnuViewVariables|&Variable List (all games)...|",
-            "mnuViewThemeS|&Themes|",
-            "mnuViewThemeSettings|&Theme Settings...|",
-            "mnuViewThemeBigScreen|Big Screen Mode|",
-            "mnuViewStatusBar|Status &Bar|",
-            "mnuViewOptions|&Options...|Ctrl+O",
-            "mnuHelp|&Help|",
-            "mnuHelpAbout|&About...|",
-            "Label1|Server Address|",
-            "Label2|Server Port|",
-            "Label3|Rcon Password|",
-            "lblCommand|Command|",
-            "lblNotice|Velmora's Tarnwick: remote console for Quake-engine game servers|",
-            "cboPort|27960|",
-            "cmdConnect|Send|",
-            "cmdServerStatus|Status|",
-            "cmdServerInfo|ServerInfo|",
-            "cmdSay|Say|",
-            "cmdExit|Exit|"};
+        // Object name, caption and keys of each.
+        const QString expected =
+            "mnuFile|&File|;mnuFileLog|&View Log...|Ctrl+D;mnuFileDelete|&Delete Log|;"
+            "mnuFileExit|E&xit|Ctrl+Q;mnuFileClearHistory|Clear &Server History|;"
+            "mnuFileClearCommandHistory|Clear &Command History|;mnuEdit|&Edit|;mnuEditCopy|&Copy|Ctrl+C;"
+            "mnuEditClear|Clea&r Output Window|Ctrl+R;mnuEditSelectAll|Select &All|Ctrl+A;"
+            "mnuEditcommandList|&Edit AutoComplete Command List...|;mnuCommands|&Commands|;"
+            "mnuCommandsStatus|Get Server &Status|F5;mnuCommandsInfo|Get Server &Info|F6;"
+            "mnuCommandsPlayers|&Players...|F7;mnuCommandsAutoQuery|Auto-&Query Status|;mnuView|&View|;"
+            "mnuViewCommandList|&Command List (all games)...|;"
+            "mnuViewVariables|&Variable List (all games)...|;mnuViewThemeS|&Themes|;"
+            "mnuViewThemeSettings|&Theme Settings...|;mnuViewThemeBigScreen|Big Screen Mode|;"
+            "mnuViewStatusBar|Status &Bar|;mnuViewOptions|&Options...|Ctrl+O;mnuHelp|&Help|;"
+            "mnuHelpAbout|&About...|;frmMain|Velmora's Tarnwick|;Label1|Server Address|;Label2|Server Port|;"
+            "lblNotice|Velmora's Tarnwick: remote console for Quake-engine game servers|;lblCommand|Command|;"
+            "Label3|Rcon Password|;cboPort|27960|;cmdConnect|Send|;cmdServerStatus|Status|;"
+            "cmdServerInfo|ServerInfo|;cmdSay|Say|;cmdExit|Exit|";
         ConsoleFixture f;
         f.open(false);
         QStringList shown;
-        for (const QString& line : expected) {
+        for (const QString& line : expected.split(';')) {
             const QString name = line.section('|', 0, 0);
             QObject* o = name == "frmMain" ? f.window.get() : f.window->findChild<QObject*>(name);
             QString text;
@@ -235,7 +208,7 @@ private slots:
             const auto* action = qobject_cast<QAction*>(o);
             shown << name + '|' + text + '|' + (action ? action->shortcut().toString() : QString());
         }
-        QCOMPARE(shown, expected);
+        QCOMPARE(shown, expected.split(';'));
     }
 };
 

@@ -2,21 +2,89 @@
 
 #include <Placement.h>
 #include <Twips.h>
-
-#include <QScreen>
+#include <frmSay.h>
 
 #include <sys/stat.h>
 
-using console::WindowPlacement;
+using namespace console;
+using namespace Qt::StringLiterals;
 using P = WindowPlacement;
 
 Q_DECLARE_METATYPE(WindowPlacement)
 
-// Set-ups a hand-edited file, a crashed desktop or a hostile folder leave behind.
+// Quick commands, and set-ups a hand-edited file, a crashed desktop or a hostile folder leave behind.
 class tst_hostile_setups : public QObject {
     Q_OBJECT
 
 private slots:
+    // The menu mark, the timer and the stored setting follow each other whichever side switches.
+    void autoQuery() {
+        ConsoleFixture f;
+        f.seams.queryInterval = 1ms;
+        f.open();
+        f.applyOptions([](AppSettings& s) { s.TimePeriod = 0; });
+        const auto state = [&] {
+            return QList<bool>{f.action("mnuCommandsAutoQuery")->isChecked(), f.session().autoQueryRunning(),
+                               f.session().settings().AutoQuery};
+        };
+        QCOMPARE(state(), QList<bool>(3, false));
+        f.action("mnuCommandsAutoQuery")->trigger();
+        QCOMPARE(state(), QList<bool>(3, true));
+        QCOMPARE(f.peer.next(), rcon("pw", "status"));
+        QCOMPARE(f.peer.next(), rcon("pw", "status"));
+        f.action("mnuCommandsAutoQuery")->trigger();
+        QCOMPARE(state(), QList<bool>(3, false));
+        f.applyOptions([](AppSettings& s) { s.AutoQuery = true; });
+        QCOMPARE(state(), QList<bool>(3, true));
+        f.restart();
+        QCOMPARE(state(), QList<bool>(3, true));
+    }
+
+    // Say offers the last text said, all selected; only a confirmed text is said and kept, as typed.
+    void say_data() {
+        columns<QString, QString, QString, QByteArray, QString>("previous", "typed", "close", "sent", "kept");
+        row("typing replaces the offered text", "old", "new", "cmdOK", "say \"new\""_ba, "new");
+        row("Enter is the default button", "", "hi", "enter", "say \"hi\""_ba, "hi");
+        row("Cancel after editing", "old", "new", "cmdCancel", ""_ba, "old");
+        row("closed from the frame", "old", "new", "frame", ""_ba, "old");
+        row("confirmed empty", "old", "\b", "cmdOK", ""_ba, "");
+        row("quotes and blanks", "", " he said \"go\" ", "cmdOK", "say \" he said \"go\" \""_ba,
+            " he said \"go\" ");
+    }
+    void say() {
+        QFETCH(QString, previous);
+        QFETCH(QString, typed);
+        QFETCH(QString, close);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, kept);
+        ConsoleFixture f;
+        f.open();
+        // Types into the dialog and closes it as told; gives back the text offered and its selected part.
+        const auto runSay = [&](const QString& keys, const QString& how) {
+            QString offered;
+            whenModal<frmSay>([&](frmSay* d) {
+                auto* text = d->findChild<QPlainTextEdit*>("Text1");
+                offered = text->toPlainText() + '|' + text->textCursor().selectedText();
+                QTest::keyClicks(text, keys);
+                if (how == "frame")
+                    d->close();
+                else
+                    how == "enter" ? QTest::keyClick(text, Qt::Key_Return)
+                                   : QTest::mouseClick(d->findChild<QWidget*>(how), Qt::LeftButton);
+            });
+            QTest::mouseClick(f.find<QPushButton>("cmdSay"), Qt::LeftButton);
+            return offered;
+        };
+        if (!previous.isEmpty()) {
+            runSay(previous, "cmdOK");
+            QCOMPARE(f.peer.next(), rcon("pw", "say \"" + previous.toLatin1() + "\""));
+        }
+        QCOMPARE(runSay(typed, close), previous + '|' + previous);
+        QCOMPARE(f.peer.next(sent.isEmpty() ? 100 : 5000),
+                 sent.isEmpty() ? "<nothing>"_ba : rcon("pw", sent));
+        QCOMPARE(runSay("", "frame"), kept + '|' + kept);
+    }
+
     // Twips: a 1280 x 1024 pixel screen is 19200 x 15360; the default window is 8985 x 8865. Sizes of
     // 0 and below and a position far beyond every screen are tried through the window below.
     void placement_data() {
@@ -35,7 +103,7 @@ private slots:
         QFETCH(bool, secondScreen);
         const QRectF primary(0, 0, 19200, 15360);
         const QList<QRectF> screens{primary, QRectF(19200, 0, 19200, 15360)};
-        QTEST(console::usablePlacement(stored, screens.mid(0, secondScreen ? 2 : 1), primary), "expected");
+        QTEST(usablePlacement(stored, screens.mid(0, secondScreen ? 2 : 1), primary), "expected");
     }
 
     // The window opens visible, in a state it knows, in a face it has; exit rewrites the placement
@@ -52,8 +120,7 @@ private slots:
         row("unknown state", usable + QStringList{"TheWindowState", "5"}, 0, placed);
         row("maximised", usable + QStringList{"TheWindowState", "2"}, 2, QRect());
         row("minimised", usable + QStringList{"TheWindowState", "1"}, 1, placed);
-        row("size 0", QStringList{"WindowWidth", "0", "WindowHeight", "0"}, 0, centred);
-        row("size -500", QStringList{"WindowWidth", "-500", "WindowHeight", "-500"}, 0, centred);
+        row("size 0 by -500", QStringList{"WindowWidth", "0", "WindowHeight", "-500"}, 0, centred);
         row("far off every screen", QStringList{"WindowLeft", "999999999", "WindowTop", "999999999"}, 0,
             centred);
     }
@@ -90,10 +157,10 @@ private slots:
     void logIsNoFile() {
         QFETCH(bool, pipe);
         ConsoleFixture f;
-        const QByteArray path = QFile::encodeName(console::logPath());
+        const QByteArray path = QFile::encodeName(logPath());
         QCOMPARE(pipe ? ::mkfifo(path.constData(), 0600) : ::mkdir(path.constData(), 0700), 0);
         f.store("EnableLogging", "True");
-        console::frmMain& w = f.open();
+        frmMain& w = f.open();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_F5);
         QCOMPARE(f.peer.next(), rcon("pw", "status"));
