@@ -12,9 +12,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSystemTrayIcon>
-#include <QTcpServer>
-#include <QTemporaryDir>
-#include <csignal>
 #include <sys/socket.h>
 
 using namespace listener;

@@ -1,4 +1,4 @@
-#include "ServiceProcess.h"
+#include "ListenerPeer.h"
 
 #include <AllowList.h>
 #include <CommandLine.h>
@@ -9,7 +9,6 @@
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QRegularExpression>
-#include <csignal>
 #include <sys/wait.h>
 
 using namespace listener;
