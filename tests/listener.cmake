@@ -3,8 +3,8 @@ vorlanix_add_test(tst_listener_service SOURCES tst_listener_service.cpp LIBS lis
 vorlanix_add_test(tst_reboot_e2e SOURCES tst_reboot_e2e.cpp LIBS consolelib listenerlib TIMEOUT 180)
 # Started first: its four seconds of delay overlap the other tests.
 set_tests_properties(tst_reboot_e2e PROPERTIES COST 1000)
-# Both run the built program as the service manager would.
-foreach(test tst_listener_service tst_reboot_e2e)
+# Their shared helpers run the built program as the service manager would.
+foreach(test tst_listener tst_listener_service tst_reboot_e2e)
   target_compile_definitions(${test} PRIVATE KESTWOLD_PATH="$<TARGET_FILE:Kestwold>")
   add_dependencies(${test} Kestwold)
 endforeach()

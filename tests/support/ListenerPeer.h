@@ -4,14 +4,19 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
 
 // What the listener's tests share: a peer that asks over real loopback TCP, the game's stand-in
-// script and what it wrote, and compact table rows.
+// script and what it wrote, compact table rows and the built program run as a service.
 
 // Connects, trying again while a listener between two connections does not listen for a moment.
 inline std::unique_ptr<QTcpSocket> connectTo(quint16 port,
@@ -55,3 +60,42 @@ inline bool writeScript(const QString& path, const QByteArray& body) {
 template <typename... T> void row(const char* tag, T... values) {
     (QTest::newRow(tag) << ... << values);
 }
+
+// The built Kestwold (KESTWOLD_PATH) as a child process with no display of any kind, as the service
+// manager runs it; its standard error in a file.
+struct ServiceProcess {
+    // A port below the system's ephemeral range: a port 0 probe would hand out one that a parallel
+    // test's outgoing connection may take before the service binds it.
+    static quint16 freeTcpPort() {
+        for (;;) {
+            const auto port = quint16(20000 + QRandomGenerator::global()->bounded(12000));
+            if (QTcpServer probe; probe.listen(QHostAddress::Any, port))
+                return port;
+        }
+    }
+
+    explicit ServiceProcess(const QStringList& arguments) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        process.setProcessEnvironment(env);
+        process.setStandardErrorFile(dir.filePath("stderr"));
+        process.start(QStringLiteral(KESTWOLD_PATH), arguments);
+    }
+    ~ServiceProcess() {
+        process.kill(); // nothing when it has ended
+        process.waitForFinished(3000);
+    }
+
+    QByteArray log() const { return readFile(dir.filePath("stderr")); }
+    // Waits until standard error holds the text, or the program has ended.
+    bool waitFor(const QByteArray& text, int timeoutMs = 5000) {
+        const QDeadlineTimer deadline(timeoutMs);
+        while (!log().contains(text) && process.state() != QProcess::NotRunning && !deadline.hasExpired())
+            QTest::qWait(5);
+        return log().contains(text);
+    }
+
+    QTemporaryDir dir;
+    QProcess process;
+};
