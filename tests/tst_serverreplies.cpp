@@ -130,7 +130,6 @@ private slots:
     void colours_data() {
         columns<QString, QString>("text", "runs");
         row("name", "^1Big ^3Boss Man", "1:Big |3:Boss Man");
-        row("plain white", "Sarge", "7:Sarge");
         row("empty", "", "");
         row("caret before code, trailing caret", "^^1x^", "7:^|1:x^");
         row("letters wrap, eight and nine", "^aA^zZ^8a^9b", "1:A|2:Z|0:a|1:b");
