@@ -1,5 +1,4 @@
-foreach(name tst_serverreplies tst_serverquery tst_players)
+foreach(name tst_serverreplies tst_players)
   vorlanix_add_test(${name} SOURCES ${name}.cpp LIBS consolelib)
   target_compile_definitions(${name} PRIVATE REPLIES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data/replies")
 endforeach()
-vorlanix_add_test(tst_statusline SOURCES tst_statusline.cpp LIBS consolelib)

@@ -1,32 +1,121 @@
-#include <AppSettings.h>
-#include <History.h>
-#include <SettingsStore.h>
+#include "ConsoleFixture.h"
 
-#include <QtTest>
+#include <History.h>
 
 #include <array>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace console;
 using platform::SettingsStore;
 
+// The settings store and the program's folders, against real files.
 class tst_settings : public QObject {
     Q_OBJECT
+    QTemporaryDir m_dir;
+    const QByteArray m_home = qgetenv("HOME");
+
+    static void put(const QString& file, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(file).path());
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
 
 private slots:
     void init() { QFile::remove(SettingsStore().fileName()); }
+    void cleanup() {
+        platform::setProgramFolder(QString());
+        qunsetenv("XDG_DATA_HOME");
+        qputenv("HOME", m_home);
+    }
+
+    // Where written files go and where reference texts are found, against real folders: a program folder
+    // that can be written, with a text beside the program that comes before one in ../share/velmora, and
+    // one that cannot (absent here, since root may write any folder), where a relative or missing
+    // XDG_DATA_HOME falls back to ~/.local/share.
+    void paths_data() {
+        // xdg starting with /, and written, lie under the test's root
+        columns<bool, QString, QString>("writable", "xdg", "written");
+        const QString own = "/usr/bin/", data = "/data/velmora/", home = "/home/.local/share/velmora/";
+        row("writable", true, QString("/data"), own);
+        row("read-only, XDG_DATA_HOME set", false, QString("/data"), data);
+        row("read-only, XDG_DATA_HOME unset", false, QString(), home);
+        row("read-only, XDG_DATA_HOME relative", false, QString("data"), home);
+    }
+    void paths() {
+        QFETCH(bool, writable);
+        QFETCH(QString, xdg);
+        QFETCH(QString, written);
+        const QString root = m_dir.filePath(QTest::currentDataTag()), bin = root + "/usr/bin/";
+        qputenv("XDG_DATA_HOME", QFile::encodeName(xdg.startsWith('/') ? root + xdg : xdg));
+        qputenv("HOME", QFile::encodeName(root + "/home"));
+        platform::setProgramFolder(bin);
+        put(root + "/usr/share/velmora/commands.txt", "share");
+        if (writable)
+            put(bin + "commands.txt", "beside");
+        const QString log = platform::writtenFilePath("vorlanix.log");
+        QCOMPARE(log, root + written + "vorlanix.log");
+        QVERIFY(platform::appendToRegularFile(log, "entry"));
+        QCOMPARE(ConsoleFixture::readFile(log), QByteArray("entry"));
+        if (!writable)
+            QCOMPARE(QFileInfo(root + written).permissions() & 0x0077, QFile::Permissions());
+        QCOMPARE(ConsoleFixture::readFile(platform::referenceFilePath("commands.txt")),
+                 QByteArray(writable ? "beside" : "share"));
+        // Missing everywhere: the program folder's path, which the menus then find absent.
+        QCOMPARE(platform::referenceFilePath("variables.txt"), bin + "variables.txt");
+    }
+
+    // The installed data folder is searched last, and once.
+    void installedFolderLast() {
+        const QString shared = "/usr/share/velmora/";
+        QCOMPARE(platform::fileFolders("/opt/v/bin", true, "", "/h", shared).reference,
+                 (QStringList{"/opt/v/bin/", "/opt/v/share/velmora/", shared}));
+        QCOMPARE(platform::fileFolders("/usr/bin", false, "", "/h", shared).reference,
+                 (QStringList{"/usr/bin/", shared}));
+    }
+
+    // Only a regular file, or a path that is not there yet, is ever written, through a link too; nothing
+    // waits for a pipe.
+    void append_data() {
+        columns<QString, QByteArray>("kind",
+                                     "after"); // the file's bytes after the append; empty: none written
+        row("absent", QString("absent"), QByteArray("entry"));
+        row("regular file", QString("file"), QByteArray("old entry"));
+        row("link to a regular file", QString("link"), QByteArray("old entry"));
+        row("named pipe, nobody reading", QString("fifo"), QByteArray());
+        row("named pipe with a reader", QString("fifo+reader"), QByteArray());
+        row("folder", QString("folder"), QByteArray());
+    }
+    void append() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, after);
+        const QString target = m_dir.filePath(kind + "/vorlanix.log"), real = m_dir.filePath(kind + "/real");
+        const QByteArray name = QFile::encodeName(target);
+        QDir().mkpath(kind == "folder" ? target : m_dir.filePath(kind));
+        if (kind == "file" || kind == "link")
+            put(kind == "file" ? target : real, "old ");
+        QVERIFY(kind != "link" || QFile::link(real, target));
+        QVERIFY(!kind.startsWith("fifo") || ::mkfifo(name.constData(), 0600) == 0);
+        const int reader = kind == "fifo+reader" ? ::open(name.constData(), O_RDONLY | O_NONBLOCK) : -1;
+        QCOMPARE(platform::appendToRegularFile(target, "entry"), !after.isEmpty());
+        if (!after.isEmpty())
+            QCOMPARE(ConsoleFixture::readFile(target), after);
+        char buffer[16];
+        const bool heard = reader >= 0 && ::read(reader, buffer, sizeof buffer) != 0;
+        ::close(reader);
+        QVERIFY(!heard); // nothing reached the pipe
+    }
 
     // A stored value that does not convert or does not fit gives the key's default.
     void load_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("stored"); // null: nothing stored
-        QTest::addColumn<QString>("loaded");
+        columns<QString, QString, QString>("key", "stored", "loaded"); // stored null: nothing stored
         auto row = [](const char* tag, const char* key, const char* stored, const char* loaded) {
             QTest::newRow(tag) << key << QString::fromLatin1(stored) << loaded;
         };
         row("port default", "CurrentPort", nullptr, "27960");
         row("bool any case", "EnableLogging", "true", "1");
         row("bool number", "EnableLogging", "-1", "1");
-        row("bool zero", "EnableLogging", "0", "0");
         row("bool garbage", "EnableLogging", "yes please", "0");
         row("int16 lowest", "TimePeriod", "-32768", "-32768");
         row("int16 too big", "TimePeriod", "32768", "5");
@@ -35,7 +124,6 @@ private slots:
         row("window state maximised", "TheWindowState", "2", "2");
         row("colour highest", "ColorBack", "16777215", "16777215");
         row("colour beyond 24 bits", "ColorBack", "16777216", "12582912");
-        row("colour negative", "ColorBack", "-1", "12582912");
         row("position negative", "WindowLeft", "-300", "0");
         row("position text", "WindowLeft", "left", "5107.5");
         row("position nan", "WindowTop", "nan", "3247.5");
@@ -60,19 +148,18 @@ private slots:
     // others before; another program's section written meanwhile survives; placement is kept only from
     // a normal window.
     void save_data() {
-        QTest::addColumn<int>("state");
-        QTest::newRow("normal, password saved") << 0;
-        QTest::newRow("minimised, password not saved") << 1;
+        columns<int>("state");
+        row("normal, password saved", 0);
+        row("minimised, password not saved", 1);
     }
     void save() {
         QFETCH(int, state);
-        const bool savePassword = state == 0;
         SettingsStore().write(kSettingsSection, "WindowLeft", "111");
         const QString file = SettingsStore().fileName();
         QFile::setPermissions(file, QFileDevice::Permissions(0x6644));
         AppSettings s;
         s.CurrentPort = "27961"; // the port key always gets the default port
-        s.SavePassword = savePassword;
+        s.SavePassword = state == 0;
         {
             SettingsStore store;
             store.read(kSettingsSection, "CurrentAddr", "");
@@ -87,8 +174,8 @@ private slots:
                                 "FormFontName", "CurrentTheme", "UseAutoComplete", "BigScreenMode"})
             QVERIFY2(raw.contains(key), key);
         QCOMPARE(raw.value("CurrentPort").toString(), QString("27960"));
-        QCOMPARE(raw.value("Password").toString(), savePassword ? QString("sec ret") : QString());
-        QCOMPARE(raw.value("SavePassword").toString(), savePassword ? QString("True") : QString("False"));
+        QCOMPARE(raw.value("Password").toString(), state == 0 ? QString("sec ret") : QString());
+        QCOMPARE(raw.value("SavePassword").toString(), state == 0 ? QString("True") : QString("False"));
         QCOMPARE(QFile::permissions(file), QFileDevice::Permissions(0x6600)); // 0600
         QCOMPARE(raw.value("TheWindowState").toString(), QString::number(state));
         QCOMPARE(raw.value("WindowLeft").toString(), state == 0 ? QString("1500") : QString("111"));
@@ -97,14 +184,12 @@ private slots:
     // Saving writes keys up to the count (that one empty) and the kind's limit, higher keys keep older
     // values; loading them back stops at the first empty key, the edit text being the last value read.
     void history_data() {
-        QTest::addColumn<int>("which"); // servers, ports, commands
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<QString>("editText"); // empty: none
-        QTest::newRow("servers, emptied: old edit text kept") << 0 << 0 << 10 << "old10";
-        QTest::newRow("servers, beyond the limit") << 0 << 12 << 10 << "e10";
-        QTest::newRow("ports, beyond the limit") << 1 << 8 << 5 << "e5";
-        QTest::newRow("commands, never an edit text") << 2 << 3 << 10 << "";
+        // which: servers, ports, commands; editText empty: none
+        columns<int, int, int, QString>("which", "count", "limit", "editText");
+        row("servers, emptied: old edit text kept", 0, 0, 10, QString("old10"));
+        row("servers, beyond the limit", 0, 12, 10, QString("e10"));
+        row("ports, beyond the limit", 1, 8, 5, QString("e5"));
+        row("commands, never an edit text", 2, 3, 10, QString());
     }
     void history() {
         QFETCH(int, which);

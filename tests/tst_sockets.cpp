@@ -1,12 +1,8 @@
-#include "LoopbackPeer.h"
+#include "ConsoleFixture.h"
 
 #include <DatagramChannel.h>
 #include <StreamClient.h>
 #include <StreamListener.h>
-
-#include <QSignalSpy>
-
-#include <memory>
 
 using namespace platform;
 
@@ -30,16 +26,15 @@ private slots:
     // after a datagram met its closed port ("port unreachable", met by the next write or first by the
     // woken reader) is reached and heard all the same.
     void datagrams_data() {
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<int>("down"); // 1: the next write meets the refusal, 2: the reader does
+        // down 1: the next write meets the refusal, 2: the reader does
+        columns<QString, QByteArray, int>("host", "payload", "down");
         const QString v4 = "127.0.0.1";
-        QTest::newRow("every byte, dotted") << v4 << everyByte() << 0;
-        QTest::newRow("every byte, IPv6") << "::1" << everyByte() << 0;
-        QTest::newRow("NUL, name queued until resolved") << "localhost" << QByteArray("a\0b", 3) << 0;
-        QTest::newRow("largest") << v4 << QByteArray(65507, '\xff') << 0;
-        QTest::newRow("peer down, next write refused") << v4 << QByteArray("heard") << 1;
-        QTest::newRow("peer down, reader woken by the refusal") << v4 << QByteArray("heard") << 2;
+        row("every byte, dotted", v4, everyByte(), 0);
+        row("every byte, IPv6", QString("::1"), everyByte(), 0);
+        row("NUL, name queued until resolved", QString("localhost"), QByteArray("a\0b", 3), 0);
+        row("largest", v4, QByteArray(65507, '\xff'), 0);
+        row("peer down, next write refused", v4, QByteArray("heard"), 1);
+        row("peer down, reader woken by the refusal", v4, QByteArray("heard"), 2);
     }
     void datagrams() {
         QFETCH(QString, host);
@@ -103,9 +98,9 @@ private slots:
     // A peer that resets as the handshake completes ends in an error, not in connecting again; so does
     // one that closes.
     void streamClientEnds_data() {
-        QTest::addColumn<int>("resetAfterMs");
-        QTest::newRow("peer resets") << 0;
-        QTest::newRow("peer closes") << -1;
+        columns<int>("resetAfterMs");
+        row("peer resets", 0);
+        row("peer closes", -1);
     }
     void streamClientEnds() {
         QFETCH(int, resetAfterMs);
@@ -128,11 +123,10 @@ private slots:
     // A peer is accepted only once listening stopped, even one that already left its words and went;
     // its request id is never handed out again.
     void listenerAcceptsAfterClose_data() {
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<bool>("peerLeavesFirst");
-        QTest::newRow("IPv4 peer shown dotted") << "127.0.0.1" << false;
-        QTest::newRow("IPv6 peer") << "::1" << false;
-        QTest::newRow("peer gone before the accept") << "127.0.0.1" << true;
+        columns<QString, bool>("host", "peerLeavesFirst");
+        row("IPv4 peer shown dotted", QString("127.0.0.1"), false);
+        row("IPv6 peer", QString("::1"), false);
+        row("peer gone before the accept", QString("127.0.0.1"), true);
     }
     void listenerAcceptsAfterClose() {
         QFETCH(QString, host);
