@@ -116,7 +116,7 @@ AppSettings loadAppSettings(const platform::SettingsStore& store, const Placemen
     s.PlayersTop = settingsTwips(text("PlayersTop", twipsText(d.PlayersTop)), d.PlayersTop);
     s.PlayersWidth = int16("PlayersWidth", d.PlayersWidth);
     s.PlayersHeight = int16("PlayersHeight", d.PlayersHeight);
-    if (s.PlayersWidth < 1500 || s.PlayersHeight < 1500) {
+    if (s.PlayersWidth < AppSettings::kPlayersMinTwips || s.PlayersHeight < AppSettings::kPlayersMinTwips) {
         s.PlayersWidth = d.PlayersWidth;
         s.PlayersHeight = d.PlayersHeight;
     }

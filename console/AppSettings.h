@@ -40,6 +40,8 @@ struct AppSettings {
     double PlayersTop = -1;
     qint16 PlayersWidth = 7800;
     qint16 PlayersHeight = 5400;
+    // Smaller than this, in either direction, the Players window is not worth restoring.
+    static constexpr qint16 kPlayersMinTwips = 1500;
 };
 
 inline const QString kSettingsSection = QStringLiteral("vorlanix\\Settings");

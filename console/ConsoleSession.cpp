@@ -87,10 +87,8 @@ void ConsoleSession::UDPClient_DataArrival() {
 }
 
 void ConsoleSession::WriteLog(const QString& text) {
-    if (!m_settings.EnableLogging)
-        return;
-    console::WriteLog(text);
-    emit logWritten();
+    if (m_settings.EnableLogging && console::WriteLog(text))
+        emit logWritten();
 }
 
 void ConsoleSession::TCPClient_Connect() {
@@ -183,8 +181,9 @@ void ConsoleSession::setShowStatusBar(bool on) {
 void ConsoleSession::setPlayersPlacement(double left, double top, double width, double height) {
     m_settings.PlayersLeft = left;
     m_settings.PlayersTop = top;
-    m_settings.PlayersWidth = qint16(qBound(1500.0, width, 32767.0));
-    m_settings.PlayersHeight = qint16(qBound(1500.0, height, 32767.0));
+    const double least = AppSettings::kPlayersMinTwips;
+    m_settings.PlayersWidth = qint16(qBound(least, width, 32767.0));
+    m_settings.PlayersHeight = qint16(qBound(least, height, 32767.0));
 }
 
 void ConsoleSession::Close() {

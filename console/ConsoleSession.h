@@ -95,7 +95,7 @@ public:
 signals:
     // Text for the end of the console pane, CR LF line ends.
     void paneText(const QString& text);
-    // A log entry was written: the log menu follows the file.
+    // A log entry was written, so the log file is there.
     void logWritten();
     void autoQueryChanged(bool on);
     // An information box with an OK button.

@@ -27,6 +27,10 @@ void ServerQuery::setServer(const QString& host, int port) {
 void ServerQuery::cancel() {
     m_statusWanted = false;
     m_challenge.clear();
+    endRcon();
+}
+
+void ServerQuery::endRcon() {
     m_rconWanted = false;
     m_rconText.clear();
     m_rconQuiet->stop();
@@ -78,9 +82,7 @@ void ServerQuery::takeReply(const QByteArray& datagram) {
         return;
     const ReplyKind kind = classifyReply(datagram);
     if (kind != ReplyKind::Ordinary) {
-        m_rconWanted = false;
-        m_rconText.clear();
-        m_rconQuiet->stop();
+        endRcon();
         emit rconRefused(kind);
         return;
     }
@@ -91,9 +93,7 @@ void ServerQuery::takeReply(const QByteArray& datagram) {
     m_rconQuiet->start();
     const auto status = parseRconStatus(m_rconText);
     if (status && status->complete) {
-        m_rconWanted = false;
-        m_rconText.clear();
-        m_rconQuiet->stop();
+        endRcon();
         emit rconStatusReceived(*status);
     }
 }
@@ -102,8 +102,7 @@ void ServerQuery::takeReply(const QByteArray& datagram) {
 // the rows that came.
 void ServerQuery::finishRconStatus() {
     const auto status = m_rconWanted ? parseRconStatus(m_rconText) : std::nullopt;
-    m_rconWanted = false;
-    m_rconText.clear();
+    endRcon();
     if (status)
         emit rconStatusReceived(*status);
 }

@@ -46,6 +46,8 @@ private:
     void readReplies();
     void takeReply(const QByteArray& datagram);
     void finishRconStatus();
+    // Nothing more of the rcon table is awaited.
+    void endRcon();
 
     platform::DatagramChannel* m_channel;
     QTimer* m_rconQuiet;

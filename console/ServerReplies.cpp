@@ -291,4 +291,16 @@ ReplyKind classifyReply(const QByteArray& datagram) {
     return ReplyKind::Ordinary;
 }
 
+QString refusalText(ReplyKind kind) {
+    switch (kind) {
+    case ReplyKind::BadPassword:
+        return QStringLiteral("The server refused the rcon password");
+    case ReplyKind::NoPassword:
+        return QStringLiteral("The server has no rcon password set");
+    case ReplyKind::Ordinary:
+        break;
+    }
+    return QString();
+}
+
 } // namespace console

@@ -88,5 +88,7 @@ QString withoutColours(const QString& text);
 // What an rcon reply means for the status line.
 enum class ReplyKind { Ordinary, BadPassword, NoPassword };
 ReplyKind classifyReply(const QByteArray& datagram);
+// The words for a refusal, without a closing full stop; empty for an ordinary reply.
+QString refusalText(ReplyKind kind);
 
 } // namespace console

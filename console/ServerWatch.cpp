@@ -9,15 +9,13 @@ namespace console {
 namespace {
 const QString kNoReply = QStringLiteral("No reply from %1 (wrong address or port, server down, or commands "
                                         "sent too fast)");
-const QString kRefused = QStringLiteral("The server refused the rcon password");
-const QString kNoPassword = QStringLiteral("The server has no rcon password set");
 const QString kBack = QStringLiteral("Server back after %1 s: %2 on %3");
 const QString kNoAnswer = QStringLiteral("No answer from the server %1 s after the reboot");
 } // namespace
 
 ServerWatch::ServerWatch(const WatchTiming& timing, QObject* parent)
-    : QObject(parent), m_timing(timing), m_noReply(new QTimer(this)), m_poll(new QTimer(this)),
-      m_limit(new QTimer(this)), m_query(new ServerQuery(this)) {
+    : QObject(parent), m_noReply(new QTimer(this)), m_poll(new QTimer(this)), m_limit(new QTimer(this)),
+      m_query(new ServerQuery(this)) {
     m_noReply->setSingleShot(true);
     m_noReply->setInterval(timing.noReply);
     m_poll->setInterval(timing.rebootPoll);
@@ -49,17 +47,7 @@ void ServerWatch::commandSent(const QString& host, const QString& port, const QS
 
 void ServerWatch::replyArrived(const QByteArray& datagram) {
     m_noReply->stop();
-    switch (classifyReply(datagram)) {
-    case ReplyKind::BadPassword:
-        show(kRefused);
-        break;
-    case ReplyKind::NoPassword:
-        show(kNoPassword);
-        break;
-    case ReplyKind::Ordinary:
-        show(QString());
-        break;
-    }
+    show(refusalText(classifyReply(datagram)));
 }
 
 void ServerWatch::noReply() {
@@ -93,7 +81,7 @@ void ServerWatch::serverBack(const InfoPairs& info) {
 void ServerWatch::giveUp() {
     m_poll->stop();
     m_query->cancel();
-    show(kNoAnswer.arg((m_timing.rebootLimit.count() + 500) / 1000));
+    show(kNoAnswer.arg((m_limit->interval() + 500) / 1000));
 }
 
 } // namespace console

@@ -46,7 +46,6 @@ private:
     void serverBack(const InfoPairs& info);
     void giveUp();
 
-    WatchTiming m_timing;
     QTimer* m_noReply;
     QTimer* m_poll;
     QTimer* m_limit;

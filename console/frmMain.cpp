@@ -66,12 +66,6 @@ int virtualKeyCode(int qtKey) {
     }
 }
 
-QFont dialogFont(const char* face, double points) {
-    QFont font(platform::installedFace(QString::fromLatin1(face)));
-    font.setPointSizeF(points);
-    return font;
-}
-
 void place(QWidget* w, const TwipsRect& r) {
     w->setGeometry(twipsRect(r.left, r.top, r.width, r.height));
 }
@@ -117,7 +111,7 @@ template <typename W> W* named(W* widget, const char* name) {
 
 QLabel* label(QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
     auto* lbl = named(new QLabel(QString::fromLatin1(caption), parent), name);
-    lbl->setFont(dialogFont("MS Sans Serif", 8.25));
+    lbl->setFont(platform::designFont("MS Sans Serif", 8.25));
     lbl->setGeometry(twipsRect(l, t, w, 255));
     return lbl;
 }
@@ -133,7 +127,7 @@ QComboBox* combo(QWidget* parent, const char* name, const char* text, double l, 
 
 QPushButton* button(QWidget* parent, const char* name, const char* caption, double l, double t) {
     auto* b = named(new QPushButton(QString::fromLatin1(caption), parent), name);
-    b->setFont(dialogFont("MS Sans Serif", 9.75));
+    b->setFont(platform::designFont("MS Sans Serif", 9.75));
     b->setAutoDefault(true); // Enter on a focused button presses that button
     b->setGeometry(twipsRect(l, t, 1185, 350));
     return b;
@@ -145,7 +139,7 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
       m_themeItems(new QActionGroup(this)) {
     setWindowTitle(QStringLiteral("Velmora's Tarnwick"));
     // The window's font is every widget's default, so nothing asks for a face no control shows.
-    QApplication::setFont(dialogFont("Arial", 8.25));
+    QApplication::setFont(platform::designFont("Arial", 8.25));
     setFont(QApplication::font());
     buildControls();
     buildMenus();
@@ -156,7 +150,11 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
     m_session->setAddress(cboAddr->currentText());
     m_session->setPort(cboPort->currentText());
     connect(m_session, &ConsoleSession::paneText, txtOutput, &ConsolePane::appendText);
-    connect(m_session, &ConsoleSession::logWritten, this, &frmMain::UpdateLogMenu);
+    // An entry just written means the file exists: no need to look for it at every reply.
+    connect(m_session, &ConsoleSession::logWritten, this, [this] {
+        mnuFileLog->setEnabled(true);
+        mnuFileDelete->setEnabled(true);
+    });
     connect(m_session, &ConsoleSession::autoQueryChanged, mnuCommandsAutoQuery, &QAction::setChecked);
     connect(m_session, &ConsoleSession::statusText, lblStatus, [this](const QString& text) {
         lblStatus->setText(text);
@@ -202,7 +200,7 @@ void frmMain::buildControls() {
     txtPassword = named(new QLineEdit(fraSettings), "txtPassword");
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setStyle(new AsteriskStyle(txtPassword));
-    txtPassword->setFont(dialogFont("MS Sans Serif", 8.25));
+    txtPassword->setFont(platform::designFont("MS Sans Serif", 8.25));
     txtPassword->setGeometry(twipsRect(6960, 285, 1455, 285));
 
     txtOutput = named(new ConsolePane(central), "txtOutput");
@@ -422,7 +420,6 @@ void frmMain::Form_Load() {
     if (look.size < 1 || look.size > 512)
         look.size = ThemeLook{}.size;
     m_session->setLook(look);
-    showPaneLook(s.BigScreenMode);
     if (s.SavePassword)
         txtPassword->setText(s.Password);
     const Qt::WindowState states[] = {Qt::WindowNoState, Qt::WindowMinimized, Qt::WindowMaximized};
@@ -431,11 +428,7 @@ void frmMain::Form_Load() {
     if (!(windowState() & Qt::WindowMaximized))
         applyPlacement();
     show();
-    // Now that the window has its frame, the stored outer size can be matched exactly.
-    if (m_placementPending && frameGeometry().size() != geometry().size() && windowStateValue() == 0) {
-        m_placementPending = false;
-        applyPlacement();
-    }
+    placeOnceFramed();
     CheckThemeMenu(s.CurrentTheme);
     SetBigScreenMode(s.BigScreenMode);
     showStatusBar(s.ShowStatusBar);
@@ -518,12 +511,17 @@ void frmMain::applyPlacement() {
 
 void frmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    placeOnceFramed();
+    Form_Resize();
+}
+
+// Once the window has its frame, the stored outer size can be matched exactly.
+void frmMain::placeOnceFramed() {
     if (m_placementPending && isVisible() && frameGeometry().size() != geometry().size() &&
         windowStateValue() == 0) {
         m_placementPending = false;
         applyPlacement();
     }
-    Form_Resize();
 }
 
 void frmMain::changeEvent(QEvent* event) {

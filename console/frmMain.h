@@ -54,6 +54,7 @@ private:
     void Form_Resize();
     void applyLayout();
     void applyPlacement();
+    void placeOnceFramed();
     PlacementBasis placementBasis() const;
     void SaveSettings();
     int windowStateValue() const;

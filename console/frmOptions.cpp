@@ -46,9 +46,7 @@ frmOptions::frmOptions(platform::Desktop& desktop, const AppSettings& settings, 
     };
     auto button = [&](QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
         auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-        QFont font(platform::installedFace(QStringLiteral("MS Sans Serif")));
-        font.setPointSizeF(9.75);
-        b->setFont(font);
+        b->setFont(platform::designFont("MS Sans Serif", 9.75));
         b->setAutoDefault(false);
         named(b, name, l, t, w, 350);
         return b;

@@ -247,8 +247,7 @@ void frmPlayers::rconStatusArrived(const RconStatus& status) {
 }
 
 void frmPlayers::rconRefused(ReplyKind kind) {
-    m_rconNote = kind == ReplyKind::NoPassword ? QStringLiteral("The server has no rcon password set.")
-                                               : QStringLiteral("The server refused the rcon password.");
+    m_rconNote = refusalText(kind) + QLatin1Char('.');
     m_rconRows = false;
     showRows(m_statusRows);
     updateNote();
@@ -257,6 +256,7 @@ void frmPlayers::rconRefused(ReplyKind kind) {
 void frmPlayers::showRows(const QList<Row>& rows) {
     // The selection follows its player (by slot, else by name) across a refresh.
     const Row* before = selectedRow();
+    const bool hadSelection = before != nullptr; // `before` points into the rows about to be replaced
     const QString keptSlot = before ? before->slot : QString();
     const QString keptName = before ? before->name : QString();
     const int keptIndex = m_table->currentRow();
@@ -280,7 +280,7 @@ void frmPlayers::showRows(const QList<Row>& rows) {
     int select = rows.isEmpty() ? -1 : 0;
     if (keptIndex >= 0 && !rows.isEmpty())
         select = qMin(keptIndex, int(rows.size()) - 1);
-    for (int r = 0; r < rows.size() && before; ++r)
+    for (int r = 0; r < rows.size() && hadSelection; ++r)
         if (keptSlot.isEmpty() ? rows[r].name == keptName : rows[r].slot == keptSlot)
             select = r;
     if (select >= 0)

@@ -61,6 +61,12 @@ QString installedFace(const QString& face) {
     return face;
 }
 
+QFont designFont(const char* face, double points) {
+    QFont font(installedFace(QString::fromLatin1(face)));
+    font.setPointSizeF(points);
+    return font;
+}
+
 bool isFaceAvailable(const QString& family) {
     if (family.trimmed().isEmpty())
         return false;

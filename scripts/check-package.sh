@@ -61,8 +61,7 @@ out=$("${nodisplay[@]}" timeout 20 "$root/usr/bin/Kestwold" --help) || fail "Kes
 [[ $out == *--service* ]] || fail "Kestwold --help printed '$out'"
 pass "vorlanix --version ($version), vorlanix --help and Kestwold --help without a display"
 
-desktop-file-validate "$root"/usr/share/applications/*.desktop || fail "desktop-file-validate"
-appstreamcli validate --no-net "$root"/usr/share/metainfo/*.xml || fail "appstreamcli validate"
+scripts/validate-metadata.sh "$root/usr/share/applications" "$root/usr/share/metainfo" || fail "metadata"
 pass "desktop-file-validate and appstreamcli validate"
 
 # The console under Xvfb as an ordinary user. CI runs as root, for whom every folder is writable.
