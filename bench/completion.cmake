@@ -1,2 +1,2 @@
 add_executable(bench_completion ${CMAKE_CURRENT_LIST_DIR}/bench_completion.cpp)
-target_link_libraries(bench_completion PRIVATE consolelib)
+target_link_libraries(bench_completion PRIVATE console_ui)

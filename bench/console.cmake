@@ -1,4 +1,4 @@
 foreach(b pane flood roundtrip startup)
   add_executable(bench_${b} ${CMAKE_CURRENT_LIST_DIR}/bench_${b}.cpp)
-  target_link_libraries(bench_${b} PRIVATE consolelib)
+  target_link_libraries(bench_${b} PRIVATE console_ui)
 endforeach()

@@ -1,1 +1,1 @@
-vorlanix_add_test(tst_completion SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_completion.cpp LIBS consolelib)
+vorlanix_add_test(tst_completion SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_completion.cpp LIBS console_ui)

@@ -1,1 +1,1 @@
-vorlanix_add_test(tst_sockets SOURCES tst_sockets.cpp LIBS consolelib)
+vorlanix_add_test(tst_sockets SOURCES tst_sockets.cpp LIBS console_ui)

@@ -1,2 +1,2 @@
-vorlanix_add_test(tst_themedialog SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_themedialog.cpp LIBS consolelib)
-vorlanix_add_test(tst_bigscreen SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_bigscreen.cpp LIBS consolelib)
+vorlanix_add_test(tst_themedialog SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_themedialog.cpp LIBS console_ui)
+vorlanix_add_test(tst_bigscreen SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_bigscreen.cpp LIBS console_ui)

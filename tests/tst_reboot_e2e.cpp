@@ -3,7 +3,7 @@
 #include "LoopbackPeer.h"
 #include "OpenArena.h"
 
-#include "../console/frmMain.h"
+#include "../console/ui/frmMain.h"
 #include <ProgramFolder.h>
 #include <RebootClient.h>
 #include <basMain.h>

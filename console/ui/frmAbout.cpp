@@ -1,5 +1,6 @@
 #include "frmAbout.h"
 
+#include "Openers.h"
 #include "SystemInfo.h"
 #include "Version.h"
 #include "WebLinks.h"

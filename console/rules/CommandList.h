@@ -20,10 +20,4 @@ QStringList parseCommandList(const QByteArray& fileBytes);
 // The untyped rest of the first entry that starts with typed (case-sensitive), or the empty text.
 QString FindCompletion(const QStringList& entries, const QString& typed);
 
-// Fills basMain().CommandList from "cmdlist.dat", or from the built-in list when the file is absent.
-// A file that cannot be read leaves what the reading produced.
-void LoadCommandList();
-// Looks typed up in basMain().CommandList.
-QString FindCompletion(const QString& typed);
-
 } // namespace console

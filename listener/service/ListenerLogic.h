@@ -5,7 +5,7 @@
 #include <QStringList>
 
 namespace platform {
-class Desktop;
+class ProgramLauncher;
 }
 
 namespace listener {
@@ -29,9 +29,9 @@ QStringList splitParameters(const QString& parameters);
 enum class LaunchResult { Started, EmptyPath, BadFolder, StartFailed, StillRunning };
 
 // Starts the executable detached, in its own folder, with the parameters; it outlives the listener.
-// The started process's id goes to `pid` where the desktop tells it.
-LaunchResult startGame(platform::Desktop& desktop, const QString& executable, const QString& parameters,
-                       qint64* pid = nullptr);
+// The started process's id goes to `pid` where the launcher tells it.
+LaunchResult startGame(platform::ProgramLauncher& launcher, const QString& executable,
+                       const QString& parameters, qint64* pid = nullptr);
 
 // One status-log entry as one line for a journal: the line end the entries carry is dropped, and
 // control characters (as a peer may send) are written as escapes, so no peer can break or forge a line.

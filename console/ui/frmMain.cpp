@@ -2,10 +2,12 @@
 
 #include "CommandList.h"
 #include "ConsolePane.h"
+#include "Openers.h"
 #include "Placement.h"
 #include "SystemInfo.h"
 #include "Version.h"
 #include "WebLinks.h"
+#include "WidgetLook.h"
 #include "basMain.h"
 #include "frmAbout.h"
 #include "frmOptions.h"

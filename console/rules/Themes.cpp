@@ -1,8 +1,5 @@
 #include "Themes.h"
 
-#include <QPalette>
-#include <QWidget>
-
 #include <cmath>
 #include <limits>
 
@@ -98,21 +95,6 @@ QFont lookFont(const QString& face, double points, bool bold, bool italic) {
     font.setItalic(italic);
     font.setPointSizeF(points > 0 ? points : 1);
     return font;
-}
-
-void setBoxColours(QWidget* box, quint32 back, quint32 fore) {
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, colourOf(back));
-    palette.setColor(QPalette::Text, colourOf(fore));
-    box->setPalette(palette);
-}
-
-quint32 boxBackground(const QWidget* box) {
-    return bgrOf(box->palette().color(QPalette::Base));
-}
-
-quint32 boxForeground(const QWidget* box) {
-    return bgrOf(box->palette().color(QPalette::Text));
 }
 
 } // namespace console

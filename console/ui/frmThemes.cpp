@@ -1,5 +1,7 @@
 #include "frmThemes.h"
 
+#include "WidgetLook.h"
+
 #include <Desktop.h>
 #include <Faces.h>
 #include <Twips.h>

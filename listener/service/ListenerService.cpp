@@ -1,14 +1,14 @@
 #include "ListenerService.h"
 
-#include <Desktop.h>
+#include <ProgramLauncher.h>
 #include <StreamListener.h>
 
 #include <QTimer>
 
 namespace listener {
 
-ListenerService::ListenerService(platform::Desktop& desktop, int port, QObject* parent)
-    : QObject(parent), m_desktop(desktop), m_port(port) {
+ListenerService::ListenerService(platform::ProgramLauncher& launcher, int port, QObject* parent)
+    : QObject(parent), m_launcher(launcher), m_port(port) {
     TCPListener = new platform::StreamListener(this);
     TCPListener->setLocalPort(m_port);
     tmrIdle = new QTimer(this);
@@ -152,7 +152,7 @@ LaunchResult ListenerService::LaunchGame(const QString& executable, const QStrin
                   QLatin1String("\r\n"));
     }
     qint64 pid = 0;
-    const LaunchResult result = startGame(m_desktop, executable, parameters, &pid);
+    const LaunchResult result = startGame(m_launcher, executable, parameters, &pid);
     if (result == LaunchResult::Started)
         m_lastLaunch = LaunchedGame(pid);
     if (remote && result == LaunchResult::StartFailed)

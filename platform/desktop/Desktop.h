@@ -1,5 +1,7 @@
 #pragma once
 
+#include <ProgramLauncher.h>
+
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -13,7 +15,7 @@ namespace platform {
 // Everything that would block a test or escape the process: modal message boxes, the choosers,
 // and handing an address, a file or a program to the desktop. The programs use RealDesktop;
 // tests install a fake that records each call and answers as scripted.
-class Desktop {
+class Desktop : public ProgramLauncher {
 public:
     enum class Icon { None, Information, Question, Warning, Critical };
     enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -34,10 +36,6 @@ public:
     virtual bool openUrl(const QString& address) = 0;
     // Opens the file in the desktop's plain-text editor; the path goes over as one argument.
     virtual bool openInTextEditor(const QString& path) = 0;
-    // Starts a program without waiting for it; it outlives the caller. Where `pid` is given it
-    // receives the started process's id (0 when unknown).
-    virtual bool startProgram(const QString& program, const QStringList& arguments,
-                              const QString& workingFolder, qint64* pid = nullptr) = 0;
 };
 
 class RealDesktop : public Desktop {

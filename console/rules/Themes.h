@@ -8,8 +8,6 @@
 #include <array>
 #include <optional>
 
-class QWidget;
-
 namespace console {
 
 // The six values that make the console pane's look. Colours are 0x00BBGGRR numbers.
@@ -56,10 +54,5 @@ quint32 bgrOf(const QColor& colour);
 
 // The font of a look. The face name is kept as given; the face substitutes decide what is drawn.
 QFont lookFont(const QString& face, double points, bool bold, bool italic);
-
-// Colours of a text box: background and text.
-void setBoxColours(QWidget* box, quint32 back, quint32 fore);
-quint32 boxBackground(const QWidget* box);
-quint32 boxForeground(const QWidget* box);
 
 } // namespace console

@@ -21,4 +21,10 @@ QString referencePath(const QString& name);
 // Appends the text unchanged. Returns false when nothing was written.
 bool WriteLog(const QString& text);
 
+// Fills basMain().CommandList from "cmdlist.dat", or from the built-in list when the file is absent.
+// A file that cannot be read leaves what the reading produced.
+void LoadCommandList();
+// Looks typed up in basMain().CommandList.
+QString FindCompletion(const QString& typed);
+
 } // namespace console

@@ -2,10 +2,6 @@
 
 #include <QString>
 
-namespace platform {
-class Desktop;
-}
-
 namespace console {
 
 // The maker's site has one host; every address of the maker is built from it.
@@ -29,9 +25,5 @@ QString holodeck5Address();
 QString planetQuake2Address();
 QString quake3WorldAddress();
 QString planetQuake3Address();
-
-// Hands the address to the desktop's default handler. Whatever goes wrong there is the desktop's
-// to show; the console reports nothing.
-void OpenWebPage(platform::Desktop& desktop, const QString& address);
 
 } // namespace console

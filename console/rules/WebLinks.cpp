@@ -1,7 +1,5 @@
 #include "WebLinks.h"
 
-#include <Desktop.h>
-
 namespace console {
 
 QString makerAddress(const QString& path) {
@@ -69,10 +67,6 @@ QString quake3WorldAddress() {
 
 QString planetQuake3Address() {
     return QStringLiteral("https://www.planetquake.com/quake3");
-}
-
-void OpenWebPage(platform::Desktop& desktop, const QString& address) {
-    desktop.openUrl(address);
 }
 
 } // namespace console

@@ -1,10 +1,5 @@
 #include "OptionsRules.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPalette>
-
 #include <cmath>
 
 namespace console {
@@ -19,16 +14,6 @@ bool numberOf(const QString& text, double& value) {
     return (ok || std::isinf(value)) && !std::isnan(value);
 }
 
-void setFieldColours(QWidget* w, QPalette::ColorRole backRole, QPalette::ColorRole textRole) {
-    const QPalette system = QApplication::palette();
-    QPalette palette = w->palette();
-    // Every group, so that a disabled field shows exactly these colours too.
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Base, system.color(QPalette::Active, backRole));
-        palette.setColor(group, QPalette::Text, system.color(QPalette::Active, textRole));
-    }
-    w->setPalette(palette);
-}
 } // namespace
 
 MinutesCheck checkMinutes(const QString& text) {
@@ -52,22 +37,6 @@ qint16 minutesValue(const QString& text, qint16 fallback) {
     if (whole < 0 || whole > kMinutesMax)
         return fallback;
     return qint16(whole);
-}
-
-void EnableTextBox(QLineEdit* box, bool enabled) {
-    if (enabled)
-        setFieldColours(box, QPalette::Base, QPalette::Text);
-    else
-        setFieldColours(box, QPalette::Button, QPalette::Dark);
-    box->setEnabled(enabled);
-}
-
-void EnableComboBox(QComboBox* box, bool enabled) {
-    box->setEnabled(enabled);
-    if (enabled)
-        setFieldColours(box, QPalette::Base, QPalette::Text);
-    else
-        setFieldColours(box, QPalette::Button, QPalette::Dark);
 }
 
 } // namespace console

@@ -4,7 +4,7 @@
 #include "ListenerService.h"
 #include "TerminationSignals.h"
 
-#include <Desktop.h>
+#include <ProgramLauncher.h>
 #include <SettingsStore.h>
 
 #include <QCoreApplication>
@@ -43,8 +43,8 @@ int runService(const CommandLine& options) {
         peers =
             options.allowedPeers.value_or(store.read(kSection, QStringLiteral("AllowedPeers"), QString()));
     }
-    platform::RealDesktop desktop;
-    ListenerService service(desktop, options.port);
+    platform::DetachedLauncher launcher;
+    ListenerService service(launcher, options.port);
     service.setGame(executable, parameters);
 
     // Until the port is open only its failure is worth a line: the manager sees one clear reason.

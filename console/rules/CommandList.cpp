@@ -1,7 +1,5 @@
 #include "CommandList.h"
 
-#include "basMain.h"
-
 #include <ProgramFolder.h>
 
 #include <QFile>
@@ -70,34 +68,6 @@ QString FindCompletion(const QStringList& entries, const QString& typed) {
             return entry.mid(n);
     }
     return {};
-}
-
-void LoadCommandList() {
-    QStringList& list = basMain().CommandList;
-    const QString path = commandListPath();
-    if (!platform::FileExists(path)) {
-        list = QString::fromLatin1(kBuiltInCommandList).split(QLatin1Char(','));
-        return;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        list.clear();
-        return;
-    }
-    // Read in pieces so that a read error part-way keeps what came before it.
-    QByteArray bytes;
-    char chunk[64 * 1024];
-    for (;;) {
-        const qint64 got = file.read(chunk, sizeof chunk);
-        if (got <= 0)
-            break;
-        bytes.append(chunk, got);
-    }
-    list = parseCommandList(bytes);
-}
-
-QString FindCompletion(const QString& typed) {
-    return FindCompletion(basMain().CommandList, typed);
 }
 
 } // namespace console

@@ -112,9 +112,7 @@ bool RealDesktop::openInTextEditor(const QString& path) {
 
 bool RealDesktop::startProgram(const QString& program, const QStringList& arguments,
                                const QString& workingFolder, qint64* pid) {
-    if (pid)
-        *pid = 0;
-    return QProcess::startDetached(program, arguments, workingFolder, pid);
+    return DetachedLauncher().startProgram(program, arguments, workingFolder, pid);
 }
 
 } // namespace platform

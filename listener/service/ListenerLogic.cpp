@@ -1,6 +1,6 @@
 #include "ListenerLogic.h"
 
-#include <Desktop.h>
+#include <ProgramLauncher.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -55,8 +55,8 @@ QStringList splitParameters(const QString& parameters) {
     return arguments;
 }
 
-LaunchResult startGame(platform::Desktop& desktop, const QString& executable, const QString& parameters,
-                       qint64* pid) {
+LaunchResult startGame(platform::ProgramLauncher& launcher, const QString& executable,
+                       const QString& parameters, qint64* pid) {
     if (executable.isEmpty())
         return LaunchResult::EmptyPath;
     const QString folder = workingFolderOf(executable);
@@ -67,7 +67,7 @@ LaunchResult startGame(platform::Desktop& desktop, const QString& executable, co
         return LaunchResult::StartFailed;
     // The child enters its folder before it runs the program, so a relative path would miss it.
     const QString program = folder.isEmpty() ? executable : QFileInfo(onDisk(executable)).absoluteFilePath();
-    return desktop.startProgram(program, splitParameters(parameters), folder, pid)
+    return launcher.startProgram(program, splitParameters(parameters), folder, pid)
                ? LaunchResult::Started
                : LaunchResult::StartFailed;
 }

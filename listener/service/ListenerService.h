@@ -10,7 +10,7 @@
 class QTimer;
 
 namespace platform {
-class Desktop;
+class ProgramLauncher;
 class StreamListener;
 } // namespace platform
 
@@ -26,7 +26,8 @@ public:
     static constexpr int kIdleTimeoutMs = 10000;
 
     // The port is a seam for tests (0 lets the system choose); the shipped program uses kListenPort.
-    explicit ListenerService(platform::Desktop& desktop, int port = kListenPort, QObject* parent = nullptr);
+    explicit ListenerService(platform::ProgramLauncher& launcher, int port = kListenPort,
+                             QObject* parent = nullptr);
 
     // As the start/stop switch does. False, with the reason logged, when the port cannot be opened.
     bool startListening();
@@ -64,7 +65,7 @@ private:
     void dropConnection(const QString& why);
     bool listen();
 
-    platform::Desktop& m_desktop;
+    platform::ProgramLauncher& m_launcher;
     int m_port;
     platform::StreamListener* TCPListener;
     QTimer* tmrIdle; // closes a connection that sends nothing

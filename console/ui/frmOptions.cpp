@@ -1,6 +1,7 @@
 #include "frmOptions.h"
 
 #include "OptionsRules.h"
+#include "WidgetLook.h"
 
 #include <Desktop.h>
 #include <Faces.h>

@@ -1,0 +1,12 @@
+# Fails when a widget-free library reaches Qt Widgets through its link closure (see Floors.cmake).
+file(STRINGS ${FLOORS} lines)
+set(bad)
+foreach(line ${lines})
+  message(STATUS "${line}")
+  if(line MATCHES "^([^ ]+) widget-free:.*Qt6::Widgets")
+    list(APPEND bad ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "These libraries must not link Qt Widgets: ${bad}")
+endif()
