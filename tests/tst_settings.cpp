@@ -1,6 +1,7 @@
 #include "ConsoleFixture.h"
 
 #include <History.h>
+#include <Port.h>
 
 #include <array>
 #include <fcntl.h>
@@ -205,7 +206,7 @@ private slots:
                 entries << "e" + QString::number(i);
         }
         saveHistory(store, kind, entries);
-        store.sync();
+        QVERIFY(bool(store.sync()));
         for (int i = 0; i <= 12; ++i)
             QCOMPARE(SettingsStore().read(kind.section, QString::number(i), "absent"),
                      i > limit || i > count ? "old" + QString::number(i) : entries.value(i));
@@ -213,6 +214,78 @@ private slots:
         QCOMPARE(loaded.entries, entries.mid(0, limit + 1));
         QCOMPARE(loaded.editText, editText);
         QCOMPARE(loaded.hasEditText, !editText.isEmpty());
+    }
+
+    // A file that does not read well is copied aside before the first write and never written over as
+    // it was; one that reads well is merged with. The listener's section survives either way.
+    void damaged_data() {
+        columns<QByteArray, QString>("bytes", "damage");
+        row("reads well", QByteArray("; note\n[Kestwold]\nSettings\\GameParams=\"a \\\"b\\\" c\"\r\n"),
+            QString());
+        row("unclosed quote",
+            QByteArray("[Kestwold]\nSettings\\GameParams=+set \"My +map q\nSettings\\AllowedPeers=1.2.3.4\n"),
+            QString("line 2: the value of Settings\\GameParams opens a double quote it never closes"));
+        row("binary", QByteArray("[x]\na=\xff\xfe\x01"), QString("it is not text"));
+        row("control character", QByteArray("[x]\na=b\x01c\n"), QString("line 2 holds a control character"));
+        row("stray line", QByteArray("[x]\nnonsense\n"),
+            QString("line 2 is neither a section, a key nor a comment"));
+        row("open section", QByteArray("[x\na=1\n"), QString("line 1 opens a section without closing it"));
+    }
+    void damaged() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, damage);
+        QCOMPARE(platform::iniDamage(bytes).value_or(QString()), damage);
+        const QString file = SettingsStore().fileName();
+        put(file, bytes);
+        SettingsStore store;
+        QCOMPARE(bool(store.opened()), damage.isEmpty());
+        store.write(kSettingsSection, "CurrentTheme", "DOS");
+        const platform::Result<> written = store.sync();
+        QVERIFY2(bool(written), qPrintable(written.why()));
+        const QStringList copies = QDir(QFileInfo(file).path()).entryList({"velmora.ini.unreadable-*"});
+        QCOMPARE(copies.size(), damage.isEmpty() ? 0 : 1);
+        if (!damage.isEmpty()) {
+            QCOMPARE(QFileInfo(file).path() + "/" + copies.first(), store.keptCopy());
+            QFile copy(store.keptCopy());
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), bytes);
+            QVERIFY(QFile::remove(store.keptCopy()));
+        }
+        QCOMPARE(SettingsStore().read(kSettingsSection, "CurrentTheme", ""), QString("DOS"));
+    }
+
+    // What cannot be copied aside is not written over, and a store that cannot write says where and why.
+    void unwritable() {
+        const QString file = SettingsStore().fileName();
+        QVERIFY(QDir().mkpath(file)); // a folder where the file belongs
+        {
+            SettingsStore store;
+            QVERIFY(!store.opened());
+            store.write(kSettingsSection, "CurrentTheme", "DOS");
+            const platform::Result<> written = store.sync();
+            QVERIFY(!written);
+            QVERIFY2(written.why().contains(file) && written.why().contains("nothing was written"),
+                     qPrintable(written.why()));
+        }
+        QVERIFY(QFileInfo(file).isDir());
+        QVERIFY(QDir(file).removeRecursively());
+    }
+
+    void port_data() {
+        columns<QString, int>("text", "port"); // 0: none
+        row("least", QString("1"), 1);
+        row("most, blanks around", QString(" 65535 "), 65535);
+        row("zero", QString("0"), 0);
+        row("beyond", QString("65536"), 0);
+        row("sign", QString("+80"), 0);
+        row("hex", QString("0x50"), 0);
+        row("blank inside", QString("27 960"), 0);
+        row("empty", QString(""), 0);
+    }
+    void port() {
+        QFETCH(QString, text);
+        QFETCH(int, port);
+        QCOMPARE(int(platform::parsePort(text).value_or(0)), port);
     }
 };
 

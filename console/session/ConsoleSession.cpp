@@ -171,7 +171,7 @@ void ConsoleSession::SaveSettings(const WindowSnapshot& window, const HistoryLis
     saveHistory(store, kServerHistory, histories.servers);
     saveHistory(store, kPortHistory, histories.ports);
     saveHistory(store, kCommandHistory, histories.commands);
-    store.sync();
+    (void)store.sync();
 }
 
 void ConsoleSession::setShowStatusBar(bool on) {

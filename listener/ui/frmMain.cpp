@@ -210,7 +210,7 @@ void frmMain::Form_Unload() {
     store.write(kSection, QStringLiteral("GameEXE"), path);
     store.write(kSection, QStringLiteral("GameDir"), workingFolderOf(path));
     store.write(kSection, QStringLiteral("GameParams"), txtParams->text().trimmed());
-    store.sync();
+    (void)store.sync();
     TrayIcon1->hide();
 }
 

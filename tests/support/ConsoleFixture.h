@@ -98,7 +98,7 @@ struct ConsoleFixture {
         platform::SettingsStore s;
         for (int i = 0; i + 1 < keysAndValues.size(); i += 2)
             s.write(console::kSettingsSection, keysAndValues[i], keysAndValues[i + 1]);
-        s.sync();
+        QVERIFY2(bool(s.sync()), "the test settings could not be written");
     }
     // No listener: a port just found free and given back.
     static int freePort() {
