@@ -1,5 +1,7 @@
 #include "Themes.h"
 
+#include "AppSettings.h"
+
 #include <cmath>
 #include <limits>
 
@@ -7,10 +9,7 @@ namespace console {
 
 const std::array<Theme, 7>& themeCatalogue() {
     static const std::array<Theme, 7> catalogue{{
-        {ThemeId::Default,
-         QStringLiteral("Default"),
-         QStringLiteral("Default"),
-         {0xC00000, 0x00FFFF, false, false, 8, QStringLiteral("Courier New")}},
+        {ThemeId::Default, QStringLiteral("Default"), QStringLiteral("Default"), lookOf(AppSettings())},
         {ThemeId::DOS,
          QStringLiteral("DOS"),
          QStringLiteral("DOS"),
@@ -34,6 +33,19 @@ const std::array<Theme, 7>& themeCatalogue() {
         {ThemeId::Custom, QStringLiteral("Custom"), QStringLiteral("Custom"), {}},
     }};
     return catalogue;
+}
+
+ThemeLook lookOf(const AppSettings& s) {
+    return {s.ColorBack, s.ColorFore, s.FormFontBold, s.FormFontItalic, s.FormFontSize, s.FormFontName};
+}
+
+void setLook(AppSettings& s, const ThemeLook& look) {
+    s.ColorBack = look.back;
+    s.ColorFore = look.fore;
+    s.FormFontBold = look.bold;
+    s.FormFontItalic = look.italic;
+    s.FormFontSize = look.size;
+    s.FormFontName = look.face;
 }
 
 const Theme& theme(ThemeId id) {
