@@ -141,6 +141,7 @@ signals:
 private:
     void UDPClient_DataArrival();
     void TCPClient_Connect();
+    void quitVerdict(ReplyKind kind);
     void WriteLog(const QString& text);
 
     SessionSeams m_seams;
@@ -150,6 +151,7 @@ private:
     QSet<WrittenFile> m_unwritten;
     QString LastAddress, LastPort, LastPassword, LastCommand, ReplyText;
     qint32 QueryTicks = 0;
+    bool m_quitAwaitsVerdict = false; // the reboot's "quit" went out, "reboot" not yet
     platform::DatagramChannel* UDPClient;
     platform::RebootClient* m_reboot;
     platform::PasswordKeyring* m_keyring;
