@@ -5,6 +5,7 @@
 #include "Controls.h"
 #include "Openers.h"
 #include "Placement.h"
+#include "Screens.h"
 #include "SystemInfo.h"
 #include "Version.h"
 #include "WebLinks.h"
@@ -451,22 +452,13 @@ int frmMain::windowStateValue() const {
 
 void frmMain::applyPlacement() {
     const AppSettings& s = m_session->settings();
-    auto inTwips = [](const QRect& r) {
-        return QRectF(platform::pixelsToTwips(r.x()), platform::pixelsToTwips(r.y()),
-                      platform::pixelsToTwips(r.width()), platform::pixelsToTwips(r.height()));
-    };
-    QList<QRectF> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.append(inTwips(screen->geometry()));
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const WindowPlacement p =
-        usablePlacement({s.WindowLeft, s.WindowTop, double(s.WindowWidth), double(s.WindowHeight)}, screens,
-                        primary ? inTwips(primary->geometry()) : QRectF());
-    // The stored size is the outer size; the frame the desktop adds is known only once shown.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    move(twipsToPixels(p.left), twipsToPixels(p.top));
-    resize(qMax(1, twipsToPixels(p.width) - frame.width()),
-           qMax(1, twipsToPixels(p.height) - frame.height()));
+    const WindowPlacement outer =
+        usablePlacement({s.WindowLeft, s.WindowTop, double(s.WindowWidth), double(s.WindowHeight)},
+                        screenAreas(), primaryScreenArea());
+    // The stored size is the outer size; the frame the desktop adds is known only once it has framed
+    // the window, which may come after the window is shown and after its first resize.
+    const QSize frame = frameOf(this);
+    placeWindow(this, outer, frame);
     m_placementPending = frame.isNull();
 }
 
@@ -478,10 +470,15 @@ void frmMain::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
+// A window manager frames the window by moving it into its frame.
+void frmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    placeOnceFramed();
+}
+
 // Once the window has its frame, the stored outer size can be matched exactly.
 void frmMain::placeOnceFramed() {
-    if (m_placementPending && isVisible() && frameGeometry().size() != geometry().size() &&
-        windowStateValue() == 0) {
+    if (m_placementPending && isVisible() && !frameOf(this).isNull() && windowStateValue() == 0) {
         m_placementPending = false;
         applyPlacement();
     }

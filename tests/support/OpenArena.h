@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QNetworkDatagram>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
@@ -23,18 +24,17 @@ public:
             .split(' ');
     }
 
+    // Where the servers start looking: one whose port is taken tries the next ones itself.
+    static constexpr quint16 kFirstPort = 27960;
+
     // extra: more of the server's command line, such as "+addbot", "sarge", "3".
     explicit OpenArenaServer(const QString& password = "secret", const QStringList& extra = {})
         : m_password(password) {
-        QUdpSocket probe; // a port just found free and given back
-        probe.bind(QHostAddress::LocalHost, 0);
-        m_port = probe.localPort();
-        probe.close();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", m_home.path());
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(QString::fromLatin1(kLauncher), arguments(m_port, password) + extra);
+        m_process.start(QString::fromLatin1(kLauncher), arguments(kFirstPort, password) + extra);
     }
     ~OpenArenaServer() {
         m_process.kill();
@@ -54,15 +54,30 @@ public:
         }
         return false;
     }
-    bool waitUntilReady() { return answersOn(m_port, m_password, 30000); }
+    bool waitUntilReady() { return port() != 0 && answersOn(m_port, m_password, 30000); }
 
     bool running() const { return m_process.state() != QProcess::NotRunning; }
-    quint16 port() const { return m_port; }
-    QByteArray output() { return m_process.readAll(); }
+    // The port the server took, as it says once it has opened it; 0 when it never says.
+    quint16 port() {
+        static const QRegularExpression opened("Opening IP socket: 127\\.0\\.0\\.1:(\\d+)");
+        for (const QDeadlineTimer left(30000); m_port == 0 && !left.hasExpired();) {
+            if (const auto match = opened.match(QString::fromLatin1(output())); match.hasMatch())
+                m_port = quint16(match.captured(1).toUInt());
+            else if (!m_process.waitForReadyRead(int(left.remainingTime())))
+                break;
+        }
+        return m_port;
+    }
+    // All the server has printed so far.
+    QByteArray output() {
+        m_output += m_process.readAll();
+        return m_output;
+    }
 
 private:
     QString m_password;
     quint16 m_port = 0;
+    QByteArray m_output;
     QTemporaryDir m_home;
     QProcess m_process;
 };

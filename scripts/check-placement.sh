@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Starts the console N times (default 4) under a window manager (openbox on Xvfb), closes it each
+# time with Ctrl+Q, and prints the outer geometry it opened with and the size keys it stored. Every
+# start must open with the same outer geometry. Usage: scripts/check-placement.sh [BUILD_DIR] [N]
+set -euo pipefail
+build=${1:-build}
+starts=${2:-4}
+program=$(realpath "$build/console/vorlanix")
+for tool in Xvfb openbox xdotool xprop xwininfo xdpyinfo; do
+  command -v "$tool" >/dev/null || { echo "missing: $tool (apt-get install xvfb openbox xdotool x11-utils)"; exit 2; }
+done
+dir=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+trap 'cat "$dir/program.log" 2>/dev/null' ERR
+display=:$((200 + RANDOM % 500))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.5
+export XDG_CONFIG_HOME=$dir/config HOME=$dir/home
+mkdir -p "$HOME"
+ini=$XDG_CONFIG_HOME/velmora/velmora.ini
+outer=()
+for n in $(seq "$starts"); do
+  "$program" >>"$dir/program.log" 2>&1 &
+  app=$!
+  id=$(xdotool search --sync --onlyvisible --name "Velmora's Tarnwick" | head -1)
+  # The frame extents arrive once the window manager has framed the window.
+  for _ in $(seq 50); do xprop -id "$id" _NET_FRAME_EXTENTS | grep -q '=' && break; sleep 0.1; done
+  sleep 0.5
+  read -r fl fr ft fb < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+  x=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {print $4}')
+  y=$(xwininfo -id "$id" | awk '/Absolute upper-left Y/ {print $4}')
+  w=$(xwininfo -id "$id" | awk '/Width:/ {print $2}')
+  h=$(xwininfo -id "$id" | awk '/Height:/ {print $2}')
+  geometry="$((w + fl + fr))x$((h + ft + fb))+$((x - fl))+$((y - ft))"
+  outer+=("$geometry")
+  xdotool windowactivate --sync "$id" key --clearmodifiers ctrl+q
+  wait "$app" || true
+  stored=$(grep -E '^Settings\\Window(Left|Top|Width|Height)=' "$ini" | sed 's/^Settings\\//' | tr '\n' ' ')
+  echo "start $n: outer ${geometry} (frame $fl,$fr,$ft,$fb); stored: $stored"
+done
+first=${outer[0]}
+for g in "${outer[@]}"; do
+  [ "$g" = "$first" ] || { echo "FAIL: the outer geometry changed between starts"; exit 1; }
+done
+echo "same outer geometry at every start"
