@@ -193,18 +193,12 @@ LoadedEditTexts ConsoleSession::LoadSettings(const PlacementBasis& basis) {
     // there.
     if (m_settings.SavePassword && m_settings.Password.isEmpty())
         m_keyring->read();
-    LoadedEditTexts edits;
     const LoadedHistory servers = loadHistory(store, kServerHistory);
     const LoadedHistory ports = loadHistory(store, kPortHistory);
-    const LoadedHistory commands = loadHistory(store, kCommandHistory);
     m_servers->setStringList(servers.entries);
     m_ports->setStringList(ports.entries);
-    m_commands->setStringList(commands.entries);
-    if (servers.hasEditText)
-        edits.address = servers.editText;
-    if (ports.hasEditText)
-        edits.port = ports.editText;
-    return edits;
+    m_commands->setStringList(loadHistory(store, kCommandHistory).entries);
+    return {servers.editText, ports.editText};
 }
 
 platform::Result<QString> ConsoleSession::SaveSettings(const WindowSnapshot& window) {

@@ -102,12 +102,12 @@ void frmOptions::ckQueryStat_Click() {
 
 void frmOptions::txtMinutes_Change() {
     SetDirty();
-    const MinutesCheck check = checkMinutes(txtMinutes->text());
-    if (check.valid)
+    const std::optional<MinutesCorrection> correction = checkMinutes(txtMinutes->text());
+    if (!correction)
         return;
-    m_desktop.messageBox(this, check.message, QStringLiteral("vorlanix"), platform::Desktop::Icon::Warning,
-                         platform::Desktop::Buttons::Ok);
-    txtMinutes->setText(check.corrected);
+    m_desktop.messageBox(this, correction->message, QStringLiteral("vorlanix"),
+                         platform::Desktop::Icon::Warning, platform::Desktop::Buttons::Ok);
+    txtMinutes->setText(correction->corrected);
 }
 
 void frmOptions::cmdApply_Click() {

@@ -44,12 +44,12 @@ public:
     // Waits until the server answers rcon on its port. It asks from an address of its own: the server
     // takes only a few requests in a row from one address, and those are left to the test.
     static bool answersOn(quint16 port, const QString& password, int timeoutMs) {
-        QUdpSocket probe;
-        probe.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0);
+        QUdpSocket asker;
+        asker.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0);
         for (const QDeadlineTimer left(timeoutMs); !left.hasExpired();) {
-            probe.writeDatagram("\xff\xff\xff\xffrcon " + password.toLatin1() + " status",
+            asker.writeDatagram("\xff\xff\xff\xffrcon " + password.toLatin1() + " status",
                                 QHostAddress::LocalHost, port);
-            if (probe.waitForReadyRead(100) && probe.receiveDatagram().data().contains("map:"))
+            if (asker.waitForReadyRead(100) && asker.receiveDatagram().data().contains("map:"))
                 return true;
         }
         return false;
