@@ -45,6 +45,8 @@ struct AppSettings {
     qint16 PlayersHeight;
     // Smaller than this, in either direction, the Players window is not worth restoring.
     static constexpr qint16 kPlayersMinTwips = 1500;
+
+    bool operator==(const AppSettings&) const = default;
 };
 
 inline const QString kSettingsSection = QStringLiteral("vorlanix\\Settings");
