@@ -68,6 +68,20 @@ public:
     }
 };
 
+// The session keeps the histories; the boxes show them.
+QComboBox* historyBox(QWidget* parent, const char* name, const QString& text, const TwipsRect& at,
+                      QStringListModel* history) {
+    QComboBox* box = combo(parent, name, QString(), at);
+    box->setModel(history);
+    box->setEditText(text);
+    return box;
+}
+
+QPushButton* pushButton(QWidget* parent, const char* name, const char* caption, const TwipsRect& at) {
+    QPushButton* b = button(parent, name, QString::fromLatin1(caption), at);
+    b->setAutoDefault(true); // Enter on a focused button presses that button
+    return b;
+}
 } // namespace
 
 frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget* parent)
@@ -113,10 +127,8 @@ frmMain::~frmMain() {
     Form_Unload();
 }
 
-void frmMain::buildControls() {
-    auto* central = new QWidget(this);
-    setCentralWidget(central);
-    // Below the laid-out controls; the resize rules get the height without it.
+// Below the laid-out controls; the resize rules get the height without it.
+void frmMain::buildStatusLine() {
     lblStatus = new QLabel(statusBar());
     named(lblStatus, "lblStatus");
     lblStatus->setTextFormat(Qt::PlainText);
@@ -125,20 +137,12 @@ void frmMain::buildControls() {
     lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     lblStatus->setContentsMargins(4, 0, 4, 0);
     statusBar()->addWidget(lblStatus, 1);
+}
 
-    // The session keeps the histories; the boxes show them.
-    auto historyBox = [this](QWidget* parent, const char* name, const QString& text, const TwipsRect& at,
-                             QStringListModel* history) {
-        QComboBox* box = combo(parent, name, QString(), at);
-        box->setModel(history);
-        box->setEditText(text);
-        return box;
-    };
-    auto pushButton = [](QWidget* parent, const char* name, const char* caption, const TwipsRect& at) {
-        QPushButton* b = button(parent, name, QString::fromLatin1(caption), at);
-        b->setAutoDefault(true); // Enter on a focused button presses that button
-        return b;
-    };
+void frmMain::buildControls() {
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    buildStatusLine();
 
     fraSettings = frame(central, "fraSettings", {});
     label(fraSettings, "Label1", QStringLiteral("Server Address"), {0, 285, 1215, 255});

@@ -51,6 +51,7 @@ private:
     static const MenuRow kMenuRows[];
 
     void buildControls();
+    void buildStatusLine();
     void buildMenus();
     void Form_Unload();
     void Form_Resize();
