@@ -1,14 +1,13 @@
 #include "ServerWatch.h"
 
 #include "ServerQuery.h"
+#include "StatusWords.h"
 
 #include <QTimer>
 
 namespace console {
 
 namespace {
-const QString kNoReply = QStringLiteral("No reply from %1 (wrong address or port, server down, or commands "
-                                        "sent too fast)");
 const QString kBack = QStringLiteral("Server back after %1 s: %2 on %3");
 const QString kNoAnswer = QStringLiteral("No answer from the server %1 s after the reboot");
 } // namespace
@@ -51,7 +50,7 @@ void ServerWatch::replyArrived(const QByteArray& datagram) {
 }
 
 void ServerWatch::noReply() {
-    show(kNoReply.arg(m_target));
+    show(noReplyText(m_target));
 }
 
 void ServerWatch::rebootSent(const QString& host, const QString& port) {
