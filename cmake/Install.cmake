@@ -56,6 +56,8 @@ foreach(page vorlanix Kestwold vorlanix-rcon)
 endforeach()
 
 add_custom_target(install_data ALL DEPENDS ${pngs} ${manpages})
+# `make package` builds the two windowed programs and install_data by name; this brings the third.
+add_dependencies(install_data vorlanix-rcon)
 
 # The desktop's own checkers, where they are installed.
 add_test(NAME desktop_metadata
