@@ -11,7 +11,7 @@ const QString kSection = QStringLiteral("Kestwold\\Settings");
 
 struct Row {
     QLatin1StringView key;
-    QString ListenerSettings::*member;                  // read into; none: written only
+    QString ListenerSettings::*member;                   // read into; none: written only
     QString (*stored)(const ListenerSettings& settings); // what is written; none: read only
     QLatin1StringView defaultText;
 };
@@ -21,7 +21,8 @@ const Row kRows[] = {
     {QLatin1StringView("GameEXE"), &ListenerSettings::executable,
      [](const ListenerSettings& s) { return s.executable.trimmed(); }, QLatin1StringView("")},
     {QLatin1StringView("GameDir"), nullptr,
-     [](const ListenerSettings& s) { return workingFolderOf(s.executable.trimmed()); }, QLatin1StringView("")},
+     [](const ListenerSettings& s) { return workingFolderOf(s.executable.trimmed()); },
+     QLatin1StringView("")},
     {QLatin1StringView("GameParams"), &ListenerSettings::parameters,
      [](const ListenerSettings& s) { return s.parameters.trimmed(); }, QLatin1StringView("")},
     {QLatin1StringView("AllowedPeers"), &ListenerSettings::allowedPeers, nullptr, QLatin1StringView("")},

@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <memory>
+#include <sys/socket.h>
 
 // What the listener's tests share: a peer that asks over real loopback TCP, the game's stand-in
 // script and what it wrote, compact table rows and the built program run as a service.
@@ -32,14 +33,17 @@ inline std::unique_ptr<QTcpSocket> connectTo(quint16 port, const QHostAddress& h
     return s;
 }
 
-// Sends the bytes; true once the listener has closed the connection, so it has dealt with them.
-// A refused peer is closed at once, so its write may meet a connection already gone.
+// Sends the bytes and ends its side, as a console does; true once the listener has closed the
+// connection, so it has dealt with them. A refused peer is closed at once, so its write may meet a
+// connection already gone.
 inline bool send(quint16 port, const QByteArray& bytes, const QHostAddress& host = QHostAddress::LocalHost) {
     const auto s = connectTo(port, host);
     if (!s)
         return false;
     QSignalSpy changed(s.get(), &QAbstractSocket::stateChanged);
     s->write(bytes);
+    s->waitForBytesWritten(3000);
+    ::shutdown(int(s->socketDescriptor()), SHUT_WR);
     while (s->state() != QAbstractSocket::UnconnectedState && changed.wait(3000)) {
     }
     return s->state() == QAbstractSocket::UnconnectedState;
