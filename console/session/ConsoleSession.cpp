@@ -82,7 +82,7 @@ void ConsoleSession::SendCommand(const QString& command) {
         // A port that is not one leaves the port of the previous send in place.
         if (const std::optional<quint16> port = platform::parsePort(LastPort))
             UDPClient->setRemotePort(*port);
-        UDPClient->Connect();
+        (void)UDPClient->Connect(); // network failures are never reported
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
         m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
         emit commandSent(command);

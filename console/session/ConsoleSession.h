@@ -2,8 +2,8 @@
 
 #include "AppSettings.h"
 #include "History.h"
+#include "Look.h"
 #include "ServerWatch.h"
-#include "Themes.h"
 
 #include <RebootClient.h>
 #include <Result.h>

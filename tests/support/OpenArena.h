@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QNetworkDatagram>
@@ -24,8 +25,9 @@ public:
             .split(' ');
     }
 
-    // Where the servers start looking: one whose port is taken tries the next ones itself.
-    static constexpr quint16 kFirstPort = 27960;
+    // Where a server starts looking: one whose port is taken tries the next ones itself. Each test
+    // process starts elsewhere, so servers of tests run side by side seldom meet.
+    static quint16 firstPort() { return quint16(27960 + 10 * (QCoreApplication::applicationPid() % 300)); }
 
     // extra: more of the server's command line, such as "+addbot", "sarge", "3".
     explicit OpenArenaServer(const QString& password = "secret", const QStringList& extra = {})
@@ -34,7 +36,7 @@ public:
         env.insert("HOME", m_home.path());
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(QString::fromLatin1(kLauncher), arguments(kFirstPort, password) + extra);
+        m_process.start(QString::fromLatin1(kLauncher), arguments(firstPort(), password) + extra);
     }
     ~OpenArenaServer() {
         m_process.kill();
@@ -57,9 +59,11 @@ public:
     bool waitUntilReady() { return port() != 0 && answersOn(m_port, m_password, 30000); }
 
     bool running() const { return m_process.state() != QProcess::NotRunning; }
-    // The port the server took, as it says once it has opened it; 0 when it never says.
+    // The port the server took: it names each port as it tries it, and a port it could not take is
+    // followed by a warning line. 0 when it never says.
     quint16 port() {
-        static const QRegularExpression opened("Opening IP socket: 127\\.0\\.0\\.1:(\\d+)");
+        static const QRegularExpression opened(
+            "Opening IP socket: 127\\.0\\.0\\.1:(\\d+)\\r?\\n(?!WARNING: NET_IPSocket)[^\\n]*\\n");
         for (const QDeadlineTimer left(30000); m_port == 0 && !left.hasExpired();) {
             if (const auto match = opened.match(QString::fromLatin1(output())); match.hasMatch())
                 m_port = quint16(match.captured(1).toUInt());
