@@ -17,10 +17,11 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'cat "$dir/program.log" 2>/dev/null' ERR
-display=:$((200 + RANDOM % 500))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and names it, so no other session's display is ever used.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
 pids+=($!)
-export DISPLAY=$display
+for _ in $(seq 50); do [ -s "$dir/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -1 "$dir/display")
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
