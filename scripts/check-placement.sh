@@ -33,15 +33,30 @@ outer=()
 for n in $(seq "$starts"); do
   "$program" >>"$dir/program.log" 2>&1 &
   app=$!
-  id=$(xdotool search --sync --onlyvisible --name "Velmora's Tarnwick" | head -1)
-  # The frame extents arrive once the window manager has framed the window.
-  for _ in $(seq 50); do xprop -id "$id" _NET_FRAME_EXTENTS | grep -q '=' && break; sleep 0.1; done
+  # The program's main window, once the window manager has framed it (its frame extents are set).
+  geometry=
+  for _ in $(seq 50); do
+    for id in $(xdotool search --onlyvisible --pid "$app" --name "Velmora's Tarnwick" 2>/dev/null); do
+      extents=$(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep '=' | sed 's/.*= //; s/,//g') || continue
+      info=$(xwininfo -id "$id" 2>/dev/null) || continue
+      read -r fl fr ft fb <<<"$extents"
+      x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+      y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+      w=$(awk '/Width:/ {print $2}' <<<"$info")
+      h=$(awk '/Height:/ {print $2}' <<<"$info")
+      geometry="$((w + fl + fr))x$((h + ft + fb))+$((x - fl))+$((y - ft))"
+      break 2
+    done
+    sleep 0.2
+  done
+  [ -n "$geometry" ] || { echo "start $n: no framed window"; exit 1; }
+  # What the program does once shown (placing itself in its frame) has settled.
   sleep 0.5
-  read -r fl fr ft fb < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-  x=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {print $4}')
-  y=$(xwininfo -id "$id" | awk '/Absolute upper-left Y/ {print $4}')
-  w=$(xwininfo -id "$id" | awk '/Width:/ {print $2}')
-  h=$(xwininfo -id "$id" | awk '/Height:/ {print $2}')
+  info=$(xwininfo -id "$id")
+  w=$(awk '/Width:/ {print $2}' <<<"$info")
+  h=$(awk '/Height:/ {print $2}' <<<"$info")
+  x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+  y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
   geometry="$((w + fl + fr))x$((h + ft + fb))+$((x - fl))+$((y - ft))"
   outer+=("$geometry")
   xdotool windowactivate --sync "$id" key --clearmodifiers ctrl+q
