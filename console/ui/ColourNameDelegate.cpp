@@ -11,6 +11,8 @@
 namespace console {
 
 namespace {
+constexpr int kMaxDrawnChars = 1024;
+
 double luminance(const QColor& c) {
     auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
     return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
@@ -72,7 +74,8 @@ void ColourNameDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QColor plain = opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
 
     // What comes before the first code has no colour of its own: the table's text colour.
-    const QString name = index.data(PlayerRoster::NameAsSentRole).toString();
+    // No cell is wide enough for more, and measuring a longer name at every paint would cost.
+    const QString name = index.data(PlayerRoster::NameAsSentRole).toString().left(kMaxDrawnChars);
     qsizetype lead = 0;
     while (lead < name.size() && !isCode(name, lead))
         ++lead;

@@ -160,7 +160,7 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
     });
     connect(m_session, &ConsoleSession::autoQueryChanged, mnuCommandsAutoQuery, &QAction::setChecked);
     connect(m_session, &ConsoleSession::statusText, lblStatus, [this](const QString& text) {
-        lblStatus->setText(text);
+        platform::setPlainText(lblStatus, text);
         platform::setPlainToolTip(lblStatus, text);
     });
     connect(m_session, &ConsoleSession::notify, this, [this](const QString& text, const QString& title) {

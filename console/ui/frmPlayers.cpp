@@ -256,10 +256,10 @@ void frmPlayers::statusArrived(const ServerStatus& status) {
     m_silence.clear();
     const ServerSummary s = summarize(status);
     const QString hostname = withoutColours(s.hostname);
-    m_server->setText(hostname);
+    platform::setPlainText(m_server, hostname);
     platform::setPlainToolTip(m_server, hostname);
-    m_map->setText(s.map);
-    m_gameType->setText(s.gameType);
+    platform::setPlainText(m_map, s.map);
+    platform::setPlainText(m_gameType, s.gameType);
     // The count the server gives, though the table holds at most kMaxPlayers.
     m_players->setText(QStringLiteral("%1/%2").arg(status.playerLines).arg(s.maxPlayers));
     updateRoster([&] { m_roster->takeStatus(status); });

@@ -19,7 +19,7 @@ Desktop::Answer RealDesktop::messageBox(QWidget* parent, const QString& text, co
                                         Buttons buttons) {
     QMessageBox box(parent);
     box.setTextFormat(Qt::PlainText);
-    box.setText(text);
+    box.setText(bounded(text));
     setPlainWindowTitle(&box, title);
     switch (icon) {
     case Icon::None:
@@ -87,7 +87,7 @@ std::optional<QString> RealDesktop::askText(QWidget* parent, const QString& titl
     QInputDialog dialog(parent);
     setPlainWindowTitle(&dialog, title);
     dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setLabelText(label);
+    dialog.setLabelText(bounded(label));
     for (QLabel* shown : dialog.findChildren<QLabel*>())
         makePlain(shown);
     dialog.setTextValue(initial);

@@ -9,7 +9,7 @@ QLabel* plainLabel(QWidget* parent, const QString& text) {
     auto* label = new QLabel(parent);
     makePlain(label);
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    label->setText(text);
+    setPlainText(label, text);
     return label;
 }
 
@@ -17,11 +17,18 @@ void makePlain(QLabel* label) {
     label->setTextFormat(Qt::PlainText);
 }
 
+void setPlainText(QLabel* label, const QString& text) {
+    label->setText(bounded(text));
+}
+
+QString bounded(const QString& text) {
+    return text.size() > kMaxShownChars ? text.left(kMaxShownChars) + QChar(0x2026) : text;
+}
+
 QString plainToolTip(const QString& text) {
     if (text.isEmpty())
         return text; // an empty tip is no tip
-    const QString shown = text.size() > kMaxToolTipChars ? text.left(kMaxToolTipChars) + QChar(0x2026) : text;
-    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + shown.toHtmlEscaped() +
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + bounded(text).toHtmlEscaped() +
            QStringLiteral("</p>");
 }
 
@@ -31,7 +38,7 @@ void setPlainToolTip(QWidget* widget, const QString& text) {
 
 void setPlainWindowTitle(QWidget* window, const QString& title) {
     // "[*][*]" is how a title shows "[*]" literally.
-    QString literal = title;
+    QString literal = bounded(title);
     literal.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
     window->setWindowTitle(literal);
 }
