@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace console {
 
 namespace {
@@ -99,15 +101,21 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     m_table->setTabKeyNavigation(false); // Tab leaves the table for the buttons
     m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
-    // Widths from the widest value each column can hold, not from the rows: a refresh never
-    // measures every cell, and the columns stay put.
-    QHeaderView* header = m_table->horizontalHeader();
     const QFontMetrics metrics = m_table->fontMetrics();
-    const QString widest[] = {QStringLiteral("Slot 1023"), QString(), QStringLiteral("-99999"),
-                              QStringLiteral("Ping 999"), QStringLiteral("[ffff:ffff::ffff]:65535")};
-    for (int column = 0; column < PlayerRoster::ColumnCount; ++column)
-        if (!widest[column].isEmpty())
-            header->resizeSection(column, metrics.horizontalAdvance(widest[column]) + 16);
+    m_table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6); // a line of text a row
+    // Widths from the widest value a column holds, not from the rows: a refresh measures no cell,
+    // and the columns stay put.
+    QHeaderView* header = m_table->horizontalHeader();
+    const std::pair<int, const char*> widest[] = {{PlayerRoster::SlotColumn, "1023"},
+                                                  {PlayerRoster::ScoreColumn, "-99999"},
+                                                  {PlayerRoster::PingColumn, "CNCT"},
+                                                  {PlayerRoster::AddressColumn, "[ffff:ffff::ffff]:65535"}};
+    for (const auto& [column, value] : widest) {
+        const QString caption = m_roster->headerData(column, Qt::Horizontal).toString();
+        header->resizeSection(column, qMax(metrics.horizontalAdvance(caption),
+                                           metrics.horizontalAdvance(QString::fromLatin1(value))) +
+                                          16);
+    }
     header->setSectionResizeMode(PlayerRoster::NameColumn, QHeaderView::Stretch);
     m_table->setItemDelegateForColumn(PlayerRoster::NameColumn, new ColourNameDelegate(m_table));
     m_table->installEventFilter(this);
