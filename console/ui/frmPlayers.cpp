@@ -6,7 +6,6 @@
 #include "WidgetLook.h"
 
 #include <Desktop.h>
-
 #include <PlainText.h>
 #include <Twips.h>
 
