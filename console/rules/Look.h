@@ -14,7 +14,7 @@ struct ThemeLook {
     bool bold = false;
     bool italic = false;
     qint16 size = 0;
-    QString face;
+    QString face{};
     bool operator==(const ThemeLook&) const = default;
 };
 
