@@ -154,6 +154,9 @@ RecordsWorker::Opened RecordsWorker::open(QString& why) {
     }
     // WAL with NORMAL loses nothing committed when the process dies; only a power cut may cost the last.
     (void)q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    // A refresh touches a few pages of every index; with a million sightings the default 2 MB cache
+    // would read most of them again each time.
+    (void)q.exec(QStringLiteral("PRAGMA cache_size=-16384"));
     for (int step = at; step < known; ++step) {
         const bool ok = write([&] {
             // Another console may have taken the step while this one waited for the lock.
@@ -299,34 +302,40 @@ void Records::recordPlayers(const QString& server, const QList<SeenPlayer>& play
         return;
     post([server = text(server), players = players.mid(0, kMaxPlayers), ms = msOf(at)](RecordsWorker& w) {
         w.write([&] {
-            QSqlQuery& addName = w.statement(recordsSql::kAddName);
-            QSqlQuery& nameId = w.statement(recordsSql::kNameId);
-            QSqlQuery& see = w.statement(recordsSql::kSeePlayer);
-            for (const SeenPlayer& player : players) {
-                const QString folded = text(foldedName(player.name));
-                addName.bindValue(0, folded);
-                nameId.bindValue(0, folded);
-                if (!w.run(addName) || !w.run(nameId) || !nameId.next())
-                    return false;
-                const qint64 id = nameId.value(0).toLongLong();
-                nameId.finish();
+            const int count = int(players.size());
+            QStringList folded;
+            for (const SeenPlayer& player : players)
+                folded << text(foldedName(player.name));
+            QSqlQuery& addNames = w.statement(recordsSql::addNames(count));
+            QSqlQuery& nameIds = w.statement(recordsSql::nameIds(count));
+            for (int i = 0; i < count; ++i) {
+                addNames.bindValue(i, folded[i]);
+                nameIds.bindValue(i, folded[i]);
+            }
+            if (!w.run(addNames) || !w.run(nameIds))
+                return false;
+            QHash<QString, qint64> ids;
+            while (nameIds.next())
+                ids.insert(nameIds.value(1).toString(), nameIds.value(0).toLongLong());
+            nameIds.finish();
+            QSqlQuery& see = w.statement(recordsSql::seePlayers(count));
+            int at = 0;
+            for (int i = 0; i < count; ++i) {
+                const SeenPlayer& player = players[i];
                 const QString host = text(hostOfAddress(player.address));
                 const QByteArray key = addressKey(host);
-                const QVariantList values = {server,
-                                             text(player.name),
-                                             text(withoutColours(text(player.name))),
-                                             id,
-                                             host,
-                                             key.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : key,
-                                             ms,
-                                             ms,
-                                             kVisitGapMs};
-                for (int i = 0; i < values.size(); ++i)
-                    see.bindValue(i, values[i]);
-                if (!w.run(see))
-                    return false;
+                see.bindValue(at++, server);
+                see.bindValue(at++, text(player.name));
+                see.bindValue(at++, text(withoutColours(text(player.name))));
+                see.bindValue(at++, ids.value(folded[i]));
+                see.bindValue(at++, host);
+                see.bindValue(at++,
+                              key.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(key));
+                see.bindValue(at++, ms);
+                see.bindValue(at++, ms);
             }
-            return true;
+            see.bindValue(at, kVisitGapMs);
+            return w.run(see);
         });
     });
 }

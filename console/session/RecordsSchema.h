@@ -39,23 +39,41 @@ inline const QList<QStringList> kMigrations = {
     },
 };
 
-inline const QString kAddName = QStringLiteral("INSERT OR IGNORE INTO names(folded) VALUES (?)");
-inline const QString kNameId = QStringLiteral("SELECT id FROM names WHERE folded = ?");
-// A sighting after a gap (the last bound value, in ms) is a new visit.
-inline const QString kSeePlayer = QStringLiteral(
-    "INSERT INTO players(server, name, plain_name, name_id, address, ip, first_seen, last_seen, "
-    "times_seen) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1) ON CONFLICT(server, name, address) DO UPDATE "
-    "SET times_seen = times_seen + (excluded.last_seen - last_seen >= ?), "
-    "last_seen = max(last_seen, excluded.last_seen)");
+// A refresh is written with three statements whatever its size, the rows of each in one list of
+// values: the names, their ids, then the sightings (nine values each; a sighting after a gap, the
+// last value in ms, is a new visit).
+inline QString repeated(const QString& group, int count) {
+    QStringList groups;
+    for (int i = 0; i < count; ++i)
+        groups << group;
+    return groups.join(QLatin1Char(','));
+}
+inline QString addNames(int count) {
+    return QStringLiteral("INSERT OR IGNORE INTO names(folded) VALUES ") +
+           repeated(QStringLiteral("(?)"), count);
+}
+inline QString nameIds(int count) {
+    return QStringLiteral("SELECT id, folded FROM names WHERE folded IN (") +
+           repeated(QStringLiteral("?"), count) + QLatin1Char(')');
+}
+inline QString seePlayers(int count) {
+    return QStringLiteral("INSERT INTO players(server, name, plain_name, name_id, address, ip, first_seen, "
+                          "last_seen, times_seen) VALUES ") +
+           repeated(QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, 1)"), count) +
+           QStringLiteral(
+               " ON CONFLICT(server, name, address) DO UPDATE SET times_seen = times_seen + "
+               "(excluded.last_seen - last_seen >= ?), last_seen = max(last_seen, excluded.last_seen)");
+}
 
 #define VORLANIX_HISTORY_COLUMNS "p.server, p.name, p.address, p.first_seen, p.last_seen, p.times_seen "
 // A fragment of three letters or more, through the trigram index; the bound text is an FTS phrase.
+// The names come first (CROSS JOIN): walking the sightings in last-seen order instead would visit all.
 inline const QString kSearchName = QStringLiteral(
-    "SELECT " VORLANIX_HISTORY_COLUMNS "FROM names_fts JOIN players p ON p.name_id = names_fts.rowid "
+    "SELECT " VORLANIX_HISTORY_COLUMNS "FROM names_fts CROSS JOIN players p ON p.name_id = names_fts.rowid "
     "WHERE names_fts MATCH ? ORDER BY p.last_seen DESC LIMIT ?");
 // Shorter fragments have no trigram: the names (not the sightings) are scanned.
 inline const QString kSearchShortName =
-    QStringLiteral("SELECT " VORLANIX_HISTORY_COLUMNS "FROM names n JOIN players p ON p.name_id = n.id "
+    QStringLiteral("SELECT " VORLANIX_HISTORY_COLUMNS "FROM names n CROSS JOIN players p ON p.name_id = n.id "
                    "WHERE instr(n.folded, ?) > 0 ORDER BY p.last_seen DESC LIMIT ?");
 inline const QString kSearchAddress =
     QStringLiteral("SELECT " VORLANIX_HISTORY_COLUMNS "FROM players p WHERE p.ip BETWEEN ? AND ? "
