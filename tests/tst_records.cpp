@@ -6,6 +6,9 @@
 #include <RecordRules.h>
 #include <Records.h>
 #include <ServerReplies.h>
+#include <frmActivity.h>
+#include <frmBans.h>
+#include <frmHistory.h>
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -464,6 +467,106 @@ private slots:
         const int stored = raw.single("SELECT count(*) FROM audit").toInt();
         qInfo("killed after %d committed entries: %d stored", committed, stored);
         QVERIFY2(stored == committed || stored == committed + 1, qPrintable(QString::number(stored)));
+    }
+    // The Bans window: the server's list with our notes, an addition confirmed by the reply, a
+    // refusal, and a flush only after the typed word. Each command reaches the server through the
+    // console, echoed in the pane.
+    void bansWindow() {
+        ConsoleFixture f;
+        f.open();
+        f.action("mnuCommandsBans")->trigger();
+        auto* bans = f.window->findChild<frmBans*>("frmBans");
+        auto* table = bans->findChild<QTableView*>("tblBans");
+        auto* note = bans->findChild<QLabel*>("lblNote");
+        const auto rows = [&] {
+            QStringList out;
+            for (int r = 0; r < table->model()->rowCount(); ++r) {
+                QStringList cells;
+                for (int c : {0, 2, 3, 6})
+                    cells << table->model()->index(r, c).data().toString();
+                out << cells.join(' ');
+            }
+            return out.join('|');
+        };
+        QCOMPARE(f.peer.next().right(9), QByteArray("getstatus"));
+        f.peer.reply(captured("getstatus-bots"));
+        QCOMPARE(f.peer.next(), rcon("pw", "listbans"));
+        f.peer.reply(captured("rcon-listbans"));
+        QTRY_COMPARE(
+            rows(),
+            QString("Ban 10.1.2.3/32  |Ban 10.9.0.0/16  |Ban 2001:db8::/32  |Exception 10.9.4.5/32  "));
+
+        bans->findChild<QComboBox*>("cboAddress")->setEditText(" 10.1.2.3 ");
+        bans->findChild<QLineEdit*>("txtReason")->setText("<b>aimbot</b>");
+        bans->findChild<QComboBox*>("cboExpires")->setCurrentIndex(2);
+        QTest::mouseClick(bans->findChild<QPushButton*>("cmdAddBan"), Qt::LeftButton);
+        QCOMPARE(f.peer.next(), rcon("pw", "banaddr 10.1.2.3/32"));
+        f.peer.reply(captured("rcon-banaddr-added"));
+        QCOMPARE(f.peer.next(), rcon("pw", "listbans"));
+        QCOMPARE(note->text(), QString("Added ban: 10.1.2.3/32"));
+        f.peer.reply(captured("rcon-listbans"));
+        QTRY_VERIFY(
+            rows().startsWith("Ban 10.1.2.3/32 <b>aimbot</b> " +
+                              QLocale::system()
+                                  .toString(QDateTime::currentDateTime().addDays(1), QLocale::ShortFormat)
+                                  .left(6)));
+        QVERIFY(f.paneText().contains(":> banaddr 10.1.2.3/32\n"));
+
+        QTest::mouseClick(bans->findChild<QPushButton*>("cmdAddBan"), Qt::LeftButton);
+        QCOMPARE(f.peer.next(), rcon("pw", "banaddr 10.1.2.3/32"));
+        f.peer.reply(captured("rcon-badpassword"));
+        QTRY_COMPARE(note->text(), QString("The server refused the rcon password."));
+
+        f.desktop.textAnswers = {QString("flush"), QString("FLUSH")};
+        QTest::mouseClick(bans->findChild<QPushButton*>("cmdFlush"), Qt::LeftButton);
+        QCOMPARE(note->text(), QString("Nothing was flushed: FLUSH was not typed."));
+        QTest::mouseClick(bans->findChild<QPushButton*>("cmdFlush"), Qt::LeftButton);
+        QCOMPARE(f.peer.next(), rcon("pw", "flushbans"));
+        f.peer.reply(captured("rcon-flushbans"));
+        QCOMPARE(f.peer.next(), rcon("pw", "listbans"));
+        f.peer.reply(captured("rcon-listbans-empty"));
+        QTRY_COMPARE(rows(), QString());
+        const QString server = "127.0.0.1:" + QString::number(f.peer.port());
+        QCOMPARE(answer<QList<BanNote>>([&](QObject* c, auto done) {
+                     f.session().records().banNotes(server, c, done);
+                 }).size(),
+                 0);
+        // The trail names the window as the source of its commands.
+        const QList<AuditEntry> sent = trail(f.session().records(), {{}, "banaddr", {}, {}});
+        QVERIFY(sent.size() == 2 && sent.front().origin == CommandOrigin::Bans);
+    }
+
+    // The history window from the Players window's selection, and the activity window's export.
+    void historyAndActivityWindows() {
+        ConsoleFixture f;
+        f.open();
+        const QString server = "127.0.0.1:" + QString::number(f.peer.port());
+        f.session().records().recordPlayers(server, {{"^1Big ^3Boss", "10.1.2.3:27960"}, {"Sarge", "bot"}});
+        f.window->findChild<QAction*>("mnuCommandsHistory")->trigger();
+        auto* history = f.window->findChild<frmHistory*>("frmHistory");
+        history->searchFor("BOSS");
+        auto* table = history->findChild<QTableView*>("tblHistory");
+        QTRY_COMPARE(table->model()->rowCount(), 1);
+        QCOMPARE(table->model()->index(0, 0).data().toString() + ' ' +
+                     table->model()->index(0, 1).data().toString(),
+                 QString("Big Boss 10.1.2.3"));
+        f.desktop.answers = {platform::Desktop::Answer::Yes};
+        QTest::mouseClick(history->findChild<QPushButton*>("cmdClearHistory"), Qt::LeftButton);
+        QCOMPARE(shown(search(f.session().records(), "boss")), QString());
+
+        f.session().SendCommand("say \"one, two\"");
+        f.peer.next();
+        f.peer.reply("\xff\xff\xff\xffprint\n=cmd\n");
+        QTRY_COMPARE(trail(f.session().records()).value(0).outcome, Outcome::Replied);
+        f.window->findChild<QAction*>("mnuViewActivity")->trigger();
+        auto* activity = f.window->findChild<frmActivity*>("frmActivity");
+        QTRY_COMPARE(activity->findChild<QTableView*>("tblActivity")->model()->rowCount(), 1);
+        const QString csv = dir.filePath("trail.csv");
+        f.desktop.textAnswers = {csv};
+        activity->exportCsv();
+        QCOMPARE(QString::fromUtf8(ConsoleFixture::readFile(csv)).section("\r\n", 1),
+                 trail(f.session().records()).value(0).at.toLocalTime().toString(Qt::ISODate) + ',' +
+                     desktopUser() + ',' + server + ",\"say \"\"one, two\"\"\",console,replied,'=cmd\r\n");
     }
 };
 

@@ -32,6 +32,9 @@ constexpr int kKeyringWaitMs = 3000;
 const QString kRebootDropped =
     QStringLiteral("The game server was told to quit, but the Kestwold dropped the reboot request.\r\n"
                    "The game server may be down.");
+const QString kQuitRefused =
+    QStringLiteral(", so the Kestwold was not asked to reboot it and nothing was restarted.\r\n\r\n"
+                   "NOTE: The game server was not shut down and should still be running.");
 } // namespace
 
 ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
@@ -60,20 +63,27 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
     connect(tmrMain, &QTimer::timeout, this, &ConsoleSession::tmrMain_Timer);
     connect(UDPClient, &platform::DatagramChannel::DataArrival, this, &ConsoleSession::UDPClient_DataArrival);
     connect(m_reboot, &platform::RebootClient::ConnectionStood, this, &ConsoleSession::TCPClient_Connect);
-    connect(m_reboot, &platform::RebootClient::RebootSent, this, &ConsoleSession::RebootSent);
-    connect(m_reboot, &platform::RebootClient::RebootSent, this,
-            [this] { m_watch->rebootSent(LastAddress, QString::number(UDPClient->RemotePort())); });
+    connect(m_reboot, &platform::RebootClient::RebootSent, this, [this] {
+        m_quitAwaitsVerdict = false;
+        emit RebootSent();
+    });
     connect(m_watch, &ServerWatch::textChanged, this, &ConsoleSession::statusText);
     connect(m_reboot, &platform::RebootClient::Failed, this,
             [this] { emit notify(kRebootFailed, kRebootFailedTitle); });
-    connect(m_reboot, &platform::RebootClient::DroppedAfterStep, this,
-            [this] { emit notify(kRebootDropped, kRebootFailedTitle); });
+    connect(m_reboot, &platform::RebootClient::DroppedAfterStep, this, [this] {
+        m_quitAwaitsVerdict = false;
+        m_watch->rebootAbandoned();
+        emit notify(kRebootDropped, kRebootFailedTitle);
+    });
     connect(m_records, &Records::damaged, this, [this](const QString& keptAs, const QString& why) {
         emit notify(kRecordsDamaged.arg(why, keptAs), kRecordsTitle);
     });
     connect(m_records, &Records::unavailable, this,
             [this](const QString& why) { emit statusText(QStringLiteral("No records are kept: ") + why); });
     connect(m_banKeeper, &BanKeeper::statusText, this, &ConsoleSession::statusText);
+    // The trail keeps a reboot once the listener has taken it.
+    connect(m_reboot, &platform::RebootClient::RebootSent, this,
+            [this] { m_audit->rebootSent(LastAddress, CommandOrigin::User); });
 }
 
 QString ConsoleSession::currentServer() const {
@@ -92,8 +102,6 @@ void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
     if (LastCommand.toUpper() == QLatin1String("REBOOT")) {
         // Refused while an exchange runs: that one carries on alone.
         m_reboot->Start(LastAddress, m_seams.listenerPort);
-        if (!LastAddress.isEmpty())
-            m_audit->rebootSent(LastAddress, origin);
     } else {
         echo = buildEchoLine(longTimeText(QTime::currentTime()), command);
         UDPClient->setRemoteHost(LastAddress);
@@ -102,7 +110,7 @@ void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
         // A port that is not a number leaves the port of the previous send in place.
         if (portOk)
             UDPClient->setRemotePort(port);
-        UDPClient->Connect();
+        (void)UDPClient->Connect(); // network failures are never reported
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
         m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
         if (!LastAddress.isEmpty()) {
@@ -128,6 +136,19 @@ void ConsoleSession::UDPClient_DataArrival() {
     m_audit->replyArrived(datagram);
     m_sightings->replyArrived(ReplyText);
     m_banKeeper->replyArrived(ReplyText);
+    if (m_quitAwaitsVerdict)
+        quitVerdict(classifyReply(datagram));
+}
+
+// A refused "quit" left the server running: asking the listener now would start a second copy
+// beside it, or be ignored, and either way the report would claim a reboot that never happened.
+void ConsoleSession::quitVerdict(ReplyKind kind) {
+    if (kind == ReplyKind::Ordinary)
+        return;
+    m_quitAwaitsVerdict = false;
+    m_reboot->Cancel();
+    m_watch->rebootRefused(kind);
+    emit notify(refusalText(kind) + kQuitRefused, kRebootFailedTitle);
 }
 
 void ConsoleSession::WriteLog(const QString& text) {
@@ -137,6 +158,8 @@ void ConsoleSession::WriteLog(const QString& text) {
 
 void ConsoleSession::TCPClient_Connect() {
     SendCommand(QStringLiteral("quit"));
+    m_quitAwaitsVerdict = true;
+    m_watch->rebootStarted(LastAddress, QString::number(UDPClient->RemotePort()));
 }
 
 void ConsoleSession::tmrMain_Timer() {
@@ -234,7 +257,9 @@ void ConsoleSession::setPlayersPlacement(double left, double top, double width, 
 
 void ConsoleSession::Close() {
     UDPClient->Close();
+    m_quitAwaitsVerdict = false;
     m_reboot->Cancel();
+    m_watch->stop();
     tmrMain->stop();
 }
 

@@ -2,6 +2,7 @@
 
 #include "ColourNameDelegate.h"
 #include "ConsoleSession.h"
+#include "Records.h"
 #include "ServerQuery.h"
 
 #include <Desktop.h>
@@ -118,9 +119,10 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     m_kick = button("&Kick", "cmdKick");
     m_tell = button("&Tell...", "cmdTell");
     m_ban = button("&Ban Address", "cmdBan");
+    m_history = button("&History", "cmdHistory");
     QPushButton* close = button("Close", "cmdClose");
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {refresh, m_kick, m_tell, m_ban})
+    for (QPushButton* b : {refresh, m_kick, m_tell, m_ban, m_history})
         buttons->addWidget(b);
     buttons->addStretch();
     buttons->addWidget(close);
@@ -134,7 +136,8 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     setTabOrder(refresh, m_kick);
     setTabOrder(m_kick, m_tell);
     setTabOrder(m_tell, m_ban);
-    setTabOrder(m_ban, close);
+    setTabOrder(m_ban, m_history);
+    setTabOrder(m_history, close);
 
     m_refresh->setInterval(session.seams().playersRefresh);
     connect(m_refresh, &QTimer::timeout, this, &frmPlayers::refresh);
@@ -142,6 +145,10 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     connect(m_kick, &QPushButton::clicked, this, &frmPlayers::kickSelected);
     connect(m_tell, &QPushButton::clicked, this, &frmPlayers::tellSelected);
     connect(m_ban, &QPushButton::clicked, this, &frmPlayers::banSelected);
+    connect(m_history, &QPushButton::clicked, this, [this] {
+        if (const Row* row = selectedRow())
+            emit historyRequested(withoutColours(row->name));
+    });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &frmPlayers::updateButtons);
     connect(m_query, &ServerQuery::statusReceived, this, &frmPlayers::statusArrived);
@@ -229,8 +236,15 @@ void frmPlayers::statusArrived(const ServerStatus& status) {
     m_gameType->setText(s.gameType);
     m_players->setText(QStringLiteral("%1/%2").arg(s.players).arg(s.maxPlayers));
     m_statusRows.clear();
-    for (const StatusPlayer& p : status.players)
+    QList<SeenPlayer> seen;
+    for (const StatusPlayer& p : status.players) {
         m_statusRows.append({QString(), p.name, p.score, QString::number(p.ping), QString()});
+        seen.append({p.name, QString()});
+    }
+    // Without the password this is the only list; with it, rcon status names the addresses too.
+    if (m_session.password().trimmed().isEmpty())
+        m_session.records().recordPlayers(QStringLiteral("%1:%2").arg(m_query->host()).arg(m_query->port()),
+                                          seen);
     if (!m_rconRows)
         showRows(m_statusRows);
     updateNote();
@@ -238,8 +252,13 @@ void frmPlayers::statusArrived(const ServerStatus& status) {
 
 void frmPlayers::rconStatusArrived(const RconStatus& status) {
     QList<Row> rows;
-    for (const RconPlayer& p : status.players)
+    QList<SeenPlayer> seen;
+    for (const RconPlayer& p : status.players) {
         rows.append({QString::number(p.slot), p.name, p.score, p.pingText, p.address});
+        seen.append({p.name, p.address});
+    }
+    m_session.records().recordPlayers(QStringLiteral("%1:%2").arg(m_query->host()).arg(m_query->port()),
+                                      seen);
     m_rconRows = true;
     m_rconNote.clear();
     showRows(rows);
@@ -302,6 +321,7 @@ void frmPlayers::updateButtons() {
     m_kick->setEnabled(slot);
     m_tell->setEnabled(slot);
     m_ban->setEnabled(row && !banAddress(row->address).isEmpty());
+    m_history->setEnabled(row != nullptr);
 }
 
 bool frmPlayers::eventFilter(QObject* watched, QEvent* event) {

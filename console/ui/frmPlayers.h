@@ -39,6 +39,10 @@ public:
     // The window's place as the settings keep it.
     void rememberPlacement();
 
+signals:
+    // "History" on the selected player: its name, without colour codes.
+    void historyRequested(const QString& name);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -80,6 +84,7 @@ private:
     QPushButton* m_kick;
     QPushButton* m_tell;
     QPushButton* m_ban;
+    QPushButton* m_history;
     QList<Row> m_rows;
     QList<Row> m_statusRows; // from getstatus: no slot, no address
     bool m_rconRows = false; // m_rows came from rcon status

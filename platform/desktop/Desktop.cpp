@@ -110,9 +110,9 @@ bool RealDesktop::openInTextEditor(const QString& path) {
     return QProcess::startDetached(program, command);
 }
 
-bool RealDesktop::startProgram(const QString& program, const QStringList& arguments,
-                               const QString& workingFolder, qint64* pid) {
-    return DetachedLauncher().startProgram(program, arguments, workingFolder, pid);
+Result<qint64> RealDesktop::startProgram(const QString& program, const QStringList& arguments,
+                                         const QString& workingFolder) {
+    return DetachedLauncher().startProgram(program, arguments, workingFolder);
 }
 
 } // namespace platform

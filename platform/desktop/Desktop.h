@@ -50,8 +50,8 @@ public:
                                    const QString& initial) override;
     bool openUrl(const QString& address) override;
     bool openInTextEditor(const QString& path) override;
-    bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
-                      qint64* pid = nullptr) override;
+    Result<qint64> startProgram(const QString& program, const QStringList& arguments,
+                                const QString& workingFolder) override;
 };
 
 // The command that opens a text file in the desktop's editor: xdg-open where it exists, else the
