@@ -117,7 +117,8 @@ void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
             const QString server = LastAddress + QLatin1Char(':') + QString::number(UDPClient->RemotePort());
             m_audit->sent(server, command, origin);
             m_sightings->sent(server, command);
-            if (origin != CommandOrigin::BanExpiry)
+            // The Bans window's own exchanges are left to it; any other command finds expired bans.
+            if (origin != CommandOrigin::BanExpiry && origin != CommandOrigin::Bans)
                 m_banKeeper->serverContacted(server);
         }
         emit commandSent(command);
