@@ -10,7 +10,7 @@ set(VORLANIX_ICON_SIZES 16 22 24 32 48 64 128 256)
 set(res ${PROJECT_SOURCE_DIR}/resources)
 set(gen ${PROJECT_BINARY_DIR}/resources)
 
-install(TARGETS vorlanix Kestwold RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vorlanix Kestwold vorlanix-rcon RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${res}/commands.txt ${res}/variables.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/velmora)
 
 foreach(id ${VORLANIX_APP_IDS})
@@ -46,7 +46,7 @@ endforeach()
 
 # Man pages, compressed as Debian keeps them.
 set(manpages)
-foreach(page vorlanix Kestwold)
+foreach(page vorlanix Kestwold vorlanix-rcon)
   configure_file(${res}/man/${page}.1.in ${gen}/man/${page}.1 @ONLY)
   add_custom_command(OUTPUT ${gen}/man/${page}.1.gz
     COMMAND gzip -9nc ${gen}/man/${page}.1 > ${gen}/man/${page}.1.gz
@@ -56,6 +56,8 @@ foreach(page vorlanix Kestwold)
 endforeach()
 
 add_custom_target(install_data ALL DEPENDS ${pngs} ${manpages})
+# `make package` builds the two windowed programs and install_data by name; this brings the third.
+add_dependencies(install_data vorlanix-rcon)
 
 # The desktop's own checkers, where they are installed.
 add_test(NAME desktop_metadata

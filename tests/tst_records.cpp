@@ -568,6 +568,25 @@ private slots:
                  trail(f.session().records()).value(0).at.toLocalTime().toString(Qt::ISODate) + ',' +
                      desktopUser() + ',' + server + ",\"say \"\"one, two\"\"\",console,replied,'=cmd\r\n");
     }
+    // vorlanix-rcon's commands join the console's trail, marked as the tool's.
+    void toolInTrail() {
+        UdpPeer peer;
+        const QString token = QString::number(QDateTime::currentMSecsSinceEpoch());
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VORLANIX_RCON_PASSWORD", "pw");
+        tool.setProcessEnvironment(env);
+        tool.start(RCON_TOOL, {"-H", "127.0.0.1", "-p", QString::number(peer.port()), "say", token});
+        QCOMPARE(peer.next(), rcon("pw", "say " + token.toLatin1()));
+        peer.reply("\xff\xff\xff\xffprint\nsaid\n");
+        QVERIFY(tool.waitForFinished(10000));
+        QCOMPARE(tool.exitCode(), 0);
+        Records r(QFileInfo(RCON_TOOL).absolutePath() + "/velmora.sqlite");
+        const QList<AuditEntry> kept = trail(r, {{}, token, {}, {}});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(originText(kept[0].origin) + ' ' + shown(kept),
+                 QString("vorlanix-rcon say %1 replied said").arg(token));
+    }
 };
 
 int main(int argc, char** argv) {

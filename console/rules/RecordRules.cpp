@@ -196,6 +196,19 @@ void saveRecordsSettings(platform::SettingsStore& store, const RecordsSettings& 
     store.write(kRecordsSection, QStringLiteral("AuditAutoQuery"), boolText(settings.auditAutoQuery));
 }
 
+QString keptReplyLine(const QString& command, const QString& replyPayload, Outcome outcome) {
+    QString line;
+    for (const QString& raw : replyPayload.left(kMaxRecordText * 4).split(QLatin1Char('\n'))) {
+        line = withoutColours(raw).trimmed();
+        if (!line.isEmpty())
+            break;
+    }
+    if (outcome == Outcome::Replied &&
+        (touchesPassword(command) || line.contains(QLatin1String("password"), Qt::CaseInsensitive)))
+        return QStringLiteral("(not kept: it may show a password)");
+    return boundedText(line);
+}
+
 QString desktopUser() {
 #ifdef Q_OS_UNIX
     if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_name)

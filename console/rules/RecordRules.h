@@ -72,6 +72,10 @@ struct RecordsSettings {
 RecordsSettings loadRecordsSettings(const platform::SettingsStore& store);
 void saveRecordsSettings(platform::SettingsStore& store, const RecordsSettings& settings);
 
+// The reply's first line as the trail keeps it: colour codes removed, bounded, and not kept at all
+// when the command touched a password or the line mentions one (a refusal's own words excepted).
+QString keptReplyLine(const QString& command, const QString& replyPayload, Outcome outcome);
+
 // The desktop user's login name.
 QString desktopUser();
 

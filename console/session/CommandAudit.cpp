@@ -8,18 +8,8 @@
 namespace console {
 
 namespace {
-const QString kHiddenLine = QStringLiteral("(not kept: it may show a password)");
 // More than this many unanswered commands at once are not a conversation any more.
 constexpr int kMaxWaiting = 64;
-
-QString firstLine(const QString& payload) {
-    for (const QString& line : payload.left(kMaxRecordText * 4).split(QLatin1Char('\n'))) {
-        const QString plain = withoutColours(line).trimmed();
-        if (!plain.isEmpty())
-            return boundedText(plain);
-    }
-    return QString();
-}
 } // namespace
 
 CommandAudit::CommandAudit(Records& records, std::chrono::milliseconds noReply, QObject* parent)
@@ -57,11 +47,8 @@ void CommandAudit::replyArrived(const QByteArray& datagram) {
     const Outcome outcome = kind == ReplyKind::BadPassword  ? Outcome::Refused
                             : kind == ReplyKind::NoPassword ? Outcome::NoPassword
                                                             : Outcome::Replied;
-    QString line = firstLine(rconPayload(datagram.left(kMaxReplyBytes)));
-    if (outcome == Outcome::Replied &&
-        (touchesPassword(waiting.command) || line.contains(QLatin1String("password"), Qt::CaseInsensitive)))
-        line = kHiddenLine;
-    m_records.setOutcome(waiting.handle, outcome, line);
+    m_records.setOutcome(waiting.handle, outcome,
+                         keptReplyLine(waiting.command, rconPayload(datagram.left(kMaxReplyBytes)), outcome));
     expire();
 }
 
