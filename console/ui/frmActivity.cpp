@@ -5,6 +5,7 @@
 #include "Records.h"
 
 #include <Desktop.h>
+#include <PlainText.h>
 #include <ProgramFolder.h>
 #include <SettingsStore.h>
 
@@ -87,7 +88,7 @@ frmActivity::frmActivity(ConsoleSession& session, platform::Desktop& desktop, QW
 
     lblCount = new QLabel(this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
-    lblCount->setTextFormat(Qt::PlainText);
+    platform::makePlain(lblCount);
     ckAutoQuery = new QCheckBox(QStringLiteral("Record the &auto-query's commands"), this);
     ckAutoQuery->setObjectName(QStringLiteral("ckAutoQuery"));
     ckAutoQuery->setChecked(m_session.audit().settings().auditAutoQuery);
@@ -206,7 +207,7 @@ void frmActivity::autoQueryChanged(bool on) {
     platform::SettingsStore store;
     saveRecordsSettings(store, settings);
     if (const platform::Result<> saved = store.sync(); !saved)
-        lblCount->setText(saved.why());
+        platform::setPlainText(lblCount, saved.why());
 }
 
 } // namespace console

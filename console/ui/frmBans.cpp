@@ -5,6 +5,7 @@
 #include "ServerReplies.h"
 
 #include <Desktop.h>
+#include <PlainText.h>
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -69,7 +70,7 @@ frmBans::frmBans(ConsoleSession& session, platform::Desktop& desktop, QWidget* p
 
     lblServer = new QLabel(this);
     lblServer->setObjectName(QStringLiteral("lblServer"));
-    lblServer->setTextFormat(Qt::PlainText);
+    platform::makePlain(lblServer);
 
     m_model->setHorizontalHeaderLabels({QStringLiteral("Kind"), QStringLiteral("#"),
                                         QStringLiteral("Address or range"), QStringLiteral("Reason"),
@@ -125,7 +126,7 @@ frmBans::frmBans(ConsoleSession& session, platform::Desktop& desktop, QWidget* p
 
     lblNote = new QLabel(this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
-    lblNote->setTextFormat(Qt::PlainText);
+    platform::makePlain(lblNote);
     lblNote->setWordWrap(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -184,7 +185,7 @@ bool frmBans::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmBans::say(const QString& text) {
-    lblNote->setText(text.left(kMaxRecordText));
+    platform::setPlainText(lblNote, text.left(kMaxRecordText));
 }
 
 void frmBans::refresh() {
@@ -192,7 +193,7 @@ void frmBans::refresh() {
     const QString host = m_session.address().trimmed();
     bool portOk = false;
     const int port = m_session.port().trimmed().toInt(&portOk);
-    lblServer->setText(QStringLiteral("Server: %1").arg(m_server));
+    platform::setPlainText(lblServer, QStringLiteral("Server: %1").arg(m_server));
     if (host.isEmpty() || !portOk || port < 1 || port > 65535) {
         say(QStringLiteral("Enter the server's address and port in the main window."));
         return;

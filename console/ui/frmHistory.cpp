@@ -6,6 +6,7 @@
 #include "ServerReplies.h"
 
 #include <Desktop.h>
+#include <PlainText.h>
 #include <SettingsStore.h>
 
 #include <QHBoxLayout>
@@ -61,7 +62,7 @@ frmHistory::frmHistory(ConsoleSession& session, platform::Desktop& desktop, QWid
 
     lblCount = new QLabel(this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
-    lblCount->setTextFormat(Qt::PlainText);
+    platform::makePlain(lblCount);
 
     auto* keepLabel = new QLabel(QStringLiteral("&Keep player history for"), this);
     spnKeepDays = new QSpinBox(this);
@@ -127,7 +128,7 @@ void frmHistory::showRows(const QList<HistoryRow>& rows) {
     m_model->removeRows(0, m_model->rowCount());
     for (const HistoryRow& row : rows) {
         auto* name = new QStandardItem(withoutColours(row.name));
-        name->setToolTip(row.name);
+        name->setToolTip(platform::plainToolTip(row.name));
         auto* times = new QStandardItem;
         times->setData(row.timesSeen, Qt::DisplayRole);
         auto* first = new QStandardItem(localTime(row.firstSeen));
@@ -159,7 +160,7 @@ void frmHistory::keepDaysChanged(int days) {
     platform::SettingsStore store;
     saveRecordsSettings(store, settings);
     if (const platform::Result<> saved = store.sync(); !saved)
-        lblCount->setText(saved.why());
+        platform::setPlainText(lblCount, saved.why());
     m_session.records().pruneHistory(QDateTime::currentDateTimeUtc().addDays(-days));
 }
 

@@ -20,6 +20,7 @@
 
 #include <Desktop.h>
 #include <Faces.h>
+#include <PlainText.h>
 #include <ProgramFolder.h>
 #include <Twips.h>
 
@@ -162,8 +163,8 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
     });
     connect(m_session, &ConsoleSession::autoQueryChanged, mnuCommandsAutoQuery, &QAction::setChecked);
     connect(m_session, &ConsoleSession::statusText, lblStatus, [this](const QString& text) {
-        lblStatus->setText(text);
-        lblStatus->setToolTip(text);
+        platform::setPlainText(lblStatus, text);
+        platform::setPlainToolTip(lblStatus, text);
     });
     connect(m_session, &ConsoleSession::notify, this, [this](const QString& text, const QString& title) {
         m_desktop.messageBox(this, text, title, platform::Desktop::Icon::Information,
@@ -187,7 +188,7 @@ void frmMain::buildControls() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
     // Below the laid-out controls; the resize rules get the height without it.
-    lblStatus = named(new QLabel(statusBar()), "lblStatus");
+    lblStatus = named(platform::plainLabel(statusBar()), "lblStatus");
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     // A long text is cut, never a reason for the window to grow; the tip shows it whole.
     lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
