@@ -1,6 +1,10 @@
 #include "ConsoleSession.h"
 
+#include "BanKeeper.h"
+#include "CommandAudit.h"
 #include "Rcon.h"
+#include "Records.h"
+#include "StatusSightings.h"
 #include "basMain.h"
 
 #include <DatagramChannel.h>
@@ -21,6 +25,10 @@ const QString kRebootFailed =
     QStringLiteral("The Kestwold is not running or is not properly configured.\r\n"
                    "Please see readme.txt for configuration and installation help.\r\n\r\n"
                    "NOTE: The game server was not shut down and should still be running.");
+const QString kRecordsTitle = QStringLiteral("Records");
+const QString kRecordsDamaged =
+    QStringLiteral("The records file could not be used (%1).\r\n\r\nIt was kept as %2, and a fresh one was "
+                   "started: earlier player history, ban notes and sent commands are in the kept file.");
 // Long enough for a keyring that answers, short enough that an exit never seems to hang.
 constexpr int kKeyringWaitMs = 3000;
 const QString kRebootDropped =
@@ -40,6 +48,18 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
       m_reboot(new platform::RebootClient(this, seams.rebootDelay, seams.rebootStandTime)),
       m_keyring(new platform::PasswordKeyring(kSettingsSection + QStringLiteral("\\Password"), this)),
       m_watch(new ServerWatch(seams.watch, this)), tmrMain(new QTimer(this)),
+      m_records(new Records(Records::defaultPath(), this)),
+      m_audit(new CommandAudit(*m_records, seams.watch.noReply, this)),
+      m_sightings(new StatusSightings(*m_records, this)),
+      m_banKeeper(new BanKeeper(
+          *m_records,
+          [this](const QString& server, const QString& command) {
+              if (currentServer() != server)
+                  return false;
+              SendCommand(command, CommandOrigin::BanExpiry);
+              return true;
+          },
+          seams.watch.noReply, this)),
       m_servers(new QStringListModel(this)), m_ports(new QStringListModel(this)),
       m_commands(new QStringListModel(this)) {
     connect(m_keyring, &platform::PasswordKeyring::readFinished, this,
@@ -63,9 +83,25 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
         m_watch->rebootAbandoned();
         emit notify(kRebootDropped, kRebootFailedTitle);
     });
+    connect(m_records, &Records::damaged, this, [this](const QString& keptAs, const QString& why) {
+        emit notify(kRecordsDamaged.arg(why, keptAs), kRecordsTitle);
+    });
+    connect(m_records, &Records::unavailable, this,
+            [this](const QString& why) { emit statusText(QStringLiteral("No records are kept: ") + why); });
+    connect(m_banKeeper, &BanKeeper::statusText, this, &ConsoleSession::statusText);
+    // The trail keeps a reboot once the listener has taken it.
+    connect(m_reboot, &platform::RebootClient::RebootSent, this,
+            [this] { m_audit->rebootSent(LastAddress, CommandOrigin::User); });
 }
 
-void ConsoleSession::SendCommand(const QString& command) {
+QString ConsoleSession::currentServer() const {
+    const ConnectionFields typed = fields();
+    const std::optional<quint16> port = platform::parsePort(typed.port);
+    return typed.address.trimmed() + QLatin1Char(':') +
+           QString::number(port ? *port : UDPClient->RemotePort());
+}
+
+void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
     const ConnectionFields typed = fields();
     LastAddress = typed.address.trimmed();
     LastPort = typed.port.trimmed();
@@ -85,6 +121,14 @@ void ConsoleSession::SendCommand(const QString& command) {
         (void)UDPClient->Connect(); // network failures are never reported
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
         m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
+        if (!LastAddress.isEmpty()) {
+            const QString server = LastAddress + QLatin1Char(':') + QString::number(UDPClient->RemotePort());
+            m_audit->sent(server, command, origin);
+            m_sightings->sent(server, command);
+            // The Bans window's own exchanges are left to it; any other command finds expired bans.
+            if (origin != CommandOrigin::BanExpiry && origin != CommandOrigin::Bans)
+                m_banKeeper->serverContacted(server);
+        }
         emit commandSent(command);
     }
     emit paneText(echo + QLatin1String("\r\n"));
@@ -98,6 +142,9 @@ void ConsoleSession::UDPClient_DataArrival() {
     WriteLog(ReplyText);
     emit replyArrived(ReplyText);
     m_watch->replyArrived(datagram);
+    m_audit->replyArrived(datagram);
+    m_sightings->replyArrived(ReplyText);
+    m_banKeeper->replyArrived(ReplyText);
     if (m_quitAwaitsVerdict)
         quitVerdict(classifyReply(datagram));
 }
@@ -140,7 +187,7 @@ void ConsoleSession::tmrMain_Timer() {
     ++QueryTicks;
     if (QueryTicks >= qint32(m_settings.TimePeriod) * qint32(m_settings.TimeScale)) {
         QueryTicks = 0;
-        SendCommand(QStringLiteral("status"));
+        SendCommand(QStringLiteral("status"), CommandOrigin::AutoQuery);
     }
 }
 
@@ -193,6 +240,8 @@ LoadedEditTexts ConsoleSession::LoadSettings(const PlacementBasis& basis) {
     // there.
     if (m_settings.SavePassword && m_settings.Password.isEmpty())
         m_keyring->read();
+    m_audit->setSettings(loadRecordsSettings(store));
+    m_records->pruneHistory(QDateTime::currentDateTimeUtc().addDays(-m_audit->settings().historyDays));
     const LoadedHistory servers = loadHistory(store, kServerHistory);
     const LoadedHistory ports = loadHistory(store, kPortHistory);
     m_servers->setStringList(servers.entries);

@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 #include "History.h"
 #include "Look.h"
+#include "RecordRules.h"
 #include "ServerWatch.h"
 
 #include <RebootClient.h>
@@ -26,6 +27,11 @@ class PasswordKeyring;
 } // namespace platform
 
 namespace console {
+
+class BanKeeper;
+class CommandAudit;
+class Records;
+class StatusSightings;
 
 // What a test may choose about the session's timing and the listener's port; the program keeps
 // the defaults.
@@ -80,8 +86,8 @@ public:
     // Leaves one empty entry.
     void clearCommandHistory();
 
-    // The one path by which a command leaves the console.
-    void SendCommand(const QString& command);
+    // The one path by which a command leaves the console. The origin is for the trail of sent commands.
+    void SendCommand(const QString& command, CommandOrigin origin = CommandOrigin::User);
     // One tick of the auto-query timer.
     void tmrMain_Timer();
 
@@ -120,6 +126,12 @@ public:
     // Where the server's replies arrive; 0 before the first send.
     int localPort() const;
 
+    // The local records: player history, ban notes and the trail of sent commands.
+    Records& records() const { return *m_records; }
+    CommandAudit& audit() const { return *m_audit; }
+    // "HOST:PORT" as the boxes aim now, as the records name servers.
+    QString currentServer() const;
+
 signals:
     // Text for the end of the console pane, CR LF line ends.
     void paneText(const QString& text);
@@ -157,6 +169,10 @@ private:
     platform::PasswordKeyring* m_keyring;
     ServerWatch* m_watch;
     QTimer* tmrMain;
+    Records* m_records;
+    CommandAudit* m_audit;
+    StatusSightings* m_sightings;
+    BanKeeper* m_banKeeper;
     QStringListModel* m_servers;
     QStringListModel* m_ports;
     QStringListModel* m_commands;

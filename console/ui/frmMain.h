@@ -25,6 +25,9 @@ class Desktop;
 namespace console {
 
 class ConsolePane;
+class frmActivity;
+class frmBans;
+class frmHistory;
 class frmPlayers;
 struct MenuRow;
 
@@ -79,6 +82,10 @@ private:
     void mnuCommandsInfo_Click();
     void mnuCommandsAutoQuery_Click();
     void mnuCommandsPlayers_Click();
+    void mnuCommandsHistory_Click();
+    void mnuCommandsBans_Click();
+    void mnuViewActivity_Click();
+    void showHistory(const QString& search);
     void mnuViewStatusBar_Click();
     void showStatusBar(bool on);
     void cmdSay_Click();
@@ -120,6 +127,9 @@ private:
     ConsolePane* txtOutput;
     QLabel* lblStatus;
     frmPlayers* m_players = nullptr;
+    frmHistory* m_history = nullptr;
+    frmBans* m_bans = nullptr;
+    frmActivity* m_activity = nullptr;
 
     QAction* mnuFileLog = nullptr;
     QAction* mnuFileDelete = nullptr;
