@@ -12,6 +12,7 @@ class QTimer;
 
 namespace console {
 
+class ServerPacers;
 class ServerQuery;
 
 struct WatchTiming {
@@ -27,7 +28,8 @@ struct WatchTiming {
 class ServerWatch : public QObject {
     Q_OBJECT
 public:
-    explicit ServerWatch(const WatchTiming& timing = {}, QObject* parent = nullptr);
+    // Its questions go through the pacers, as background traffic.
+    explicit ServerWatch(ServerPacers& pacers, const WatchTiming& timing = {}, QObject* parent = nullptr);
 
     // An rcon command went to host:port.
     void commandSent(const QString& host, const QString& port, const QString& command);
