@@ -120,7 +120,7 @@ void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
             UDPClient->setRemotePort(*port);
         (void)UDPClient->Connect(); // network failures are never reported
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
-        m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
+        m_watch->commandSent(LastAddress, quint16(UDPClient->RemotePort()), command);
         if (!LastAddress.isEmpty()) {
             const QString server = LastAddress + QLatin1Char(':') + QString::number(UDPClient->RemotePort());
             m_audit->sent(server, command, origin);
@@ -180,7 +180,7 @@ void ConsoleSession::fileNotWritten(WrittenFile file, const platform::Failure& f
 void ConsoleSession::TCPClient_Connect() {
     SendCommand(QStringLiteral("quit"));
     m_quitAwaitsVerdict = true;
-    m_watch->rebootStarted(LastAddress, QString::number(UDPClient->RemotePort()));
+    m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()));
 }
 
 void ConsoleSession::tmrMain_Timer() {

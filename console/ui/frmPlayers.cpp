@@ -10,6 +10,7 @@
 
 #include <Desktop.h>
 #include <PlainText.h>
+#include <Port.h>
 #include <Twips.h>
 
 #include <QFormLayout>
@@ -243,9 +244,8 @@ void frmPlayers::refresh() {
     const QString host = m_session.address().trimmed();
     const QString port = m_session.port().trimmed();
     const QString password = m_session.password().trimmed();
-    bool portOk = false;
-    const int portNumber = port.toInt(&portOk);
-    if (host.isEmpty() || !portOk || portNumber < 1 || portNumber > 65535) {
+    const std::optional<quint16> portNumber = platform::parsePort(port);
+    if (host.isEmpty() || !portNumber) {
         m_query->cancel();
         m_statusAnswered = true;
         m_silence = QStringLiteral("Enter the server's address and port in the main window.");
@@ -255,7 +255,7 @@ void frmPlayers::refresh() {
     m_silence = m_statusAnswered
                     ? QString()
                     : QStringLiteral("No reply from %1:%2").arg(m_query->host()).arg(m_query->port());
-    m_query->setServer(host, portNumber);
+    m_query->setServer(host, *portNumber);
     m_statusAnswered = false;
     m_query->requestStatus();
     if (password.isEmpty()) {
