@@ -294,7 +294,8 @@ private slots:
         QCOMPARE(shown->isHidden(), shown->text().isEmpty());
     }
 
-    // Every cell on the pane's colours; every colour code readable on them, whatever the theme.
+    // Every cell on the pane's colours, following a theme chosen while the window is open; every colour
+    // code readable on them, whatever the theme.
     void themes_data() {
         columns<ThemeLook>("look");
         for (const Theme& t : themeCatalogue())
@@ -302,10 +303,10 @@ private slots:
     }
     void themes() {
         QFETCH(ThemeLook, look);
-        f->session().setLook(look);
         auto w = playersWindow();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        f->session().setLook(look);
         w->resize(500, 700);
         w->rconStatusArrived(rconTable("0 ^0Mm|1 ^1Mm|2 ^2Mm|3 ^3Mm|4 ^4Mm|5 ^5Mm|6 ^6Mm|7 ^7Mm|8 Mm"));
         auto* table = w->findChild<QTableView*>("tblPlayers");

@@ -217,6 +217,7 @@ void ConsoleSession::applyOptions(const AppSettings& edited) {
 
 void ConsoleSession::setLook(const ThemeLook& look) {
     console::setLook(m_settings, look);
+    emit lookChanged();
 }
 
 ThemeLook ConsoleSession::look() const {

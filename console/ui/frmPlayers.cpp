@@ -176,6 +176,7 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     connect(m_query, &ServerQuery::statusReceived, this, &frmPlayers::statusArrived);
     connect(m_query, &ServerQuery::rconStatusReceived, this, &frmPlayers::rconStatusArrived);
     connect(m_query, &ServerQuery::rconRefused, this, &frmPlayers::rconRefused);
+    connect(&m_session, &ConsoleSession::lookChanged, this, &frmPlayers::showLook);
     showLook();
     updateButtons();
     updateNote();
@@ -197,13 +198,6 @@ void frmPlayers::hideEvent(QHideEvent* event) {
     m_query->cancel();
     rememberPlacement();
     QDialog::hideEvent(event);
-}
-
-// The theme is chosen in the main window; coming back here, or the next refresh, shows it.
-void frmPlayers::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange)
-        showLook();
-    QDialog::changeEvent(event);
 }
 
 void frmPlayers::showLook() {
@@ -240,7 +234,6 @@ void frmPlayers::rememberPlacement() {
 }
 
 void frmPlayers::refresh() {
-    showLook();
     const QString host = m_session.address().trimmed();
     const QString port = m_session.port().trimmed();
     const QString password = m_session.password().trimmed();
