@@ -1,9 +1,11 @@
 #include "Desktop.h"
 
+#include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -108,6 +110,15 @@ bool RealDesktop::openInTextEditor(const QString& path) {
         return false;
     const QString program = command.takeFirst();
     return QProcess::startDetached(program, command);
+}
+
+bool RealDesktop::copyToClipboard(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->setText(text);
+    // A display whose clipboard took nothing hands back something else.
+    return clipboard->text() == text;
 }
 
 bool RealDesktop::startProgram(const QString& program, const QStringList& arguments,

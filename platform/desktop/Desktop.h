@@ -33,9 +33,13 @@ public:
     // Asks for one line of text; nullopt when the user cancels.
     virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
                                            const QString& initial) = 0;
+    // False when no program took the address or the file; a program that took it and then failed
+    // is not seen.
     virtual bool openUrl(const QString& address) = 0;
     // Opens the file in the desktop's plain-text editor; the path goes over as one argument.
     virtual bool openInTextEditor(const QString& path) = 0;
+    // True only when the clipboard then holds the text.
+    virtual bool copyToClipboard(const QString& text) = 0;
 };
 
 class RealDesktop : public Desktop {
@@ -50,6 +54,7 @@ public:
                                    const QString& initial) override;
     bool openUrl(const QString& address) override;
     bool openInTextEditor(const QString& path) override;
+    bool copyToClipboard(const QString& text) override;
     bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
                       qint64* pid = nullptr) override;
 };

@@ -25,9 +25,10 @@ public:
     QList<std::optional<QColor>> colourAnswers;
     QList<std::optional<QFont>> fontAnswers;
     QList<std::optional<QString>> textAnswers; // when empty, cancelled
-    QStringList fileAnswers, urls, editedFiles;
+    QStringList fileAnswers, urls, editedFiles, copied;
     QList<Started> started;
-    bool programStarts = true, urlOpens = true; // urlOpens false: as if no browser were configured
+    // false: as if no program started, no browser were configured, no editor found, no clipboard kept it
+    bool programStarts = true, urlOpens = true, editorOpens = true, clipboardKeeps = true;
 
     Answer messageBox(QWidget*, const QString& text, const QString& title, Icon icon,
                       Buttons buttons) override {
@@ -44,7 +45,8 @@ public:
         return next(textAnswers);
     }
     bool openUrl(const QString& address) override { return urls.append(address), urlOpens; }
-    bool openInTextEditor(const QString& path) override { return editedFiles.append(path), true; }
+    bool openInTextEditor(const QString& path) override { return editedFiles.append(path), editorOpens; }
+    bool copyToClipboard(const QString& text) override { return copied.append(text), clipboardKeeps; }
     bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
                       qint64* pid = nullptr) override {
         if (pid)
