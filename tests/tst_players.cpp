@@ -189,28 +189,34 @@ private slots:
         QCOMPARE(again.frameGeometry().size(), outer);
     }
 
-    // After a remote reboot the server is asked until it answers or the time is up, then no more.
+    // From the "quit" the line counts, and the server is asked until it has been seen gone and back, or
+    // the time is up, then no more. answers: per question, y answered, . not; the last one repeats.
     void rebootReport_data() {
-        columns<int, QString>("answerAfter", "expected"); // questions left unanswered first; -1 never
-        row("back at the third question", 2, QString("Server back after 0 s: Kestwold Test on oa_dm1"));
-        row("never back", -1, QString("No answer from the server 0 s after the reboot"));
+        columns<QString, QString>("answers", "expected"); // %1: HOST:PORT
+        row("gone, then back", QString("y..y"), QString("Server back after 0 s: Kestwold Test on oa_dm1"));
+        row("never gone", QString("y"),
+            QString("%1 still answers 0 s after the reboot: the server did not quit"));
+        row("gone for good", QString("y."), QString("No answer from %1 0 s after the reboot"));
     }
     void rebootReport() {
-        QFETCH(int, answerAfter);
+        QFETCH(QString, answers);
+        QFETCH(QString, expected);
         UdpPeer server;
+        const QString target = "127.0.0.1:" + QString::number(server.port());
         ServerWatch watch({2000ms, 15ms, 150ms});
-        watch.rebootSent("127.0.0.1", QString::number(server.port()));
+        watch.rebootStarted("127.0.0.1", QString::number(server.port()));
+        QCOMPARE(watch.text(), "Rebooting " + target + ": waiting for the server (0 s)");
         int asked = 0;
-        while (watch.text().isEmpty())
+        while (watch.rebooting())
             if (const QByteArray q = server.next(20); q != "<nothing>") {
                 QVERIFY(q.startsWith("\xff\xff\xff\xffgetinfo "));
-                if (asked++ == answerAfter)
+                if (answers.at(qMin(asked++, int(answers.size()) - 1)) == 'y')
                     server.reply("\xff\xff\xff\xffinfoResponse\n\\hostname\\^1Kest^7wold "
                                  "Test\\mapname\\oa_dm1\\challenge\\" +
                                  q.mid(12));
             }
-        QTEST(watch.text(), "expected");
-        QVERIFY(asked > answerAfter && asked >= 3);
+        QCOMPARE(watch.text(), expected.arg(target));
+        QVERIFY(asked >= answers.size());
         while (server.socket.hasPendingDatagrams()) // sent before the answer was read
             server.next(0);
         QCOMPARE(server.next(60), QByteArray("<nothing>"));

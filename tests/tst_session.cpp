@@ -127,7 +127,8 @@ private slots:
         QTRY_VERIFY(pane.endsWith("ok\r\n"));
     }
 
-    // 0 no listener, 1 drops at once, 2 drops after "quit", 3 console closes, 4 listener takes it
+    // 0 no listener, 1 drops at once, 2 drops after "quit", 3 console closes, 4 listener takes it,
+    // 5 the server refuses the "quit"
     void reboot_data() {
         columns<int>("how");
         row("no listener", 0);
@@ -135,6 +136,7 @@ private slots:
         row("dropped after quit", 2);
         row("console closed during the wait", 3);
         row("listener takes it", 4);
+        row("quit refused", 5);
     }
     void reboot() {
         QFETCH(int, how);
@@ -144,17 +146,29 @@ private slots:
                          "NOTE: The game server was not shut down and should still be running."
             : how == 2 ? "The game server was told to quit, but the Kestwold dropped the reboot request.\r\n"
                          "The game server may be down."
-                       : "";
+            : how == 5
+                ? "The server refused the rcon password, so the Kestwold was not asked to reboot it and "
+                  "nothing was restarted.\r\n\r\nNOTE: The game server was not shut down and should still "
+                  "be running."
+                : "";
         TcpStandIn kestwold(QHostAddress::LocalHost, how == 1 ? 0 : -1);
         if (how != 0)
             f->seams.listenerPort = kestwold.port();
         ConsoleSession& s = start();
-        QSignalSpy notified(&s, &ConsoleSession::notify), sent(&s, &ConsoleSession::RebootSent);
+        QSignalSpy notified(&s, &ConsoleSession::notify), sent(&s, &ConsoleSession::RebootSent),
+            status(&s, &ConsoleSession::statusText);
         s.SendCommand("reboot");
         // No echo and nothing over rcon for the command itself: one bare line break, shown and logged.
         QCOMPARE(pane + transcript(), "\r\n\r\n");
-        if (how >= 2)
+        QHostAddress rconFrom;
+        quint16 rconPort = 0;
+        if (how >= 2) {
             QCOMPARE(f->peer.next(), rcon("pw", "quit"));
+            rconFrom = f->peer.sender;
+            rconPort = f->peer.senderPort;
+            // From the "quit" on, only the password-free question whether the server is away and back.
+            QVERIFY(f->peer.next().startsWith("\xff\xff\xff\xffgetinfo "));
+        }
         QElapsedTimer sinceQuit;
         sinceQuit.start();
         if (how == 2)
@@ -163,21 +177,26 @@ private slots:
             s.Close();
         if (how == 4)
             s.SendCommand("REBOOT"); // during the wait: starts nothing new
+        if (how == 5)
+            f->peer.socket.writeDatagram("\xff\xff\xff\xffprint\nBad rconpassword.\n", rconFrom, rconPort);
         if (how >= 3) {
             QTRY_VERIFY(kestwold.connections[0]->closedByPeer);
             QCOMPARE(kestwold.connections[0]->received, QByteArray(how == 4 ? "reboot" : ""));
         }
-        if (how == 4) {
+        if (how == 4)
             QVERIFY2(sinceQuit.elapsed() >= 90, qPrintable(QString::number(sinceQuit.elapsed())));
-            // Only the password-free question whether the server is back.
-            QVERIFY(f->peer.next().startsWith("\xff\xff\xff\xffgetinfo "));
-        } else {
-            QTRY_COMPARE(notified.size(), told.isEmpty() ? 0 : 1);
-            QCOMPARE(f->peer.next(150), QByteArray("<nothing>")); // past the delay: nothing more sent
-        }
+        QTRY_COMPARE(notified.size(), told.isEmpty() ? 0 : 1);
+        QCOMPARE(f->peer.next(150), QByteArray("<nothing>")); // past the delay: nothing more sent
         QCOMPARE(notified,
                  (told.isEmpty() ? QList<QVariantList>() : QList<QVariantList>{{told, "Reboot Failed"}}));
         QCOMPARE(pane.contains(":> quit"), how >= 2);
+        const QString target = "127.0.0.1:" + QString::number(f->peer.port());
+        if (how == 2 || how == 5)
+            QCOMPARE(status.last().first().toString(),
+                     how == 2
+                         ? "Reboot of " + target + " not done: the Kestwold dropped the request"
+                         : "Reboot of " + target +
+                               " cancelled: The server refused the rcon password; nothing was restarted");
         QCOMPARE(sent.size(), how == 4 ? 1 : 0);
         QCOMPARE(kestwold.connections.size(), how == 0 ? 0 : 1);
         if (how == 4) {

@@ -24,6 +24,9 @@ constexpr int kKeyringWaitMs = 3000;
 const QString kRebootDropped =
     QStringLiteral("The game server was told to quit, but the Kestwold dropped the reboot request.\r\n"
                    "The game server may be down.");
+const QString kQuitRefused =
+    QStringLiteral(", so the Kestwold was not asked to reboot it and nothing was restarted.\r\n\r\n"
+                   "NOTE: The game server was not shut down and should still be running.");
 } // namespace
 
 ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
@@ -40,14 +43,18 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
     connect(tmrMain, &QTimer::timeout, this, &ConsoleSession::tmrMain_Timer);
     connect(UDPClient, &platform::DatagramChannel::DataArrival, this, &ConsoleSession::UDPClient_DataArrival);
     connect(m_reboot, &platform::RebootClient::ConnectionStood, this, &ConsoleSession::TCPClient_Connect);
-    connect(m_reboot, &platform::RebootClient::RebootSent, this, &ConsoleSession::RebootSent);
-    connect(m_reboot, &platform::RebootClient::RebootSent, this,
-            [this] { m_watch->rebootSent(LastAddress, QString::number(UDPClient->RemotePort())); });
+    connect(m_reboot, &platform::RebootClient::RebootSent, this, [this] {
+        m_quitAwaitsVerdict = false;
+        emit RebootSent();
+    });
     connect(m_watch, &ServerWatch::textChanged, this, &ConsoleSession::statusText);
     connect(m_reboot, &platform::RebootClient::Failed, this,
             [this] { emit notify(kRebootFailed, kRebootFailedTitle); });
-    connect(m_reboot, &platform::RebootClient::DroppedAfterStep, this,
-            [this] { emit notify(kRebootDropped, kRebootFailedTitle); });
+    connect(m_reboot, &platform::RebootClient::DroppedAfterStep, this, [this] {
+        m_quitAwaitsVerdict = false;
+        m_watch->rebootAbandoned();
+        emit notify(kRebootDropped, kRebootFailedTitle);
+    });
 }
 
 void ConsoleSession::SendCommand(const QString& command) {
@@ -84,6 +91,19 @@ void ConsoleSession::UDPClient_DataArrival() {
     WriteLog(ReplyText);
     emit replyArrived(ReplyText);
     m_watch->replyArrived(datagram);
+    if (m_quitAwaitsVerdict)
+        quitVerdict(classifyReply(datagram));
+}
+
+// A refused "quit" left the server running: asking the listener now would start a second copy
+// beside it, or be ignored, and either way the report would claim a reboot that never happened.
+void ConsoleSession::quitVerdict(ReplyKind kind) {
+    if (kind == ReplyKind::Ordinary)
+        return;
+    m_quitAwaitsVerdict = false;
+    m_reboot->Cancel();
+    m_watch->rebootRefused(kind);
+    emit notify(refusalText(kind) + kQuitRefused, kRebootFailedTitle);
 }
 
 void ConsoleSession::WriteLog(const QString& text) {
@@ -93,6 +113,8 @@ void ConsoleSession::WriteLog(const QString& text) {
 
 void ConsoleSession::TCPClient_Connect() {
     SendCommand(QStringLiteral("quit"));
+    m_quitAwaitsVerdict = true;
+    m_watch->rebootStarted(LastAddress, QString::number(UDPClient->RemotePort()));
 }
 
 void ConsoleSession::tmrMain_Timer() {
@@ -188,7 +210,9 @@ void ConsoleSession::setPlayersPlacement(double left, double top, double width, 
 
 void ConsoleSession::Close() {
     UDPClient->Close();
+    m_quitAwaitsVerdict = false;
     m_reboot->Cancel();
+    m_watch->stop();
     tmrMain->stop();
 }
 

@@ -113,6 +113,7 @@ signals:
 private:
     void UDPClient_DataArrival();
     void TCPClient_Connect();
+    void quitVerdict(ReplyKind kind);
     void WriteLog(const QString& text);
 
     SessionSeams m_seams;
@@ -120,6 +121,7 @@ private:
     QString m_address, m_port, m_password;
     QString LastAddress, LastPort, LastPassword, LastCommand, ReplyText;
     qint32 QueryTicks = 0;
+    bool m_quitAwaitsVerdict = false; // the reboot's "quit" went out, "reboot" not yet
     platform::DatagramChannel* UDPClient;
     platform::RebootClient* m_reboot;
     platform::PasswordKeyring* m_keyring;

@@ -34,6 +34,8 @@ public:
     void requestRconStatus(const QString& password);
     // Forgets every request still waiting, e.g. when the server changes.
     void cancel();
+    // A getinfo went out and its answer has not come.
+    bool infoPending() const { return !m_challenge.isEmpty(); }
 
 signals:
     void statusReceived(const console::ServerStatus& status);

@@ -9,21 +9,28 @@ namespace console {
 namespace {
 const QString kNoReply = QStringLiteral("No reply from %1 (wrong address or port, server down, or commands "
                                         "sent too fast)");
+const QString kRebooting = QStringLiteral("Rebooting %1: waiting for the server (%2 s)");
 const QString kBack = QStringLiteral("Server back after %1 s: %2 on %3");
-const QString kNoAnswer = QStringLiteral("No answer from the server %1 s after the reboot");
+const QString kNoAnswer = QStringLiteral("No answer from %1 %2 s after the reboot");
+const QString kNeverWent = QStringLiteral("%1 still answers %2 s after the reboot: the server did not quit");
+const QString kRefused = QStringLiteral("Reboot of %1 cancelled: %2; nothing was restarted");
+const QString kAbandoned = QStringLiteral("Reboot of %1 not done: the Kestwold dropped the request");
+constexpr int kCountMs = 1000;
 } // namespace
 
 ServerWatch::ServerWatch(const WatchTiming& timing, QObject* parent)
     : QObject(parent), m_noReply(new QTimer(this)), m_poll(new QTimer(this)), m_limit(new QTimer(this)),
-      m_query(new ServerQuery(this)) {
+      m_count(new QTimer(this)), m_query(new ServerQuery(this)) {
     m_noReply->setSingleShot(true);
     m_noReply->setInterval(timing.noReply);
     m_poll->setInterval(timing.rebootPoll);
     m_limit->setSingleShot(true);
     m_limit->setInterval(timing.rebootLimit);
+    m_count->setInterval(kCountMs);
     connect(m_noReply, &QTimer::timeout, this, &ServerWatch::noReply);
     connect(m_poll, &QTimer::timeout, this, &ServerWatch::pollServer);
     connect(m_limit, &QTimer::timeout, this, &ServerWatch::giveUp);
+    connect(m_count, &QTimer::timeout, this, &ServerWatch::showCount);
     connect(m_query, &ServerQuery::infoReceived, this, &ServerWatch::serverBack);
 }
 
@@ -47,41 +54,83 @@ void ServerWatch::commandSent(const QString& host, const QString& port, const QS
 
 void ServerWatch::replyArrived(const QByteArray& datagram) {
     m_noReply->stop();
-    show(refusalText(classifyReply(datagram)));
+    if (!rebooting())
+        show(refusalText(classifyReply(datagram)));
 }
 
 void ServerWatch::noReply() {
-    show(kNoReply.arg(m_target));
+    if (!rebooting())
+        show(kNoReply.arg(m_target));
 }
 
-void ServerWatch::rebootSent(const QString& host, const QString& port) {
+bool ServerWatch::rebooting() const {
+    return m_limit->isActive();
+}
+
+void ServerWatch::rebootStarted(const QString& host, const QString& port) {
     m_noReply->stop();
     m_query->cancel();
     m_query->setServer(host, port.toInt());
-    m_sinceReboot.start();
+    m_rebootTarget = host + QLatin1Char(':') + port;
+    m_seenGone = false;
+    m_sinceQuit.start();
     m_limit->start();
     m_poll->start();
+    m_count->start();
+    showCount();
     pollServer();
 }
 
+void ServerWatch::showCount() {
+    show(kRebooting.arg(m_rebootTarget).arg(secondsSinceQuit()));
+}
+
+qint64 ServerWatch::secondsSinceQuit() const {
+    return (m_sinceQuit.elapsed() + 500) / 1000;
+}
+
 void ServerWatch::pollServer() {
+    // A question still open when the next is due went unanswered: the server was away.
+    if (m_query->infoPending())
+        m_seenGone = true;
     m_query->requestInfo();
 }
 
 void ServerWatch::serverBack(const InfoPairs& info) {
-    if (!m_limit->isActive())
+    // An answer before the server was seen gone comes from the server that was told to quit.
+    if (!rebooting() || !m_seenGone)
         return;
-    m_poll->stop();
-    m_limit->stop();
     const ServerSummary s = summarize(info);
-    const qint64 seconds = (m_sinceReboot.elapsed() + 500) / 1000;
-    show(kBack.arg(seconds).arg(withoutColours(s.hostname), s.map));
+    endReboot(kBack.arg(secondsSinceQuit()).arg(withoutColours(s.hostname), s.map));
 }
 
 void ServerWatch::giveUp() {
+    const qint64 limit = (m_limit->interval() + 500) / 1000;
+    endReboot(m_seenGone ? kNoAnswer.arg(m_rebootTarget).arg(limit)
+                         : kNeverWent.arg(m_rebootTarget).arg(limit));
+}
+
+void ServerWatch::rebootRefused(ReplyKind kind) {
+    if (rebooting())
+        endReboot(kRefused.arg(m_rebootTarget, refusalText(kind)));
+}
+
+void ServerWatch::rebootAbandoned() {
+    if (rebooting())
+        endReboot(kAbandoned.arg(m_rebootTarget));
+}
+
+void ServerWatch::stop() {
+    m_noReply->stop();
     m_poll->stop();
+    m_limit->stop();
+    m_count->stop();
     m_query->cancel();
-    show(kNoAnswer.arg((m_limit->interval() + 500) / 1000));
+}
+
+void ServerWatch::endReboot(const QString& text) {
+    stop();
+    show(text);
 }
 
 } // namespace console

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ServerReplies.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -11,7 +13,6 @@ class QTimer;
 namespace console {
 
 class ServerQuery;
-struct InfoPairs;
 
 struct WatchTiming {
     std::chrono::milliseconds noReply{2000};
@@ -19,9 +20,10 @@ struct WatchTiming {
     std::chrono::milliseconds rebootLimit{120000};
 };
 
-// The status line's words: it explains a silent server or a refused password, and after a remote
-// reboot asks the server (password-free, on a socket of its own) until it is back. Nothing it does
-// reaches the console pane or the log.
+// The status line's words: it explains a silent server or a refused password, and through a remote
+// reboot asks the server (password-free, on a socket of its own) until it has gone and come back.
+// It says only what it saw: "back" needs a question the server left unanswered first, since a
+// server that never quit answers too. Nothing it does reaches the console pane or the log.
 class ServerWatch : public QObject {
     Q_OBJECT
 public:
@@ -31,8 +33,15 @@ public:
     void commandSent(const QString& host, const QString& port, const QString& command);
     // A datagram came in on the rcon channel.
     void replyArrived(const QByteArray& datagram);
-    // The listener took "reboot" for the game server at host:port.
-    void rebootSent(const QString& host, const QString& port);
+    // "quit" went to the game server at host:port ahead of a reboot: count, and ask until it is back.
+    void rebootStarted(const QString& host, const QString& port);
+    // The server refused that "quit": nothing restarts.
+    void rebootRefused(ReplyKind kind);
+    // The listener never got "reboot": the server was told to quit and nothing will start it.
+    void rebootAbandoned();
+    bool rebooting() const;
+    // Asks nothing more and leaves the line as it is, as the console does when it closes.
+    void stop();
 
     QString text() const { return m_text; }
 
@@ -45,13 +54,19 @@ private:
     void pollServer();
     void serverBack(const InfoPairs& info);
     void giveUp();
+    void endReboot(const QString& text);
+    void showCount();
+    qint64 secondsSinceQuit() const;
 
     QTimer* m_noReply;
     QTimer* m_poll;
     QTimer* m_limit;
+    QTimer* m_count;
     ServerQuery* m_query;
-    QElapsedTimer m_sinceReboot;
+    QElapsedTimer m_sinceQuit;
     QString m_target; // HOST:PORT of the oldest send still without a reply
+    QString m_rebootTarget;
+    bool m_seenGone = false;
     QString m_text;
 };
 
