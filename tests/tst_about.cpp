@@ -28,13 +28,18 @@ const QString kTool = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH",
 
 // The box shown when no program opens an address or a file.
 QString unopened(const QString& kind, const QString& what, const QString& then) {
-    return "No program could open this " + kind + ":\n\n" + what + "\n\n" + then +
-           "\nInstalling xdg-utils lets the console hand it to the desktop.";
+    const QString remedy =
+        kind == "address"
+            ? "xdg-open (package xdg-utils) and a web browser let the console open addresses itself."
+            : "xdg-open (package xdg-utils) or a text editor such as gedit, kate or mousepad lets the "
+              "console "
+              "open files itself.";
+    return "No program could open this " + kind + ":\n\n" + what + "\n\n" + then + "\n" + remedy;
 }
 
-void makeProgram(const QString& path, bool executable = true) {
+void makeProgram(const QString& path, bool executable = true, const QByteArray& body = {}) {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n") > 0);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n" + body) > 0);
     QVERIFY(file.setPermissions(QFile::ReadOwner | (executable ? QFile::ExeOwner : QFile::Permissions())));
 }
 } // namespace
@@ -264,6 +269,44 @@ private slots:
             texts << box.text;
         QCOMPARE(texts, there && !editor ? QStringList{unopened("file", path, "Open it in a text editor.")}
                                          : QStringList{});
+    }
+
+    // The real desktop hears a handler that is missing or gives up at once, and only that: one that
+    // takes the address or the file gets it as one argument and is not blamed.
+    void realDesktopHearsARefusal_data() {
+        columns<bool>("address");
+        row("address", true);
+        row("file", false);
+    }
+    void realDesktopHearsARefusal() {
+        QFETCH(bool, address);
+        const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", path);
+            browser.isNull() ? qunsetenv("BROWSER") : qputenv("BROWSER", browser);
+        });
+        QTemporaryDir bin;
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        qunsetenv("BROWSER");
+        const QString target =
+            address ? "https://www.velmora.example/velmora/a b?x=1&y=2" : m_folder.filePath("my notes.txt");
+        platform::RealDesktop real;
+        QStringList refusals;
+        const auto open = [&](const QString& tag) {
+            const auto refused = [&refusals, tag] { refusals << tag; };
+            address ? real.openUrl(target, refused) : real.openInTextEditor(target, refused);
+        };
+        open("nothing on PATH");
+        QCOMPARE(refusals, QStringList{"nothing on PATH"});
+        const QString handler = bin.filePath("xdg-open");
+        makeProgram(handler, true,
+                    "printf '%s\\n' \"$@\" >\"$0.got\"\n"); // builtins only: PATH holds no tools
+        open("took it");
+        QTRY_COMPARE(ConsoleFixture::readFile(handler + ".got"), target.toUtf8() + '\n');
+        QVERIFY(QFile::remove(handler));        // a new file: the first may still be running its last line
+        makeProgram(handler, true, "exit 3\n"); // xdg-open's "no method available"
+        open("gave up");
+        QTRY_COMPARE(refusals, QStringList({"nothing on PATH", "gave up"}));
     }
 
     // Reports in a row: records appended in order, nothing escaped, one box each; a log that cannot be

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -33,11 +34,11 @@ public:
     // Asks for one line of text; nullopt when the user cancels.
     virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
                                            const QString& initial) = 0;
-    // False when no program took the address or the file; a program that took it and then failed
-    // is not seen.
-    virtual bool openUrl(const QString& address) = 0;
-    // Opens the file in the desktop's plain-text editor; the path goes over as one argument.
-    virtual bool openInTextEditor(const QString& path) = 0;
+    // Hands the address to the desktop's default handler. refused runs, at once or from the event
+    // loop, when no program takes it: none is there, or the one handed it gives up straight away.
+    virtual void openUrl(const QString& address, std::function<void()> refused) = 0;
+    // Opens the file in the desktop's plain-text editor, the path as one argument; refused as above.
+    virtual void openInTextEditor(const QString& path, std::function<void()> refused) = 0;
     // True only when the clipboard then holds the text.
     virtual bool copyToClipboard(const QString& text) = 0;
 };
@@ -52,8 +53,8 @@ public:
                            const QString& filter) override;
     std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
                                    const QString& initial) override;
-    bool openUrl(const QString& address) override;
-    bool openInTextEditor(const QString& path) override;
+    void openUrl(const QString& address, std::function<void()> refused) override;
+    void openInTextEditor(const QString& path, std::function<void()> refused) override;
     bool copyToClipboard(const QString& text) override;
     bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
                       qint64* pid = nullptr) override;

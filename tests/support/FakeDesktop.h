@@ -44,8 +44,16 @@ public:
     std::optional<QString> askText(QWidget*, const QString&, const QString&, const QString&) override {
         return next(textAnswers);
     }
-    bool openUrl(const QString& address) override { return urls.append(address), urlOpens; }
-    bool openInTextEditor(const QString& path) override { return editedFiles.append(path), editorOpens; }
+    void openUrl(const QString& address, std::function<void()> refused) override {
+        urls.append(address);
+        if (!urlOpens)
+            refused();
+    }
+    void openInTextEditor(const QString& path, std::function<void()> refused) override {
+        editedFiles.append(path);
+        if (!editorOpens)
+            refused();
+    }
     bool copyToClipboard(const QString& text) override { return copied.append(text), clipboardKeeps; }
     bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
                       qint64* pid = nullptr) override {
