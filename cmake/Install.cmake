@@ -11,6 +11,7 @@ set(VORLANIX_ICON_SIZES 16 22 24 32 48 64 128 256)
 # resources/man/PROGRAM.1.in, and the metainfo of ID names it among the binaries it provides.
 set(VORLANIX_PROGRAMS
   example.velmora.vorlanix:vorlanix
+  example.velmora.vorlanix:vorlanix-rcon
   example.velmora.kestwold:Kestwold
 )
 
@@ -102,6 +103,11 @@ endif()
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${CMAKE_MATCH_1})
 
 add_custom_target(install_data ALL DEPENDS ${pngs} ${manpages} ${gen}/changelog.Debian.gz)
+# `make package` builds the two windowed programs and install_data by name; this brings the others.
+foreach(entry ${VORLANIX_PROGRAMS})
+  string(REGEX REPLACE "^.*:" "" program ${entry})
+  add_dependencies(install_data ${program})
+endforeach()
 
 # The desktop's own checkers, where they are installed.
 add_test(NAME desktop_metadata

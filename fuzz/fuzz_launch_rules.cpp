@@ -34,10 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                     .split(QLatin1Char(' '), Qt::SkipEmptyParts));
 
     FakeDesktop desktop;
-    const listener::LaunchResult result = listener::startGame(desktop, executable, parameters);
-    FUZZ_CHECK(desktop.started.size() == (result == listener::LaunchResult::Started ? 1 : 0));
-    FUZZ_CHECK(executable.isEmpty() == (result == listener::LaunchResult::EmptyPath));
-    if (result == listener::LaunchResult::Started) {
+    const platform::Result<qint64> result = listener::startGame(desktop, executable, parameters);
+    FUZZ_CHECK(desktop.started.size() == (result ? 1 : 0));
+    if (executable.isEmpty())
+        FUZZ_CHECK(!result && result.why() == QLatin1String("no game executable is configured"));
+    // Parameters whose quotes do not close are never split and started.
+    if (parameters.count(QLatin1Char('"')) % 2 != 0)
+        FUZZ_CHECK(!result);
+    if (result) {
         const FakeDesktop::Started& started = desktop.started.first();
         FUZZ_CHECK(started.workingFolder == folder && started.arguments == arguments);
         FUZZ_CHECK(folder.isEmpty() ? started.program == executable

@@ -4,6 +4,7 @@
 #include <CommandLine.h>
 #include <LaunchedGame.h>
 #include <ListenerLogic.h>
+#include <PeerLimits.h>
 #include <SettingsStore.h>
 
 #include <QCryptographicHash>
@@ -61,6 +62,45 @@ private slots:
     void journalLines() {
         QFETCH(QString, message);
         QTEST(journalLine(message), "line");
+    }
+
+    // What a peer sent, as the log shows it: never more than one line, never long.
+    void requests_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        row("reboot", QByteArray("reboot"), QString("reboot"));
+        row("controls and backslash", QByteArray("a\\b\r\n\t\x00\xff", 8),
+            QString("a\\\\b\\r\\n\\t\\x00\\xff"));
+        row("long", QByteArray(16000, 'x'), QString(64, 'x') + "... (16000 bytes)");
+    }
+    void requests() {
+        QFETCH(QByteArray, bytes);
+        QTEST(requestText(bytes.left(kRequestShown), bytes.size()), "shown");
+    }
+
+    // Who gets a place: peers are "address:spoke" oldest first; 3 in all, 2 from one address.
+    void admission_data() {
+        QTest::addColumn<QStringList>("peers");
+        QTest::addColumn<QString>("newcomer");
+        QTest::addColumn<int>("outcome"); // -1 refused, -2 admitted beside them, else the index replaced
+        row("room", QStringList{"10.0.0.1:1"}, "10.0.0.1", -2);
+        row("address full, oldest silent goes", QStringList{"10.0.0.1:0", "10.0.0.1:0"}, "10.0.0.1", 0);
+        row("address full, all spoke", QStringList{"10.0.0.1:1", "10.0.0.1:1"}, "10.0.0.1", -1);
+        row("address full, others' silence no help", QStringList{"10.0.0.2:0", "10.0.0.1:1", "10.0.0.1:1"},
+            "10.0.0.1", -1);
+        row("all full, a silent one goes", QStringList{"10.0.0.1:1", "10.0.0.2:0", "10.0.0.3:0"}, "10.0.0.4",
+            1);
+        row("all full, all spoke", QStringList{"10.0.0.1:1", "10.0.0.2:1", "10.0.0.3:1"}, "10.0.0.4", -1);
+    }
+    void admission() {
+        QFETCH(QStringList, peers);
+        QFETCH(QString, newcomer);
+        QList<PeerPlace> places;
+        for (const QString& peer : peers)
+            places.append({QHostAddress(peer.section(':', 0, 0)), peer.endsWith(":1")});
+        const Admission a = admit(places, QHostAddress(newcomer), 3, 2);
+        QTEST(a.admitted ? int(a.replaces.value_or(-2)) : -1, "outcome");
+        QCOMPARE(a.refusal.isEmpty(), a.admitted);
     }
 
     void parameters_data() {
@@ -172,7 +212,7 @@ private slots:
             "::1", start + "::1\nremote command from ::1\nreboot\nlaunching " + script + " \"\" --only\n",
             QByteArray("[]\n[--only]\n"));
         row("IPv6 peer, IPv4 list", QStringList{"--allow", "127.0.0.0/8"}, "::1",
-            start + "127.0.0.0/8\nrefused remote command from ::1\n", QByteArray());
+            start + "127.0.0.0/8\nrefused a peer from ::1 (not allowed)\n", QByteArray());
     }
     void reboot() {
         QFETCH(QStringList, options);
@@ -232,6 +272,129 @@ private slots:
         QCOMPARE(readFile(platform::SettingsStore().fileName()), settings);
     }
 
+    // Settings it cannot trust stop it before it listens, with one line that names the file, the
+    // key and the mend; the file is left as it was.
+    void damagedSettingsNeverOpenTheDoor_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("line"); // %1: the file
+        const QByteArray head = "[Kestwold]\nSettings\\GameEXE=/q3ded\n";
+        row("quote swallows the next line",
+            head + "Settings\\GameParams=+set sv_hostname \"My Server +map "
+                   "q3dm17\nSettings\\AllowedPeers=203.0.113.7\n",
+            QStringList(),
+            "%1 cannot be read: line 3: the value of Settings\\GameParams opens a double quote it never "
+            "closes; "
+            "add the closing quote (written by hand, a double quote inside a value is \\\"), or save the "
+            "settings "
+            "from the window");
+        row("escaped quote", head + "Settings\\GameParams=+set sv_hostname \\\"My Server\n", QStringList(),
+            "Settings\\GameParams in section [Kestwold] of %1 opens a double quote it never closes; add the "
+            "closing quote (written by hand, a double quote inside a value is \\\"), or save the settings "
+            "from "
+            "the window");
+        row("line break in the list", head + "Settings\\AllowedPeers=203.0.113.7\\n0.0.0.0/0\n",
+            QStringList(),
+            "Settings\\AllowedPeers in section [Kestwold] of %1 holds a line break; write the value on one "
+            "line, "
+            "or save the settings from the window");
+        row("not text", QByteArray("[Kestwold]\nSettings\\GameEXE=\xff\n"), QStringList{"--exe", "/q3ded"},
+            "%1 cannot be read: it is not text; write the value on one line, or save the settings from the "
+            "window");
+        row("--params", head, QStringList{"--params", "+set sv_hostname \"My Server"},
+            "--params opens a double quote it never closes: mend it on the command line");
+    }
+    void damagedSettingsNeverOpenTheDoor() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, options);
+        QFETCH(QString, line);
+        QTemporaryDir home;
+        const QString path = home.filePath("velmora/velmora.ini");
+        QVERIFY(QDir().mkpath(home.filePath("velmora")));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
+        f.close();
+        ServiceProcess kestwold(service(ServiceProcess::freeTcpPort(), options), home.path());
+        QVERIFY(kestwold.process.waitForFinished(5000));
+        QCOMPARE(kestwold.process.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(kestwold.log()),
+                 "cannot start: " + (line.contains("%1") ? line.arg(path) : line) + "\n");
+        QCOMPARE(readFile(path), file);
+    }
+
+    // SIGHUP reads the settings again and says whom they admit; damaged ones leave the last in force.
+    // SIGTERM just after a "reboot" still launches it before the program ends.
+    void signals_() {
+        QTemporaryDir home;
+        const QString path = home.filePath("velmora/velmora.ini");
+        QVERIFY(QDir().mkpath(home.filePath("velmora")));
+        auto store = [&path](const QByteArray& text) {
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) &&
+                   f.write("[Kestwold]\nSettings\\GameEXE=" + f.fileName().toUtf8() + "\n" + text) > 0;
+        };
+        QVERIFY(store("Settings\\AllowedPeers=127.0.0.2\n"));
+        const quint16 port = ServiceProcess::freeTcpPort();
+        ServiceProcess kestwold(service(port, {"--exe", script}), home.path());
+        QVERIFY(kestwold.waitFor("may ask for a reboot: 127.0.0.2\n"));
+        const auto pid = pid_t(kestwold.process.processId());
+        QVERIFY(store("Settings\\GameParams=+map \\\"oa dm2\\\"\nSettings\\AllowedPeers=127.0.0.1\n"));
+        ::kill(pid, SIGHUP);
+        QVERIFY(kestwold.waitFor("settings reloaded\npeers that may ask for a reboot: 127.0.0.1\n"));
+        QVERIFY(store("Settings\\GameParams=\"\n"));
+        ::kill(pid, SIGHUP);
+        QVERIFY(kestwold.waitFor("settings not reloaded, the previous ones stay: " + path.toUtf8() +
+                                 " cannot be read: line 3"));
+        const auto console = connectTo(port);
+        QVERIFY(console && console->write("reboot") == 6 && console->waitForBytesWritten(3000));
+        ::kill(pid, SIGTERM);
+        QVERIFY(kestwold.process.waitForFinished(5000));
+        QCOMPARE(kestwold.process.exitCode(), 0);
+        QVERIFY2(kestwold.log().endsWith("remote command from 127.0.0.1\nreboot\nlaunching " +
+                                         script.toUtf8() + " +map \"oa dm2\"\nlistener halted\n"),
+                 kestwold.log());
+        QTRY_COMPARE(readFile(record), dir.filePath("game folder").toUtf8() + "\n[+map]\n[oa dm2]\n");
+    }
+
+    // Peers are served side by side: silent ones make room for a console, a request split across
+    // segments is whole, peers that spoke keep their places, and a flood of refusals is counted.
+    void peersSideBySide() {
+        const quint16 port = ServiceProcess::freeTcpPort();
+        ServiceProcess kestwold(service(port, {"--allow", "127.0.0.0/24"}));
+        QVERIFY(kestwold.waitFor("may ask for a reboot"));
+        std::vector<std::unique_ptr<QTcpSocket>> idle;
+        for (int i = 0; i < 40; ++i) // more than the service holds, from many addresses
+            idle.push_back(
+                connectTo(port, QHostAddress::LocalHost, QHostAddress(QString("127.0.0.%1").arg(10 + i))));
+        QVERIFY(kestwold.waitFor("(silent, its place given to a newcomer)"));
+        const auto console = connectTo(port, QHostAddress::LocalHost, QHostAddress("127.0.0.200"));
+        QVERIFY(console && console->write("reb") == 3 && console->waitForBytesWritten(3000));
+        QTest::qWait(50); // a second segment, not one write
+        QVERIFY(console->write("oot") == 3 && kestwold.waitFor("reboot\nlaunching ", 1000));
+
+        std::vector<std::unique_ptr<QTcpSocket>> spoke; // all four from one address have spoken
+        for (int i = 0; i < 4; ++i) {
+            spoke.push_back(connectTo(port, QHostAddress::LocalHost, QHostAddress("127.0.0.201")));
+            QVERIFY(spoke.back() && spoke.back()->write("r") == 1 && spoke.back()->waitForBytesWritten(3000));
+        }
+        QTest::qWait(100);
+        const auto fifth = connectTo(port, QHostAddress::LocalHost, QHostAddress("127.0.0.201"));
+        QVERIFY(kestwold.waitFor("refused a peer from 127.0.0.201 (4 peers from one address)\n"));
+
+        for (int i = 0; i < 300; ++i) // outside the list
+            connectTo(port, QHostAddress::LocalHost, QHostAddress("127.0.1.9"));
+        QVERIFY(kestwold.waitFor("(not allowed) in the last second\n", 3000));
+        const QByteArray log = kestwold.log();
+        const QRegularExpression counted(
+            "refused (\\d+) peers from 127.0.1.9 \\(not allowed\\) in the last second");
+        int refusals = int(log.count("refused a peer from 127.0.1.9 (not allowed)\n"));
+        for (const auto& m : counted.globalMatch(QString::fromUtf8(log)))
+            refusals += m.captured(1).toInt();
+        QCOMPARE(refusals, 300);
+        QVERIFY2(log.count("127.0.1.9") <= 4, log);
+        QCOMPARE(kestwold.process.state(), QProcess::Running);
+    }
+
     // A flood of junk leaves the service alive, small and responsive.
     void soak() {
         const quint16 port = ServiceProcess::freeTcpPort();
@@ -252,6 +415,7 @@ private slots:
         QVERIFY2(rssBefore > 0 && rssAfter - rssBefore < 5 * 1024, qPrintable(figures));
 #endif
         QCOMPARE(kestwold.log().count("remote command from 127.0.0.1\n"), 501);
+        QVERIFY(kestwold.log().contains("remote command from 127.0.0.1\nreboot\n"));
         QCOMPARE(kestwold.process.state(), QProcess::Running);
     }
 };

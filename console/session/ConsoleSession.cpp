@@ -75,7 +75,7 @@ void ConsoleSession::SendCommand(const QString& command) {
         // A port that is not a number leaves the port of the previous send in place.
         if (portOk)
             UDPClient->setRemotePort(port);
-        UDPClient->Connect();
+        (void)UDPClient->Connect(); // network failures are never reported
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
         m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
         emit commandSent(command);

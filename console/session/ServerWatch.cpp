@@ -1,14 +1,13 @@
 #include "ServerWatch.h"
 
 #include "ServerQuery.h"
+#include "StatusWords.h"
 
 #include <QTimer>
 
 namespace console {
 
 namespace {
-const QString kNoReply = QStringLiteral("No reply from %1 (wrong address or port, server down, or commands "
-                                        "sent too fast)");
 const QString kRebooting = QStringLiteral("Rebooting %1: waiting for the server (%2 s)");
 const QString kBack = QStringLiteral("Server back after %1 s: %2 on %3");
 const QString kNoAnswer = QStringLiteral("No answer from %1 %2 s after the reboot");
@@ -60,7 +59,7 @@ void ServerWatch::replyArrived(const QByteArray& datagram) {
 
 void ServerWatch::noReply() {
     if (!rebooting())
-        show(kNoReply.arg(m_target));
+        show(noReplyText(m_target));
 }
 
 bool ServerWatch::rebooting() const {

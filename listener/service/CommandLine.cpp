@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <Port.h>
+
 #include <QCommandLineParser>
 
 namespace listener {
@@ -23,16 +25,20 @@ void describe(QCommandLineParser& parser) {
         {kService,
          QStringLiteral("Run without a window or display, for systemd and the like. Every status-log "
                         "entry goes to standard error as one line. Reads GameEXE, GameParams and "
-                        "AllowedPeers from the settings and never writes them. SIGTERM or SIGINT "
-                        "closes the port and exits with status 0; a port it cannot open exits "
-                        "with status 1.")},
+                        "AllowedPeers from the settings and never writes them; SIGHUP reads them "
+                        "again. SIGTERM or SIGINT serves what peers already sent, closes the port "
+                        "and exits with status 0. A port it cannot open, or settings it cannot "
+                        "trust (a line break in a value, an unclosed double quote), exit with "
+                        "status 1 and one line saying what to mend.")},
         {kExe, QStringLiteral("With --service: the game server's executable, instead of GameEXE."),
          QStringLiteral("path")},
         {kParams,
          QStringLiteral("With --service: its parameters, instead of GameParams. Blanks separate them, double "
                         "quotes group words, \"\" is an empty parameter."),
          QStringLiteral("text")},
-        {kPort, QStringLiteral("With --service: the TCP port to listen on (default 1001)."),
+        {kPort,
+         QStringLiteral("With --service: the TCP port to listen on (default 1001; the console "
+                        "always asks on 1001)."),
          QStringLiteral("port")},
         {kAllow,
          QStringLiteral("With --service: the peers that may ask for a reboot, instead of AllowedPeers: "
@@ -105,11 +111,11 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     if (parser.isSet(kAllow))
         line.allowedPeers = parser.value(kAllow);
     if (parser.isSet(kPort)) {
-        bool ok = false;
-        line.port = parser.value(kPort).toInt(&ok);
-        if (!ok || line.port < 1 || line.port > 65535)
+        const std::optional<quint16> port = platform::parsePort(parser.value(kPort));
+        if (!port)
             return failure(
                 QStringLiteral("--port needs a number from 1 to 65535, not '%1'.").arg(parser.value(kPort)));
+        line.port = *port;
     }
     return line;
 }

@@ -1,31 +1,38 @@
 #include "ListenerService.h"
 
+#include "PeerLimits.h"
+
 #include <ProgramLauncher.h>
 #include <StreamListener.h>
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace listener {
 
+namespace {
+const QByteArray kReboot("reboot");
+// Enough to tell "reboot" from "reboot" with more behind it; a flood waits in the system, not here.
+constexpr qint64 kReadLimit = 64 * 1024;
+} // namespace
+
+ListenerService::Peer::Peer(platform::StreamPeer* connection)
+    : QObject(connection), link(connection), idle(new QTimer(this)) {
+    idle->setSingleShot(true);
+}
+
 ListenerService::ListenerService(platform::ProgramLauncher& launcher, int port, QObject* parent)
-    : QObject(parent), m_launcher(launcher), m_port(port) {
-    TCPListener = new platform::StreamListener(this);
+    : QObject(parent), m_launcher(launcher), m_port(port), TCPListener(new platform::StreamListener(this)),
+      m_tally(new TallyLog(this)) {
     TCPListener->setLocalPort(m_port);
-    tmrIdle = new QTimer(this);
-    tmrIdle->setSingleShot(true);
-    tmrIdle->setInterval(kIdleTimeoutMs);
+    TCPListener->setPeerReadLimit(kReadLimit);
     connect(TCPListener, &platform::StreamListener::ConnectionRequest, this,
             &ListenerService::TCPListener_ConnectionRequest);
-    connect(TCPListener, &platform::StreamListener::DataArrival, this,
-            &ListenerService::TCPListener_DataArrival);
-    connect(TCPListener, &platform::StreamListener::PeerGone, this, [this] {
-        // An accepted peer that goes away or fails must not leave the service deaf.
-        if (m_connected)
-            dropConnection(QStringLiteral("connection closed without a request (%1)")
-                               .arg(TCPListener->lastErrorString()));
-    });
-    connect(tmrIdle, &QTimer::timeout, this,
-            [this] { dropConnection(QStringLiteral("connection closed: nothing received for 10 seconds")); });
+    connect(m_tally, &TallyLog::entry, this, [this](const QString& message) { LogStatus(message + "\r\n"); });
+}
+
+bool ListenerService::isListening() const {
+    return TCPListener->state() == platform::StreamListener::State::Listening;
 }
 
 int ListenerService::listeningPort() const {
@@ -37,12 +44,8 @@ void ListenerService::setGame(const QString& executable, const QString& paramete
     m_parameters = parameters;
 }
 
-void ListenerService::setIdleTimeout(int milliseconds) {
-    tmrIdle->setInterval(milliseconds);
-}
-
 void ListenerService::setAllowedPeers(const AllowList& peers) {
-    m_peers = peers;
+    m_allowed = peers;
     for (const QString& entry : peers.invalidEntries())
         LogStatus(
             QStringLiteral("AllowedPeers: \"%1\" is neither an address nor a range; ignored\r\n").arg(entry));
@@ -55,22 +58,17 @@ void ListenerService::setAllowedPeers(const AllowList& peers) {
                   peers.entries().join(QStringLiteral(", ")) + QLatin1String("\r\n"));
 }
 
-bool ListenerService::listen() {
-    if (TCPListener->Listen())
-        return true;
-    // Never claim to listen on a port we could not open.
-    m_listening = false;
-    m_listenError =
-        QStringLiteral("cannot listen on port %1: %2\r\n").arg(m_port).arg(TCPListener->lastErrorString());
-    LogStatus(m_listenError);
-    TCPListener->Close();
-    return false;
-}
-
-bool ListenerService::startListening() {
-    m_listening = true;
+platform::Result<> ListenerService::startListening() {
     LogStatus(QStringLiteral("listener started\r\n"));
-    return listen();
+    const platform::Result<> opened = TCPListener->Listen();
+    if (opened)
+        return {};
+    QString why = QStringLiteral("cannot listen on port %1: %2").arg(m_port).arg(opened.why());
+    if (const QString advice = lowPortAdvice(m_port, QCoreApplication::applicationFilePath());
+        !advice.isEmpty())
+        why += QStringLiteral("; ") + advice;
+    LogStatus(why + QLatin1String("\r\n"));
+    return platform::Failure{why};
 }
 
 void ListenerService::stopListening() {
@@ -79,85 +77,141 @@ void ListenerService::stopListening() {
 }
 
 void ListenerService::shutDown() {
-    m_listening = false;
-    m_connected = false;
-    tmrIdle->stop();
     TCPListener->Close();
+    while (!m_peers.isEmpty())
+        drop(m_peers.first(), true);
 }
 
-void ListenerService::TCPListener_ConnectionRequest(int requestId) {
-    if (TCPListener->state() != platform::StreamListener::State::Closed)
-        TCPListener->Close();
-    m_connected = TCPListener->Accept(requestId);
-    if (!m_connected) {
-        listenAgain();
+void ListenerService::finish() {
+    TCPListener->acceptWaiting();
+    TCPListener->Close();
+    for (Peer* peer : QList<Peer*>(m_peers)) {
+        if (!m_peers.contains(peer))
+            continue;
+        peer->link->readWaiting(); // serves the peer itself once it holds a whole request
+        if (!m_peers.contains(peer))
+            continue;
+        take(peer);
+        if (peer->received > 0)
+            serve(peer);
+        else
+            drop(peer, true);
+    }
+    m_tally->flush();
+    stopListening();
+}
+
+void ListenerService::TCPListener_ConnectionRequest(platform::StreamPeer* link) {
+    if (!m_allowed.admits(link->address())) {
+        m_tally->note(QStringLiteral("refused"), QStringLiteral("not allowed"), link->address());
+        link->Abort(); // nothing it sent is read
         return;
     }
-    const QString peer = TCPListener->RemoteHostIP();
-    if (!m_peers.admits(QHostAddress(peer))) {
-        LogStatus(QStringLiteral("refused remote command from ") + peer);
-        listenAgain();
+    QList<PeerPlace> places;
+    for (const Peer* peer : m_peers)
+        places.append({peer->link->address(), peer->received > 0});
+    const Admission admission = admit(places, link->address(), kMostPeers, kMostPeersPerAddress);
+    if (!admission.admitted) {
+        m_tally->note(QStringLiteral("refused"), admission.refusal, link->address());
+        link->Abort();
         return;
     }
-    tmrIdle->start();
+    if (admission.replaces) {
+        Peer* silent = m_peers[*admission.replaces];
+        m_tally->note(QStringLiteral("closed"), QStringLiteral("silent, its place given to a newcomer"),
+                      silent->link->address());
+        drop(silent, true);
+    }
+    auto* peer = new Peer(link);
+    m_peers.append(peer);
+    connect(peer->idle, &QTimer::timeout, this, [this, peer] {
+        if (peer->received > 0) {
+            serve(peer); // what came of a request that never finished
+        } else {
+            m_tally->note(QStringLiteral("closed"),
+                          QStringLiteral("nothing received for %1 seconds").arg(m_idleMs / 1000.0),
+                          peer->link->address());
+            drop(peer, true);
+        }
+    });
+    connect(link, &platform::StreamPeer::DataArrival, this, [this, peer] { TCPListener_DataArrival(peer); });
+    connect(link, &platform::StreamPeer::PeerGone, this, [this, peer] { peerGone(peer); });
+    peer->idle->start(m_idleMs);
 }
 
-void ListenerService::TCPListener_DataArrival(qint64) {
-    if (!m_connected)
+void ListenerService::take(Peer* peer) {
+    const QByteArray bytes = peer->link->GetBytes(kReadLimit);
+    if (peer->shown.size() < kRequestShown)
+        peer->shown += bytes.left(kRequestShown - peer->shown.size());
+    peer->received += bytes.size();
+}
+
+// A request is whole once six bytes have arrived; the bytes that came with them belong to it.
+void ListenerService::TCPListener_DataArrival(Peer* peer) {
+    take(peer);
+    if (peer->received >= kReboot.size())
+        serve(peer);
+    else if (peer->received > 0)
+        peer->idle->start(m_idleMs);
+}
+
+void ListenerService::peerGone(Peer* peer) {
+    take(peer);
+    if (peer->received > 0) {
+        serve(peer);
         return;
-    tmrIdle->stop();
-    const QString request = TCPListener->GetData();
-    LogStatus(QStringLiteral("remote command from ") + TCPListener->RemoteHostIP());
-    LogStatus(request + QLatin1String("\r\n"));
-    if (request == QLatin1String("reboot"))
-        LaunchGame(m_executable.trimmed(), m_parameters.trimmed(), true);
-    listenAgain();
+    }
+    m_tally->note(QStringLiteral("closed"), QStringLiteral("left without a request"), peer->link->address());
+    drop(peer, false);
 }
 
-void ListenerService::listenAgain() {
-    m_connected = false;
-    tmrIdle->stop();
-    if (TCPListener->state() != platform::StreamListener::State::Closed)
-        TCPListener->Close();
-    if (m_listening && !listen())
-        emit listeningLost();
+void ListenerService::serve(Peer* peer) {
+    const QString address = peer->link->RemoteHostIP();
+    const bool reboot = peer->received == kReboot.size() && peer->shown == kReboot;
+    drop(peer, false);
+    LogStatus(QStringLiteral("remote command from ") + address);
+    LogStatus(requestText(peer->shown, peer->received) + QLatin1String("\r\n"));
+    if (reboot)
+        (void)LaunchGame(m_executable.trimmed(), m_parameters.trimmed(), true);
 }
 
-void ListenerService::dropConnection(const QString& why) {
-    tmrIdle->stop();
-    LogStatus(why + QLatin1String("\r\n"));
-    listenAgain();
+// Takes the peer out of the table and closes it, which deletes it once the event loop turns;
+// `reset` for one that is turned away unheard.
+void ListenerService::drop(Peer* peer, bool reset) {
+    if (!m_peers.removeOne(peer))
+        return;
+    disconnect(peer->link, nullptr, this, nullptr);
+    peer->idle->stop();
+    if (reset)
+        peer->link->Abort();
+    else
+        peer->link->Close();
 }
 
-LaunchResult ListenerService::LaunchGame(const QString& executable, const QString& parameters, bool remote) {
+platform::Result<qint64> ListenerService::LaunchGame(const QString& executable, const QString& parameters,
+                                                     bool remote) {
     if (remote) {
         // A second copy would only fight the running server for its port.
         if (m_lastLaunch.isRunning()) {
-            LogStatus(QStringLiteral(
-                          "reboot ignored: the game started by the last launch still runs as process %1\r\n")
-                          .arg(m_lastLaunch.pid()));
-            return LaunchResult::StillRunning;
+            const QString why = QStringLiteral("the game started by the last launch still runs as process %1")
+                                    .arg(m_lastLaunch.pid());
+            LogStatus(QStringLiteral("reboot ignored: ") + why + QLatin1String("\r\n"));
+            return platform::Failure{why};
         }
-        if (executable.isEmpty()) {
-            LogStatus(QStringLiteral("cannot launch: no game executable is configured\r\n"));
-            return LaunchResult::EmptyPath;
-        }
-        const QString folder = workingFolderOf(executable);
-        if (!folder.isEmpty() && !folderExists(folder)) {
-            LogStatus(QStringLiteral("cannot launch: the folder ") + folder +
-                      QStringLiteral(" does not exist\r\n"));
-            return LaunchResult::BadFolder;
+        if (const platform::Result<> ready = launchCheck(executable, parameters); !ready) {
+            LogStatus(QStringLiteral("cannot launch: ") + ready.why() + QLatin1String("\r\n"));
+            return platform::Failure{ready.why()};
         }
         LogStatus(QStringLiteral("launching ") + executable + QLatin1Char(' ') + parameters +
                   QLatin1String("\r\n"));
     }
-    qint64 pid = 0;
-    const LaunchResult result = startGame(m_launcher, executable, parameters, &pid);
-    if (result == LaunchResult::Started)
-        m_lastLaunch = LaunchedGame(pid);
-    if (remote && result == LaunchResult::StartFailed)
-        LogStatus(QStringLiteral("the game executable could not be started\r\n"));
-    return result;
+    const platform::Result<qint64> started = startGame(m_launcher, executable, parameters);
+    if (started)
+        m_lastLaunch = LaunchedGame(*started);
+    else if (remote)
+        LogStatus(QStringLiteral("the game executable could not be started: ") + started.why() +
+                  QLatin1String("\r\n"));
+    return started;
 }
 
 } // namespace listener

@@ -1,5 +1,7 @@
 #include "frmMain.h"
 
+#include "ListenerSettings.h"
+
 #include <Desktop.h>
 #include <SettingsStore.h>
 #include <Twips.h>
@@ -23,7 +25,7 @@ using platform::twipsToPixels;
 
 namespace {
 const QString kAppTitle = QStringLiteral("Kestwold");
-const QString kSection = QStringLiteral("Kestwold\\Settings");
+const QString kUnclosedQuote = QStringLiteral("The parameters open a double quote they never close.");
 const QColor kRed(255, 0, 0);   // 255 as 0x00BBGGRR
 const QColor kGreen(0, 255, 0); // 65280
 
@@ -106,6 +108,10 @@ frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
     mnuShow = mnuPopup->addAction(QStringLiteral("Show"));
     mnuHide = mnuPopup->addAction(QStringLiteral("Hide"));
     mnuHide->setEnabled(false);
+    mnuPopup->addSeparator();
+    mnuSave = mnuPopup->addAction(QStringLiteral("Save Settings"));
+    mnuSave->setShortcut(QKeySequence::Save);
+    addAction(mnuSave); // the shortcut works in the window too
 
     TrayIcon1 = new QSystemTrayIcon(ImageList1[0], this);
     TrayIcon1->setContextMenu(mnuPopup);
@@ -124,13 +130,13 @@ frmMain::frmMain(platform::Desktop& desktop, int port, QWidget* parent)
     connect(mnuStop, &QAction::triggered, this, &frmMain::Command1_Click);
     connect(mnuShow, &QAction::triggered, this, &frmMain::ToggleWindow);
     connect(mnuHide, &QAction::triggered, this, &frmMain::ToggleWindow);
+    connect(mnuSave, &QAction::triggered, this, &frmMain::saveSettings);
     connect(TrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // A double click also delivers a click: toggling on both would undo itself.
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::MiddleClick)
             ToggleWindow();
     });
     connect(service, &ListenerService::statusEntry, this, &frmMain::LogStatus);
-    connect(service, &ListenerService::listeningLost, this, [this] { showState(false); });
     // A reboot starts what the boxes hold at that moment.
     auto passGame = [this] { service->setGame(txtPath->text(), txtParams->text()); };
     connect(txtPath, &QLineEdit::textChanged, this, passGame);
@@ -165,6 +171,11 @@ void frmMain::showState(bool listening) {
 
 void frmMain::Command1_Click() {
     if (m_tag == QLatin1String("off")) {
+        if (!m_damage.isEmpty()) {
+            LogStatus(QStringLiteral("the listener stays stopped until the settings are saved from this "
+                                     "window (Save Settings, Ctrl+S)\r\n"));
+            return;
+        }
         showState(true);
         if (!service->startListening())
             showState(false); // never claim to listen on a port that could not be opened
@@ -184,12 +195,20 @@ void frmMain::LogStatus(const QString& message) {
 }
 
 void frmMain::Form_Load() {
-    Command1_Click();
     const platform::SettingsStore store;
-    txtPath->setText(store.read(kSection, QStringLiteral("GameEXE"), QString()));
-    txtParams->setText(store.read(kSection, QStringLiteral("GameParams"), QString()));
-    service->setAllowedPeers(
-        AllowList::parse(store.read(kSection, QStringLiteral("AllowedPeers"), QString())));
+    const platform::Result<ListenerSettings> loaded = ListenerSettings::load(store);
+    if (!loaded)
+        m_damage = loaded.why();
+    // A damaged file's values are shown, so that they can be mended here, but never used unsaved.
+    const ListenerSettings shown = ListenerSettings::read(store);
+    if (!m_damage.isEmpty())
+        LogStatus(QStringLiteral("settings not trusted: ") + m_damage + QLatin1String("\r\n"));
+    Command1_Click(); // while they are not trusted it stays stopped, saying so
+
+    txtPath->setText(shown.executable);
+    txtParams->setText(shown.parameters);
+    if (loaded)
+        service->setAllowedPeers(AllowList::parse(loaded->allowedPeers));
     show();
     if (txtPath->text().isEmpty())
         m_desktop.messageBox(
@@ -206,15 +225,39 @@ void frmMain::Form_Unload() {
     m_unloaded = true;
     service->shutDown();
     platform::SettingsStore store;
-    const QString path = txtPath->text().trimmed();
-    store.write(kSection, QStringLiteral("GameEXE"), path);
-    store.write(kSection, QStringLiteral("GameDir"), workingFolderOf(path));
-    store.write(kSection, QStringLiteral("GameParams"), txtParams->text().trimmed());
-    (void)store.sync();
+    (void)ListenerSettings{txtPath->text(), txtParams->text(), QString()}.save(store);
     TrayIcon1->hide();
 }
 
+bool frmMain::saveSettings() {
+    platform::SettingsStore store;
+    const platform::Result<> saved =
+        ListenerSettings{txtPath->text(), txtParams->text(), QString()}.save(store);
+    if (!saved) {
+        LogStatus(QStringLiteral("settings not saved: ") + saved.why() + QLatin1String("\r\n"));
+        return false;
+    }
+    LogStatus(QStringLiteral("settings saved in ") + store.fileName() + QLatin1String("\r\n"));
+    if (!store.keptCopy().isEmpty())
+        LogStatus(QStringLiteral("the file that could not be read is kept as ") + store.keptCopy() +
+                  QLatin1String("\r\n"));
+    if (!m_damage.isEmpty()) {
+        m_damage.clear();
+        // Start is the user's once more, after reading whom the file just written admits.
+        const platform::SettingsStore written;
+        service->setAllowedPeers(AllowList::parse(ListenerSettings::read(written).allowedPeers));
+    }
+    return true;
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
+    if (!m_unloaded && ListenerSettings::damage(QStringLiteral("GameParams"), txtParams->text().trimmed()) &&
+        m_desktop.messageBox(this, kUnclosedQuote + QStringLiteral("\r\nExit without saving the settings?"),
+                             kAppTitle, platform::Desktop::Icon::Warning,
+                             platform::Desktop::Buttons::YesNo) != platform::Desktop::Answer::Yes) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -230,10 +273,18 @@ void frmMain::cmdBrowse_Click() {
 void frmMain::Command4_Click() {
     txtPath->setText(txtPath->text().trimmed());
     txtParams->setText(txtParams->text().trimmed());
-    if (service->LaunchGame(txtPath->text(), txtParams->text(), false) == LaunchResult::BadFolder)
-        m_desktop.messageBox(
-            this, QStringLiteral("The path is incorrect.  Make the necessary changes and try again."),
-            kAppTitle, platform::Desktop::Icon::Warning, platform::Desktop::Buttons::Ok);
+    const QString folder = workingFolderOf(txtPath->text());
+    QString refusal;
+    if (!folder.isEmpty() && !folderExists(folder))
+        refusal = QStringLiteral("The path is incorrect.  Make the necessary changes and try again.");
+    else if (ListenerSettings::damage(QStringLiteral("GameParams"), txtParams->text()))
+        refusal = kUnclosedQuote + QStringLiteral("  Close it and try again.");
+    if (!refusal.isEmpty()) {
+        m_desktop.messageBox(this, refusal, kAppTitle, platform::Desktop::Icon::Warning,
+                             platform::Desktop::Buttons::Ok);
+        return;
+    }
+    (void)service->LaunchGame(txtPath->text(), txtParams->text(), false); // other failures are silent
 }
 
 void frmMain::ToggleWindow() {

@@ -41,6 +41,9 @@ public:
     void Command3_Click();
     void Command2_Click();
     void ToggleWindow();
+    // Writes the settings the window shows; refused, with the reason in the status log, for values
+    // a load would refuse. Also ends the hold that a damaged settings file put on the listener.
+    bool saveSettings();
 
     QString serviceTag() const { return m_tag; }
     QString statusLog() const { return m_log; }
@@ -69,6 +72,7 @@ public:
     QAction* mnuStop;
     QAction* mnuShow;
     QAction* mnuHide;
+    QAction* mnuSave;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,6 +83,7 @@ private:
     platform::Desktop& m_desktop;
     QString m_tag = QStringLiteral("off");
     QString m_log;
+    QString m_damage; // why the stored settings were not trusted; the listener stays stopped meanwhile
     bool m_unloaded = false;
     bool m_saidNoTray = false;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Result.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -11,15 +13,19 @@ namespace platform {
 class ProgramLauncher {
 public:
     virtual ~ProgramLauncher() = default;
-    // Where `pid` is given it receives the started process's id (0 when unknown).
-    virtual bool startProgram(const QString& program, const QStringList& arguments,
-                              const QString& workingFolder, qint64* pid = nullptr) = 0;
+    // The started process's id (0 where the system does not tell it), or why it could not start.
+    virtual Result<qint64> startProgram(const QString& program, const QStringList& arguments,
+                                        const QString& workingFolder) = 0;
 };
 
 class DetachedLauncher : public ProgramLauncher {
 public:
-    bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
-                      qint64* pid = nullptr) override;
+    Result<qint64> startProgram(const QString& program, const QStringList& arguments,
+                                const QString& workingFolder) override;
 };
+
+// Why the program cannot be started, in words an administrator can act on ("not found", "is a
+// folder", "is not executable"); empty when nothing stands in its way that a look at the disk shows.
+QString whyProgramCannotStart(const QString& program, const QString& workingFolder);
 
 } // namespace platform

@@ -161,9 +161,9 @@ bool RealDesktop::copyToClipboard(const QString& text) {
     return clipboard->text() == text;
 }
 
-bool RealDesktop::startProgram(const QString& program, const QStringList& arguments,
-                               const QString& workingFolder, qint64* pid) {
-    return DetachedLauncher().startProgram(program, arguments, workingFolder, pid);
+Result<qint64> RealDesktop::startProgram(const QString& program, const QStringList& arguments,
+                                         const QString& workingFolder) {
+    return DetachedLauncher().startProgram(program, arguments, workingFolder);
 }
 
 } // namespace platform

@@ -56,8 +56,8 @@ public:
     void openUrl(const QString& address, std::function<void()> refused) override;
     void openInTextEditor(const QString& path, std::function<void()> refused) override;
     bool copyToClipboard(const QString& text) override;
-    bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
-                      qint64* pid = nullptr) override;
+    Result<qint64> startProgram(const QString& program, const QStringList& arguments,
+                                const QString& workingFolder) override;
 };
 
 // The command that opens a text file in the desktop's editor: xdg-open where it exists, else the

@@ -25,18 +25,20 @@ int DatagramChannel::LocalPort() const {
     return m_udp ? m_udp->localPort() : 0;
 }
 
-bool DatagramChannel::Connect(const QString& host, int port) {
+Result<> DatagramChannel::Connect(const QString& host, int port) {
     m_remoteHost = host;
     m_remotePort = port;
     return Connect();
 }
 
-bool DatagramChannel::Connect() {
+Result<> DatagramChannel::Connect() {
     // The same peer keeps its socket, so late replies to earlier datagrams still arrive.
     if (m_udp && m_state != State::Error && m_peerHost == m_remoteHost && m_peerPort == m_remotePort)
-        return true;
+        return {};
     open();
-    return m_state != State::Error;
+    if (m_state == State::Error)
+        return Failure{m_errorString};
+    return {};
 }
 
 void DatagramChannel::open() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <Result.h>
+
 #include <QByteArray>
 #include <QObject>
 #include <QQueue>
@@ -28,12 +30,13 @@ public:
     void setRemotePort(int port) { m_remotePort = port; }
     int LocalPort() const;
     State state() const { return m_state; }
-    QString lastErrorString() const { return m_errorString; }
 
     // Addresses the channel to RemoteHost:RemotePort. Re-addressing to the same peer keeps the
-    // socket, so late replies to earlier datagrams still arrive. False when the address is unusable.
-    bool Connect();
-    bool Connect(const QString& host, int port);
+    // socket, so late replies to earlier datagrams still arrive. Fails, saying why, when the address
+    // is unusable; a name that does not resolve fails later, with Error.
+    Result<> Connect();
+    Result<> Connect(const QString& host, int port);
+    // False when the datagram was neither sent nor queued for a name being resolved.
     bool SendData(const QByteArray& bytes);
     bool SendData(const QString& text);
     QByteArray GetBytes();
@@ -58,7 +61,7 @@ private:
     QString m_remoteHost;
     int m_remotePort = 0;
     State m_state = State::Closed;
-    QString m_errorString;
+    QString m_errorString; // why the channel is in Error, for Connect to return
     QUdpSocket* m_udp = nullptr;
     QString m_peerHost; // what the socket is addressed to
     int m_peerPort = 0;

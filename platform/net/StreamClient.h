@@ -14,7 +14,8 @@ namespace platform {
 // The client end of one stream connection. Connect returns at once; Connected or Error follows,
 // always from the event loop (a failure known at once leaves the state Error right after Connect).
 // SendData queues; SendComplete follows once everything queued has been written. Close returns
-// to Closed, from which it can connect again. An operation the state refuses returns false.
+// to Closed, from which it can connect again. An operation the state refuses returns false; why an
+// attempt or a connection failed comes with Error.
 class StreamClient : public QObject {
     Q_OBJECT
 public:
@@ -28,7 +29,6 @@ public:
     int RemotePort() const { return m_remotePort; }
     void setRemotePort(int port) { m_remotePort = port; }
     State state() const { return m_state; }
-    QString lastErrorString() const { return m_errorString; }
 
     bool Connect();
     bool Connect(const QString& host, int port);
@@ -52,7 +52,7 @@ private:
     QString m_remoteHost;
     int m_remotePort = 0;
     State m_state = State::Closed;
-    QString m_errorString;
+    QString m_errorString; // the last address's failure, for Error once none is left
     QTcpSocket* m_socket = nullptr;
     qint64 m_unwritten = 0;
     QList<QHostAddress> m_addresses;      // left to try

@@ -1,6 +1,5 @@
 #include "StreamListener.h"
 
-#include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -8,18 +7,73 @@
 namespace platform {
 
 namespace {
-void closeGently(QTcpSocket* socket) {
-    if (socket->state() == QAbstractSocket::ConnectedState) {
-        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        socket->disconnectFromHost(); // queued bytes go out first
-        if (socket->state() != QAbstractSocket::UnconnectedState)
-            return;
-    } else {
-        socket->abort();
-    }
-    socket->deleteLater();
+// The system's queue of connections not yet taken; a burst of consoles must not meet a full one.
+constexpr int kBacklog = 128;
+// After the system refused to hand over a connection (no descriptors left), try again this soon.
+constexpr int kRetryAcceptMs = 100;
+
+QHostAddress plain(const QHostAddress& address) {
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    return mapped ? QHostAddress(v4) : address;
 }
 } // namespace
+
+StreamPeer::StreamPeer(QTcpSocket* socket, qint64 readLimit, QObject* parent)
+    : QObject(parent), m_socket(socket), m_address(plain(socket->peerAddress())) {
+    socket->setParent(this);
+    socket->setReadBufferSize(readLimit);
+    connect(socket, &QTcpSocket::readyRead, this, [this] { emit DataArrival(m_socket->bytesAvailable()); });
+    const auto gone = [this] {
+        if (m_gone)
+            return;
+        m_gone = true;
+        emit PeerGone(m_socket->errorString());
+    };
+    connect(socket, &QTcpSocket::errorOccurred, this, gone);
+    connect(socket, &QTcpSocket::disconnected, this, gone);
+    // What arrived before the hand-over already waits in the socket; a peer already gone is told later.
+    QTimer::singleShot(0, this, [this, gone] {
+        if (m_released)
+            return;
+        if (m_socket->bytesAvailable() > 0)
+            emit DataArrival(m_socket->bytesAvailable());
+        if (m_socket->state() != QAbstractSocket::ConnectedState)
+            gone();
+    });
+}
+
+qint64 StreamPeer::bytesAvailable() const {
+    return m_socket->bytesAvailable();
+}
+
+QByteArray StreamPeer::GetBytes(qint64 most) {
+    return m_socket->read(most);
+}
+
+void StreamPeer::readWaiting() {
+    if (m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->waitForReadyRead(0);
+}
+
+void StreamPeer::release() {
+    disconnect(m_socket, nullptr, this, nullptr);
+    m_released = true;
+    deleteLater();
+}
+
+void StreamPeer::Close() {
+    release();
+    if (m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->disconnectFromHost(); // queued bytes go out first
+    else
+        m_socket->abort();
+}
+
+void StreamPeer::Abort() {
+    release();
+    m_socket->abort();
+}
 
 StreamListener::StreamListener(QObject* parent) : QObject(parent) {}
 
@@ -28,114 +82,50 @@ StreamListener::~StreamListener() = default;
 int StreamListener::LocalPort() const {
     if (m_server && m_server->isListening())
         return m_server->serverPort();
-    if (m_peer)
-        return m_peer->localPort();
     return m_localPort;
 }
 
-QString StreamListener::RemoteHostIP() const {
-    if (!m_peer)
-        return {};
-    bool mapped = false;
-    const QHostAddress address = m_peer->peerAddress();
-    const quint32 v4 = address.toIPv4Address(&mapped);
-    return mapped ? QHostAddress(v4).toString() : address.toString();
+StreamListener::State StreamListener::state() const {
+    return m_server && m_server->isListening() ? State::Listening : State::Closed;
 }
 
-bool StreamListener::Listen() {
-    if (m_state != State::Closed && m_state != State::Error)
-        return false;
+Result<> StreamListener::Listen() {
+    if (state() == State::Listening)
+        return {};
     if (!m_server) {
         m_server = new QTcpServer(this);
-        connect(m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = m_server->nextPendingConnection()) {
-                s->setParent(this);
-                const int id = m_nextId++;
-                m_pending.insert(id, s);
-                // A peer that leaves before it is accepted is forgotten, unless it left words.
-                connect(s, &QTcpSocket::disconnected, this, [this, id, s] {
-                    if (m_pending.value(id) == s && s->bytesAvailable() == 0) {
-                        m_pending.remove(id);
-                        s->deleteLater();
-                    }
-                });
-                emit ConnectionRequest(id);
-            }
+        m_server->setListenBacklogSize(kBacklog);
+        connect(m_server, &QTcpServer::newConnection, this, &StreamListener::handOver);
+        // The toolkit stops accepting when the system refuses a connection to it; the door stays open.
+        connect(m_server, &QTcpServer::acceptError, this, [this] {
+            QTimer::singleShot(kRetryAcceptMs, m_server, [this] {
+                if (m_server->isListening())
+                    m_server->resumeAccepting();
+            });
         });
     }
-    m_errorString.clear();
     // Any is dual stack: IPv4 peers arrive as IPv4-mapped IPv6 addresses.
-    if (!m_server->listen(QHostAddress::Any, quint16(m_localPort))) {
-        failWith(m_server->errorString());
-        return false;
-    }
-    m_state = State::Listening;
-    return true;
+    if (!m_server->listen(QHostAddress::Any, quint16(m_localPort)))
+        return Failure{m_server->errorString()};
+    return {};
 }
 
-bool StreamListener::Accept(int requestId) {
-    if ((m_state != State::Closed && m_state != State::Error) || !m_pending.contains(requestId))
-        return false;
-    QTcpSocket* s = m_pending.take(requestId);
-    disconnect(s, nullptr, this, nullptr);
-    if (m_peer)
-        closeGently(m_peer);
-    m_peer = s;
-    m_errorString.clear();
-    m_state = State::Connected;
-    connect(s, &QTcpSocket::readyRead, this, [this, s] {
-        if (m_peer == s)
-            emit DataArrival(s->bytesAvailable());
-    });
-    const auto gone = [this, s] {
-        if (m_peer != s)
-            return;
-        m_peer = nullptr;
-        m_errorString = s->errorString(); // why it went, for the caller's log
-        disconnect(s, nullptr, this, nullptr);
-        s->abort();
-        s->deleteLater();
-        m_state = State::Closed;
-        emit PeerGone();
-    };
-    connect(s, &QTcpSocket::errorOccurred, this, gone);
-    connect(s, &QTcpSocket::disconnected, this, gone);
-    // What arrived before the accept still waits in the socket; a peer already gone is told later.
-    QTimer::singleShot(0, s, [this, s, gone] {
-        if (m_peer != s)
-            return;
-        if (s->bytesAvailable() > 0)
-            emit DataArrival(s->bytesAvailable());
-        if (m_peer == s && s->state() != QAbstractSocket::ConnectedState)
-            gone();
-    });
-    return true;
+void StreamListener::handOver() {
+    while (QTcpSocket* socket = m_server->nextPendingConnection())
+        emit ConnectionRequest(new StreamPeer(socket, m_readLimit, this));
 }
 
-QByteArray StreamListener::GetBytes() {
-    return m_peer ? m_peer->readAll() : QByteArray();
-}
-
-QString StreamListener::GetData() {
-    return QString::fromLatin1(GetBytes());
-}
-
-void StreamListener::failWith(const QString& description) {
-    m_errorString = description;
-    m_state = State::Error;
-    emit Error(description);
+void StreamListener::acceptWaiting() {
+    if (state() != State::Listening)
+        return;
+    while (m_server->waitForNewConnection(0))
+        handOver();
+    handOver();
 }
 
 void StreamListener::Close() {
-    if (m_server && m_server->isListening())
-        m_server->close(); // pending peers stay acceptable
-    if (m_peer) {
-        QTcpSocket* s = m_peer;
-        m_peer = nullptr;
-        disconnect(s, nullptr, this, nullptr);
-        closeGently(s);
-    }
-    m_state = State::Closed;
+    if (m_server)
+        m_server->close();
 }
 
 } // namespace platform

@@ -55,12 +55,12 @@ public:
             refused();
     }
     bool copyToClipboard(const QString& text) override { return copied.append(text), clipboardKeeps; }
-    bool startProgram(const QString& program, const QStringList& arguments, const QString& workingFolder,
-                      qint64* pid = nullptr) override {
-        if (pid)
-            *pid = 0; // nothing really starts
+    platform::Result<qint64> startProgram(const QString& program, const QStringList& arguments,
+                                          const QString& workingFolder) override {
         started.append({program, arguments, workingFolder});
-        return programStarts;
+        if (!programStarts)
+            return platform::Failure{program + QStringLiteral(" is not executable")};
+        return qint64(0); // nothing really starts
     }
 
 private:

@@ -14,31 +14,36 @@
 
 #include <csignal>
 #include <memory>
+#include <sys/socket.h>
 
 // What the listener's tests share: a peer that asks over real loopback TCP, the game's stand-in
 // script and what it wrote, compact table rows and the built program run as a service.
 
-// Connects, trying again while a listener between two connections does not listen for a moment.
-inline std::unique_ptr<QTcpSocket> connectTo(quint16 port,
-                                             const QHostAddress& host = QHostAddress::LocalHost) {
-    for (const QDeadlineTimer deadline(3000); !deadline.hasExpired();) {
-        auto s = std::make_unique<QTcpSocket>();
-        s->connectToHost(host, port);
-        if (s->waitForConnected(1000))
-            return s;
-        QCoreApplication::processEvents(); // lets a listener in this process get back to listening
-    }
-    return nullptr;
+// Connects, from `source` where one is given (all of 127.0.0.0/8 is this machine). A listener in
+// this process accepts while the wait lets its events run.
+inline std::unique_ptr<QTcpSocket> connectTo(quint16 port, const QHostAddress& host = QHostAddress::LocalHost,
+                                             const QHostAddress& source = QHostAddress()) {
+    auto s = std::make_unique<QTcpSocket>();
+    if (!source.isNull() && !s->bind(source))
+        return nullptr;
+    QSignalSpy connected(s.get(), &QAbstractSocket::connected);
+    s->connectToHost(host, port);
+    if (s->state() != QAbstractSocket::ConnectedState && !connected.wait(3000))
+        return nullptr;
+    return s;
 }
 
-// Sends the bytes; true once the listener has closed the connection, so it has dealt with them.
-// A refused peer is closed at once, so its write may meet a connection already gone.
+// Sends the bytes and ends its side, as a console does; true once the listener has closed the
+// connection, so it has dealt with them. A refused peer is closed at once, so its write may meet a
+// connection already gone.
 inline bool send(quint16 port, const QByteArray& bytes, const QHostAddress& host = QHostAddress::LocalHost) {
     const auto s = connectTo(port, host);
     if (!s)
         return false;
     QSignalSpy changed(s.get(), &QAbstractSocket::stateChanged);
     s->write(bytes);
+    s->waitForBytesWritten(3000);
+    ::shutdown(int(s->socketDescriptor()), SHUT_WR);
     while (s->state() != QAbstractSocket::UnconnectedState && changed.wait(3000)) {
     }
     return s->state() == QAbstractSocket::UnconnectedState;
@@ -74,10 +79,13 @@ struct ServiceProcess {
         }
     }
 
-    explicit ServiceProcess(const QStringList& arguments) {
+    // `configHome`: where its settings are read, instead of the test's own.
+    explicit ServiceProcess(const QStringList& arguments, const QString& configHome = QString()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QString::fromLatin1(name));
+        if (!configHome.isEmpty())
+            env.insert("XDG_CONFIG_HOME", configHome);
         process.setProcessEnvironment(env);
         process.setStandardErrorFile(dir.filePath("stderr"));
         process.start(QStringLiteral(KESTWOLD_PATH), arguments);

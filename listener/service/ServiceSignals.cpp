@@ -1,4 +1,4 @@
-#include "TerminationSignals.h"
+#include "ServiceSignals.h"
 
 #include <QSocketNotifier>
 
@@ -11,6 +11,7 @@ namespace listener {
 
 namespace {
 int selfPipe[2] = {-1, -1};
+const int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void onSignal(int signalNumber) {
     const int saved = errno;
@@ -28,28 +29,28 @@ void handle(int signalNumber, void (*handler)(int)) {
 }
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
+ServiceSignals::ServiceSignals(QObject* parent) : QObject(parent) {
     // Close-on-exec, so the game servers started later do not hold the pipe.
     if (::pipe2(selfPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     m_notifier = new QSocketNotifier(selfPipe[0], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
-    handle(SIGTERM, onSignal);
-    handle(SIGINT, onSignal);
+    connect(m_notifier, &QSocketNotifier::activated, this, &ServiceSignals::readPipe);
+    for (const int signalNumber : kSignals)
+        handle(signalNumber, onSignal);
 }
 
-TerminationSignals::~TerminationSignals() {
+ServiceSignals::~ServiceSignals() {
     if (!m_notifier)
         return;
-    handle(SIGTERM, SIG_DFL);
-    handle(SIGINT, SIG_DFL);
+    for (const int signalNumber : kSignals)
+        handle(signalNumber, SIG_DFL);
     delete m_notifier;
     ::close(selfPipe[0]);
     ::close(selfPipe[1]);
     selfPipe[0] = selfPipe[1] = -1;
 }
 
-void TerminationSignals::readPipe() {
+void ServiceSignals::readPipe() {
     unsigned char byte = 0;
     while (::read(selfPipe[0], &byte, 1) == 1)
         emit received(byte);

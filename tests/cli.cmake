@@ -1,0 +1,8 @@
+# vorlanix-rcon as a script runs it, on a keyring of its own; and what it needs at run time.
+vorlanix_add_test(tst_rcon_cli SOURCES tst_rcon_cli.cpp LIBS console_cli Qt6::Network
+                  WRAP ${CMAKE_CURRENT_SOURCE_DIR}/support/with-keyring.sh)
+target_compile_definitions(tst_rcon_cli PRIVATE RCON_TOOL="$<TARGET_FILE:vorlanix-rcon>"
+                                                REPLIES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data/replies")
+add_dependencies(tst_rcon_cli vorlanix-rcon)
+add_test(NAME rcon_cli_needs COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/needs-no-display.sh
+         $<TARGET_FILE:vorlanix-rcon>)
