@@ -129,8 +129,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt finds its display plugins at run time, so no library dependency names them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+# Qt finds its display and SQL driver plugins at run time, so no library dependency names them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
 # The keyring library reaches the desktop's secret service through libsecret, which it loads itself.
 # xdg-open hands the web links to the browser and the reference lists to the text editor.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-liberation, libsecret-1-0, xdg-utils")

@@ -1,12 +1,13 @@
 #include "ServerReplies.h"
 
+#include "Wire.h"
+
 #include <QStringList>
 
 namespace console {
 
 namespace {
 
-const QByteArray kOutOfBand("\xff\xff\xff\xff");
 constexpr int kMaxNameChars = 256;
 
 // The body after "\xff\xff\xff\xff<word>\n"; nullopt when the datagram is another reply.
@@ -162,9 +163,16 @@ std::optional<ServerStatus> parseStatusResponse(const QByteArray& datagram) {
     if (lines.isEmpty())
         return status;
     status.info = parseInfoString(lines.front());
-    for (qsizetype i = 1; i < lines.size() && status.players.size() < kMaxPlayers; ++i) {
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty())
+            continue;
+        ++status.playerLines;
+        if (status.players.size() >= kMaxPlayers)
+            continue;
         if (const auto player = parseStatusPlayer(QString::fromLatin1(lines[i])))
             status.players.append(*player);
+        else
+            ++status.unreadLines;
     }
     return status;
 }
@@ -227,10 +235,13 @@ std::optional<RconStatus> parseRconStatus(const QString& text) {
         }
         if (isRuler(line))
             continue;
+        ++status.playerLines;
+        if (status.players.size() >= kMaxPlayers)
+            continue;
         if (const auto player = parseRconPlayer(line, *columns))
             status.players.append(*player);
-        if (status.players.size() >= kMaxPlayers)
-            break;
+        else
+            ++status.unreadLines;
     }
     if (!columns)
         return std::nullopt;
@@ -238,10 +249,9 @@ std::optional<RconStatus> parseRconStatus(const QString& text) {
 }
 
 QString rconPayload(const QByteArray& datagram) {
-    static const QByteArray header = kOutOfBand + "print\n";
-    if (!datagram.startsWith(header))
+    if (!datagram.startsWith(kPrintHeader))
         return QString();
-    return QString::fromLatin1(datagram.left(kMaxReplyBytes).mid(header.size()));
+    return QString::fromLatin1(datagram.left(kMaxReplyBytes).mid(kPrintHeader.size()));
 }
 
 QList<ColourRun> colourRuns(const QString& text, int startColour) {

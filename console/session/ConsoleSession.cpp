@@ -1,13 +1,19 @@
 #include "ConsoleSession.h"
 
+#include "BanKeeper.h"
+#include "CommandAudit.h"
 #include "Rcon.h"
+#include "Records.h"
+#include "StatusSightings.h"
 #include "basMain.h"
 
 #include <DatagramChannel.h>
 #include <PasswordKeyring.h>
+#include <Port.h>
 #include <ProgramFolder.h>
 #include <SettingsStore.h>
 
+#include <QStringListModel>
 #include <QTime>
 #include <QTimer>
 
@@ -19,11 +25,19 @@ const QString kRebootFailed =
     QStringLiteral("The Kestwold is not running or is not properly configured.\r\n"
                    "Please see readme.txt for configuration and installation help.\r\n\r\n"
                    "NOTE: The game server was not shut down and should still be running.");
+const QString kRecordsTitle = QStringLiteral("Records");
+const QString kRecordsDamaged =
+    QStringLiteral("The records file could not be used (%1).\r\n\r\nIt was kept as %2, and a fresh one was "
+                   "started: earlier player history, ban notes and sent commands are in the kept file.");
 // Long enough for a keyring that answers, short enough that an exit never seems to hang.
 constexpr int kKeyringWaitMs = 3000;
 const QString kRebootDropped =
     QStringLiteral("The game server was told to quit, but the Kestwold dropped the reboot request.\r\n"
                    "The game server may be down.");
+const QString kSettingsUnreadable =
+    QStringLiteral("%1. A copy of the file will be kept beside it before the settings are saved at exit.");
+const QString kTranscriptNotWritten = QStringLiteral("The console log is not being kept: %1");
+const QString kErrorLogNotWritten = QStringLiteral("The error log could not be written: %1");
 const QString kQuitRefused =
     QStringLiteral(", so the Kestwold was not asked to reboot it and nothing was restarted.\r\n\r\n"
                    "NOTE: The game server was not shut down and should still be running.");
@@ -33,7 +47,21 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
     : QObject(parent), m_seams(seams), UDPClient(new platform::DatagramChannel(this)),
       m_reboot(new platform::RebootClient(this, seams.rebootDelay, seams.rebootStandTime)),
       m_keyring(new platform::PasswordKeyring(kSettingsSection + QStringLiteral("\\Password"), this)),
-      m_watch(new ServerWatch(seams.watch, this)), tmrMain(new QTimer(this)) {
+      m_watch(new ServerWatch(seams.watch, this)), tmrMain(new QTimer(this)),
+      m_records(new Records(Records::defaultPath(), this)),
+      m_audit(new CommandAudit(*m_records, seams.watch.noReply, this)),
+      m_sightings(new StatusSightings(*m_records, this)),
+      m_banKeeper(new BanKeeper(
+          *m_records,
+          [this](const QString& server, const QString& command) {
+              if (currentServer() != server)
+                  return false;
+              SendCommand(command, CommandOrigin::BanExpiry);
+              return true;
+          },
+          seams.watch.noReply, this)),
+      m_servers(new QStringListModel(this)), m_ports(new QStringListModel(this)),
+      m_commands(new QStringListModel(this)) {
     connect(m_keyring, &platform::PasswordKeyring::readFinished, this,
             [this](bool found, const QString& password) {
                 if (found && !password.isEmpty())
@@ -55,12 +83,29 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
         m_watch->rebootAbandoned();
         emit notify(kRebootDropped, kRebootFailedTitle);
     });
+    connect(m_records, &Records::damaged, this, [this](const QString& keptAs, const QString& why) {
+        emit notify(kRecordsDamaged.arg(why, keptAs), kRecordsTitle);
+    });
+    connect(m_records, &Records::unavailable, this,
+            [this](const QString& why) { emit statusText(QStringLiteral("No records are kept: ") + why); });
+    connect(m_banKeeper, &BanKeeper::statusText, this, &ConsoleSession::statusText);
+    // The trail keeps a reboot once the listener has taken it.
+    connect(m_reboot, &platform::RebootClient::RebootSent, this,
+            [this] { m_audit->rebootSent(LastAddress, CommandOrigin::User); });
 }
 
-void ConsoleSession::SendCommand(const QString& command) {
-    LastAddress = m_address.trimmed();
-    LastPort = m_port.trimmed();
-    LastPassword = m_password.trimmed();
+QString ConsoleSession::currentServer() const {
+    const ConnectionFields typed = fields();
+    const std::optional<quint16> port = platform::parsePort(typed.port);
+    return typed.address.trimmed() + QLatin1Char(':') +
+           QString::number(port ? *port : UDPClient->RemotePort());
+}
+
+void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
+    const ConnectionFields typed = fields();
+    LastAddress = typed.address.trimmed();
+    LastPort = typed.port.trimmed();
+    LastPassword = typed.password.trimmed();
     LastCommand = command;
 
     QString echo;
@@ -70,14 +115,20 @@ void ConsoleSession::SendCommand(const QString& command) {
     } else {
         echo = buildEchoLine(longTimeText(QTime::currentTime()), command);
         UDPClient->setRemoteHost(LastAddress);
-        bool portOk = false;
-        const int port = LastPort.toInt(&portOk);
-        // A port that is not a number leaves the port of the previous send in place.
-        if (portOk)
-            UDPClient->setRemotePort(port);
+        // A port that is not one leaves the port of the previous send in place.
+        if (const std::optional<quint16> port = platform::parsePort(LastPort))
+            UDPClient->setRemotePort(*port);
         (void)UDPClient->Connect(); // network failures are never reported
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
         m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
+        if (!LastAddress.isEmpty()) {
+            const QString server = LastAddress + QLatin1Char(':') + QString::number(UDPClient->RemotePort());
+            m_audit->sent(server, command, origin);
+            m_sightings->sent(server, command);
+            // The Bans window's own exchanges are left to it; any other command finds expired bans.
+            if (origin != CommandOrigin::BanExpiry && origin != CommandOrigin::Bans)
+                m_banKeeper->serverContacted(server);
+        }
         emit commandSent(command);
     }
     emit paneText(echo + QLatin1String("\r\n"));
@@ -91,6 +142,9 @@ void ConsoleSession::UDPClient_DataArrival() {
     WriteLog(ReplyText);
     emit replyArrived(ReplyText);
     m_watch->replyArrived(datagram);
+    m_audit->replyArrived(datagram);
+    m_sightings->replyArrived(ReplyText);
+    m_banKeeper->replyArrived(ReplyText);
     if (m_quitAwaitsVerdict)
         quitVerdict(classifyReply(datagram));
 }
@@ -107,8 +161,20 @@ void ConsoleSession::quitVerdict(ReplyKind kind) {
 }
 
 void ConsoleSession::WriteLog(const QString& text) {
-    if (m_settings.EnableLogging && console::WriteLog(text))
+    if (!m_settings.EnableLogging)
+        return;
+    if (const platform::Result<> written = console::WriteLog(text); !written)
+        fileNotWritten(WrittenFile::Transcript, platform::Failure{written.why()});
+    else
         emit logWritten();
+}
+
+void ConsoleSession::fileNotWritten(WrittenFile file, const platform::Failure& failure) {
+    if (m_unwritten.contains(file))
+        return;
+    m_unwritten.insert(file);
+    emit statusText(
+        (file == WrittenFile::Transcript ? kTranscriptNotWritten : kErrorLogNotWritten).arg(failure.why));
 }
 
 void ConsoleSession::TCPClient_Connect() {
@@ -121,7 +187,7 @@ void ConsoleSession::tmrMain_Timer() {
     ++QueryTicks;
     if (QueryTicks >= qint32(m_settings.TimePeriod) * qint32(m_settings.TimeScale)) {
         QueryTicks = 0;
-        SendCommand(QStringLiteral("status"));
+        SendCommand(QStringLiteral("status"), CommandOrigin::AutoQuery);
     }
 }
 
@@ -150,17 +216,11 @@ void ConsoleSession::applyOptions(const AppSettings& edited) {
 }
 
 void ConsoleSession::setLook(const ThemeLook& look) {
-    m_settings.ColorBack = look.back;
-    m_settings.ColorFore = look.fore;
-    m_settings.FormFontBold = look.bold;
-    m_settings.FormFontItalic = look.italic;
-    m_settings.FormFontSize = look.size;
-    m_settings.FormFontName = look.face;
+    console::setLook(m_settings, look);
 }
 
 ThemeLook ConsoleSession::look() const {
-    const AppSettings& s = m_settings;
-    return {s.ColorBack, s.ColorFore, s.FormFontBold, s.FormFontItalic, s.FormFontSize, s.FormFontName};
+    return lookOf(m_settings);
 }
 
 void ConsoleSession::setCurrentTheme(const QString& identifier) {
@@ -171,29 +231,56 @@ void ConsoleSession::setBigScreenMode(bool on) {
     m_settings.BigScreenMode = on;
 }
 
-LoadedHistories ConsoleSession::LoadSettings(const PlacementBasis& basis) {
+LoadedEditTexts ConsoleSession::LoadSettings(const PlacementBasis& basis) {
     const platform::SettingsStore store;
+    if (!store.opened())
+        emit statusText(kSettingsUnreadable.arg(store.opened().why()));
     m_settings = loadAppSettings(store, basis);
     // A password still in the file is the newer one: a keyring that refused it at the last exit left it
     // there.
     if (m_settings.SavePassword && m_settings.Password.isEmpty())
         m_keyring->read();
-    return {loadHistory(store, kServerHistory), loadHistory(store, kPortHistory),
-            loadHistory(store, kCommandHistory)};
+    m_audit->setSettings(loadRecordsSettings(store));
+    m_records->pruneHistory(QDateTime::currentDateTimeUtc().addDays(-m_audit->settings().historyDays));
+    const LoadedHistory servers = loadHistory(store, kServerHistory);
+    const LoadedHistory ports = loadHistory(store, kPortHistory);
+    m_servers->setStringList(servers.entries);
+    m_ports->setStringList(ports.entries);
+    m_commands->setStringList(loadHistory(store, kCommandHistory).entries);
+    return {servers.editText, ports.editText};
 }
 
-void ConsoleSession::SaveSettings(const WindowSnapshot& window, const HistoryLists& histories) {
-    WindowSnapshot saved = window;
-    if (!m_settings.SavePassword || saved.password.isEmpty())
+platform::Result<QString> ConsoleSession::SaveSettings(const WindowSnapshot& window) {
+    AppSettings saved = m_settings;
+    saved.Password = password();
+    if (!saved.SavePassword || saved.Password.isEmpty())
         m_keyring->removeAndWait(kKeyringWaitMs);
-    else if (m_keyring->writeAndWait(saved.password, kKeyringWaitMs))
-        saved.password.clear();
+    else if (m_keyring->writeAndWait(saved.Password, kKeyringWaitMs))
+        saved.Password.clear();
     platform::SettingsStore store;
-    saveAppSettings(store, m_settings, saved);
-    saveHistory(store, kServerHistory, histories.servers);
-    saveHistory(store, kPortHistory, histories.ports);
-    saveHistory(store, kCommandHistory, histories.commands);
-    (void)store.sync();
+    saveAppSettings(store, saved, window);
+    saveHistory(store, kServerHistory, m_servers->stringList());
+    saveHistory(store, kPortHistory, m_ports->stringList());
+    saveHistory(store, kCommandHistory, m_commands->stringList());
+    if (const platform::Result<> written = store.sync(); !written)
+        return platform::Failure{written.why()};
+    return store.keptCopy();
+}
+
+void ConsoleSession::AddToHistory(QStringListModel* history, const QString& text) {
+    if (IsInHistory(history->stringList(), text))
+        return;
+    history->insertRows(0, 1);
+    history->setData(history->index(0), text);
+}
+
+void ConsoleSession::clearServerHistory() {
+    m_servers->setStringList({});
+    m_ports->setStringList({});
+}
+
+void ConsoleSession::clearCommandHistory() {
+    m_commands->setStringList({QString()});
 }
 
 void ConsoleSession::setShowStatusBar(bool on) {

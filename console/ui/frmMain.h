@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 
 class QAction;
@@ -24,6 +25,9 @@ class Desktop;
 namespace console {
 
 class ConsolePane;
+class frmActivity;
+class frmBans;
+class frmHistory;
 class frmPlayers;
 struct MenuRow;
 
@@ -42,6 +46,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -49,6 +54,7 @@ private:
     static const MenuRow kMenuRows[];
 
     void buildControls();
+    void buildStatusLine();
     void buildMenus();
     void Form_Unload();
     void Form_Resize();
@@ -70,17 +76,21 @@ private:
     void mnuEditSelectAll_Click();
     void mnuFileClearHistory_Click();
     void mnuFileClearCommandHistory_Click();
-    void clearHistory(const QString& question, const QString& title, std::initializer_list<QComboBox*> boxes,
-                      bool leaveEmptyEntry);
+    bool confirmed(const QString& question, const QString& title);
+    void changeHistories(std::initializer_list<QComboBox*> boxes, const std::function<void()>& change);
     void mnuCommandsStatus_Click();
     void mnuCommandsInfo_Click();
     void mnuCommandsAutoQuery_Click();
     void mnuCommandsPlayers_Click();
+    void mnuCommandsHistory_Click();
+    void mnuCommandsBans_Click();
+    void mnuViewActivity_Click();
+    void showHistory(const QString& search);
     void mnuViewStatusBar_Click();
     void showStatusBar(bool on);
     void cmdSay_Click();
-    // keyCode in the desktop's virtual-key numbering (8 Backspace, 9 Tab, 32 Space, 46 Delete).
-    void cboCommand_KeyDown(int keyCode);
+    // A Qt key, before the box acts on it.
+    void cboCommand_KeyDown(int key);
     void cboCommand_Change();
     void openInEditor(const QString& path);
     void mnuViewOptions_Click();
@@ -117,6 +127,9 @@ private:
     ConsolePane* txtOutput;
     QLabel* lblStatus;
     frmPlayers* m_players = nullptr;
+    frmHistory* m_history = nullptr;
+    frmBans* m_bans = nullptr;
+    frmActivity* m_activity = nullptr;
 
     QAction* mnuFileLog = nullptr;
     QAction* mnuFileDelete = nullptr;
