@@ -164,7 +164,7 @@ void ConsoleSession::sendNow(const Outgoing& out) {
             UDPClient->setRemotePort(*port);
         (void)UDPClient->Connect(); // network failures are never reported
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
-        m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
+        m_watch->commandSent(LastAddress, quint16(UDPClient->RemotePort()), command);
         if (!LastAddress.isEmpty()) {
             const QString server = LastAddress + QLatin1Char(':') + QString::number(UDPClient->RemotePort());
             m_audit->sent(server, command, out.origin);
@@ -248,7 +248,7 @@ void ConsoleSession::TCPClient_Connect() {
     // It continues the reboot command, which has had its turn, so it goes ahead of what was typed since.
     queueCommand(QStringLiteral("quit"), CommandOrigin::User, Urgency::Next, [this] {
         m_quitAwaitsVerdict = true;
-        m_watch->rebootStarted(LastAddress, QString::number(UDPClient->RemotePort()));
+        m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()));
     });
 }
 
@@ -288,6 +288,7 @@ void ConsoleSession::applyOptions(const AppSettings& edited) {
 
 void ConsoleSession::setLook(const ThemeLook& look) {
     console::setLook(m_settings, look);
+    emit lookChanged();
 }
 
 ThemeLook ConsoleSession::look() const {

@@ -40,14 +40,14 @@ void ServerWatch::show(const QString& text) {
     emit textChanged(text);
 }
 
-void ServerWatch::commandSent(const QString& host, const QString& port, const QString& command) {
+void ServerWatch::commandSent(const QString& host, quint16 port, const QString& command) {
     // A server told to quit may well go without a word.
     if (command.trimmed().compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0)
         return;
     // The clock runs from the oldest send still unanswered; later sends do not push it back.
     if (m_noReply->isActive())
         return;
-    m_target = host + QLatin1Char(':') + port;
+    m_target = host + QLatin1Char(':') + QString::number(port);
     m_noReply->start();
 }
 
@@ -66,11 +66,11 @@ bool ServerWatch::rebooting() const {
     return m_limit->isActive();
 }
 
-void ServerWatch::rebootStarted(const QString& host, const QString& port) {
+void ServerWatch::rebootStarted(const QString& host, quint16 port) {
     m_noReply->stop();
     m_query->cancel();
-    m_query->setServer(host, port.toInt());
-    m_rebootTarget = host + QLatin1Char(':') + port;
+    m_query->setServer(host, port);
+    m_rebootTarget = host + QLatin1Char(':') + QString::number(port);
     m_seenGone = false;
     m_sinceQuit.start();
     m_limit->start();

@@ -32,11 +32,11 @@ public:
     explicit ServerWatch(ServerPacers& pacers, const WatchTiming& timing = {}, QObject* parent = nullptr);
 
     // An rcon command went to host:port.
-    void commandSent(const QString& host, const QString& port, const QString& command);
+    void commandSent(const QString& host, quint16 port, const QString& command);
     // A datagram came in on the rcon channel.
     void replyArrived(const QByteArray& datagram);
     // "quit" went to the game server at host:port ahead of a reboot: count, and ask until it is back.
-    void rebootStarted(const QString& host, const QString& port);
+    void rebootStarted(const QString& host, quint16 port);
     // The server refused that "quit": nothing restarts.
     void rebootRefused(ReplyKind kind);
     // The listener never got "reboot": the server was told to quit and nothing will start it.
