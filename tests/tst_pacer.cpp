@@ -109,6 +109,30 @@ private slots:
         QVERIFY(!pacers.userWait());
     }
 
+    // A reboot once the burst is spent: its quit waits for its turn, and a refusal of a command sent
+    // before it is not taken for the quit's, so the Kestwold is still asked.
+    void rebootQuitJudgedOnceSent() {
+        f = std::make_unique<ConsoleFixture>();
+        sessionClock = std::make_unique<ManualPacerClock>();
+        f->seams.pacerClock = sessionClock.get();
+        TcpStandIn kestwold;
+        f->seams.listenerPort = kestwold.port();
+        f->seams.rebootDelay = std::chrono::milliseconds(1500); // past the quit's turn, taken at once
+        ConsoleSession& s = f->session();
+        QSignalSpy status(&s, &ConsoleSession::statusText);
+        for (int i = 0; i < 10; ++i)
+            s.SendCommand(QStringLiteral("say %1").arg(i));
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(f->peer.next(), rcon("pw", "say " + QByteArray::number(i)));
+        s.SendCommand("reboot");
+        QTRY_VERIFY(!status.isEmpty() && status.last().first().toString() == waiting(2)); // the quit waits
+        f->peer.reply("\xff\xff\xff\xffprint\nBad rconpassword.\n");
+        QCOMPARE(f->peer.next(200), QByteArray("<nothing>"));
+        sessionClock->advanceTo(std::chrono::milliseconds(1100));
+        QCOMPARE(f->peer.next(), rcon("pw", "quit"));
+        QTRY_COMPARE(kestwold.connections.value(0)->received, QByteArray("reboot"));
+    }
+
     // A command that waits is echoed and logged when it goes, and the status line counts down the
     // wait; one that need not wait changes nothing the user sees.
     void waitSeenThroughSession_data() {
