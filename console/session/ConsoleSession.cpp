@@ -48,12 +48,24 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
         emit RebootSent();
     });
     connect(m_watch, &ServerWatch::textChanged, this, &ConsoleSession::statusText);
-    connect(m_reboot, &platform::RebootClient::Failed, this,
-            [this] { emit notify(kRebootFailed, kRebootFailedTitle); });
+    connect(m_watch, &ServerWatch::rebootEnded, this, [this](const RebootEnd& end) {
+        if (m_restart) {
+            m_restart.reset();
+            emit restartEnded(end);
+        }
+    });
+    connect(m_reboot, &platform::RebootClient::Failed, this, [this] {
+        if (m_restart)
+            m_watch->restartUnreachable(m_restart->address.trimmed());
+        else
+            emit notify(kRebootFailed, kRebootFailedTitle);
+    });
     connect(m_reboot, &platform::RebootClient::DroppedAfterStep, this, [this] {
         m_quitAwaitsVerdict = false;
+        const bool scheduled = m_restart.has_value();
         m_watch->rebootAbandoned();
-        emit notify(kRebootDropped, kRebootFailedTitle);
+        if (!scheduled)
+            emit notify(kRebootDropped, kRebootFailedTitle);
     });
 }
 
@@ -84,6 +96,31 @@ void ConsoleSession::SendCommand(const QString& command) {
     WriteLog(echo + QLatin1String("\r\n"));
 }
 
+void ConsoleSession::SendCommand(const QString& command, const ServerTarget& to) {
+    const ServerTarget boxes{m_address, m_port, m_password};
+    m_address = to.address;
+    m_port = to.port;
+    m_password = to.password;
+    SendCommand(command);
+    m_address = boxes.address;
+    m_port = boxes.port;
+    m_password = boxes.password;
+}
+
+bool ConsoleSession::startRestart(const ServerTarget& to, const QString& command, ServerWatch::How how) {
+    if (m_restart || m_reboot->isRunning() || m_watch->rebooting())
+        return false;
+    m_restart = to;
+    if (command.isEmpty()) {
+        SendCommand(QStringLiteral("reboot"), to);
+        return true;
+    }
+    SendCommand(command, to);
+    m_quitAwaitsVerdict = true;
+    m_watch->rebootStarted(LastAddress, QString::number(UDPClient->RemotePort()), how);
+    return true;
+}
+
 void ConsoleSession::UDPClient_DataArrival() {
     const QByteArray datagram = UDPClient->GetBytes();
     ReplyText = cleanReply(QString::fromLatin1(datagram), m_settings.HideFunNameCodes);
@@ -91,8 +128,11 @@ void ConsoleSession::UDPClient_DataArrival() {
     WriteLog(ReplyText);
     emit replyArrived(ReplyText);
     m_watch->replyArrived(datagram);
+    const ReplyKind kind = classifyReply(datagram);
+    if (kind != ReplyKind::Ordinary)
+        emit refused(kind);
     if (m_quitAwaitsVerdict)
-        quitVerdict(classifyReply(datagram));
+        quitVerdict(kind);
 }
 
 // A refused "quit" left the server running: asking the listener now would start a second copy
@@ -102,8 +142,10 @@ void ConsoleSession::quitVerdict(ReplyKind kind) {
         return;
     m_quitAwaitsVerdict = false;
     m_reboot->Cancel();
+    const bool scheduled = m_restart.has_value();
     m_watch->rebootRefused(kind);
-    emit notify(refusalText(kind) + kQuitRefused, kRebootFailedTitle);
+    if (!scheduled)
+        emit notify(refusalText(kind) + kQuitRefused, kRebootFailedTitle);
 }
 
 void ConsoleSession::WriteLog(const QString& text) {
@@ -112,9 +154,13 @@ void ConsoleSession::WriteLog(const QString& text) {
 }
 
 void ConsoleSession::TCPClient_Connect() {
-    SendCommand(QStringLiteral("quit"));
+    if (m_restart)
+        SendCommand(QStringLiteral("quit"), *m_restart);
+    else
+        SendCommand(QStringLiteral("quit"));
     m_quitAwaitsVerdict = true;
-    m_watch->rebootStarted(LastAddress, QString::number(UDPClient->RemotePort()));
+    m_watch->rebootStarted(LastAddress, QString::number(UDPClient->RemotePort()),
+                           m_restart ? ServerWatch::How::Restart : ServerWatch::How::Reboot);
 }
 
 void ConsoleSession::tmrMain_Timer() {
@@ -193,6 +239,8 @@ void ConsoleSession::SaveSettings(const WindowSnapshot& window, const HistoryLis
     saveHistory(store, kServerHistory, histories.servers);
     saveHistory(store, kPortHistory, histories.ports);
     saveHistory(store, kCommandHistory, histories.commands);
+    if (alsoSave)
+        alsoSave(store);
     (void)store.sync();
 }
 
@@ -211,6 +259,7 @@ void ConsoleSession::setPlayersPlacement(double left, double top, double width, 
 void ConsoleSession::Close() {
     UDPClient->Close();
     m_quitAwaitsVerdict = false;
+    m_restart.reset();
     m_reboot->Cancel();
     m_watch->stop();
     tmrMain->stop();

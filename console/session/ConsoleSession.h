@@ -12,18 +12,23 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 
 class QTimer;
 
 namespace platform {
 class DatagramChannel;
 class PasswordKeyring;
+class SettingsStore;
 } // namespace platform
 
 namespace console {
 
 // What a test may choose about the session's timing and the listener's port; the program keeps
 // the defaults.
+class ScheduleClock;
+
 struct SessionSeams {
     int listenerPort = platform::RebootClient::kListenerPort;
     std::chrono::milliseconds rebootDelay = platform::RebootClient::kDelay;
@@ -31,6 +36,7 @@ struct SessionSeams {
     std::chrono::milliseconds queryInterval{1000};
     std::chrono::milliseconds playersRefresh{5000}; // the Players window asks again
     WatchTiming watch;
+    ScheduleClock* clock = nullptr; // the schedules' time; the desktop's clock when none
 };
 
 // The three histories as the boxes hold them, newest first.
@@ -40,6 +46,12 @@ struct HistoryLists {
 
 struct LoadedHistories {
     LoadedHistory servers, ports, commands;
+};
+
+// A server as the address, port and password boxes name it, untrimmed.
+struct ServerTarget {
+    QString address, port, password;
+    bool operator==(const ServerTarget&) const = default;
 };
 
 // The console without its window: the rcon channel, the reboot exchange, the auto-query count, the
@@ -60,6 +72,13 @@ public:
 
     // The one path by which a command leaves the console.
     void SendCommand(const QString& command);
+    // The same path, to a server other than the boxes' (a restart set up earlier keeps its server).
+    void SendCommand(const QString& command, const ServerTarget& to);
+    // A restart the schedules run on `to`: the reboot exchange through the Kestwold when command is
+    // empty, else that rcon command. Its end comes as restartEnded, never as a message box. False,
+    // and nothing sent, while a reboot or restart runs.
+    bool startRestart(const ServerTarget& to, const QString& command, ServerWatch::How how);
+    bool restartRunning() const { return m_restart.has_value(); }
     // One tick of the auto-query timer.
     void tmrMain_Timer();
 
@@ -72,6 +91,8 @@ public:
     LoadedHistories LoadSettings(const PlacementBasis& basis);
     // A saved password goes to the keyring where one answers in time, else to the settings file.
     void SaveSettings(const WindowSnapshot& window, const HistoryLists& histories);
+    // What else is kept beside the settings at exit (the schedules), written in the same save.
+    std::function<void(platform::SettingsStore&)> alsoSave;
     // The Options dialog's fields of `edited`; the timer follows its AutoQuery.
     void applyOptions(const AppSettings& edited);
     void setAutoQuery(bool on);
@@ -109,6 +130,9 @@ signals:
     void keyringPassword(const QString& password);
     // The status line's text; empty clears it.
     void statusText(const QString& text);
+    // The server turned an rcon command down.
+    void refused(ReplyKind kind);
+    void restartEnded(const RebootEnd& end);
 
 private:
     void UDPClient_DataArrival();
@@ -121,7 +145,8 @@ private:
     QString m_address, m_port, m_password;
     QString LastAddress, LastPort, LastPassword, LastCommand, ReplyText;
     qint32 QueryTicks = 0;
-    bool m_quitAwaitsVerdict = false; // the reboot's "quit" went out, "reboot" not yet
+    bool m_quitAwaitsVerdict = false;      // the reboot's "quit" went out, "reboot" not yet
+    std::optional<ServerTarget> m_restart; // a scheduled restart runs on it
     platform::DatagramChannel* UDPClient;
     platform::RebootClient* m_reboot;
     platform::PasswordKeyring* m_keyring;

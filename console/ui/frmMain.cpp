@@ -4,20 +4,25 @@
 #include "ConsolePane.h"
 #include "Openers.h"
 #include "Placement.h"
+#include "ScheduleClock.h"
+#include "Schedules.h"
 #include "SystemInfo.h"
 #include "Version.h"
 #include "WebLinks.h"
 #include "WidgetLook.h"
 #include "basMain.h"
 #include "frmAbout.h"
+#include "frmMessages.h"
 #include "frmOptions.h"
 #include "frmPlayers.h"
+#include "frmRestart.h"
 #include "frmSay.h"
 #include "frmThemes.h"
 
 #include <Desktop.h>
 #include <Faces.h>
 #include <ProgramFolder.h>
+#include <SettingsStore.h>
 #include <Twips.h>
 
 #include <QAction>
@@ -46,6 +51,7 @@ using Answer = platform::Desktop::Answer;
 namespace {
 const QString kAppTitle = QStringLiteral("vorlanix");
 const QString kNotice = QStringLiteral("Velmora's Tarnwick: remote console for Quake-engine game servers");
+const QString kRestartTitle = QStringLiteral("Server restart");
 
 constexpr int kKeyBackspace = 8;
 constexpr int kKeyTab = 9;
@@ -138,6 +144,7 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, doub
 
 frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget* parent)
     : QMainWindow(parent), m_desktop(desktop), m_session(new ConsoleSession(seams, this)),
+      m_schedules(new Schedules(*m_session, seams.clock ? *seams.clock : *new SystemClock(this), this)),
       m_themeItems(new QActionGroup(this)) {
     setWindowTitle(QStringLiteral("Velmora's Tarnwick"));
     // The window's font is every widget's default, so nothing asks for a face no control shows.
@@ -166,6 +173,17 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
         m_desktop.messageBox(this, text, title, platform::Desktop::Icon::Information,
                              platform::Desktop::Buttons::Ok);
     });
+    connect(m_schedules, &Schedules::statusText, lblStatus, [this](const QString& text) {
+        lblStatus->setText(text);
+        lblStatus->setToolTip(text);
+    });
+    connect(m_schedules, &Schedules::restartFinished, this,
+            [this](const RebootEnd& end) { m_desktop.notify(kRestartTitle, end.text); });
+    connect(m_schedules, &Schedules::countingChanged, mnuCommandsCancelRestart, &QAction::setEnabled);
+    mnuCommandsCancelRestart->setEnabled(false);
+    m_session->alsoSave = [this](platform::SettingsStore& store) {
+        saveSchedules(store, m_schedules->stored());
+    };
     // A password typed before the keyring answered is the user's choice.
     connect(m_session, &ConsoleSession::keyringPassword, this, [this](const QString& password) {
         if (txtPassword->text().isEmpty())
@@ -301,6 +319,10 @@ const MenuRow frmMain::kMenuRows[] = {
     item(1, "mnuCommandsStatus", "Get Server &Status", "F5", &frmMain::mnuCommandsStatus_Click),
     item(1, "mnuCommandsInfo", "Get Server &Info", "F6", &frmMain::mnuCommandsInfo_Click),
     item(1, "mnuCommandsPlayers", "&Players...", "F7", &frmMain::mnuCommandsPlayers_Click),
+    item(1, "mnuCommandsRestart", "&Restart Server...", nullptr, &frmMain::mnuCommandsRestart_Click),
+    item(1, "mnuCommandsCancelRestart", "Cancel Restart", nullptr, &frmMain::mnuCommandsCancelRestart_Click,
+         &frmMain::mnuCommandsCancelRestart),
+    item(1, "mnuCommandsMessages", "&Messages...", nullptr, &frmMain::mnuCommandsMessages_Click),
     separator(1, "spac1"),
     item(1, "mnuCommandsAutoQuery", "Auto-&Query Status", nullptr, &frmMain::mnuCommandsAutoQuery_Click,
          &frmMain::mnuCommandsAutoQuery, true),
@@ -434,6 +456,9 @@ void frmMain::Form_Load() {
     CheckThemeMenu(s.CurrentTheme);
     SetBigScreenMode(s.BigScreenMode);
     showStatusBar(s.ShowStatusBar);
+    m_schedules->resume(loadSchedules(platform::SettingsStore()));
+    if (const auto daily = m_schedules->plan())
+        m_lastPlan = *daily;
     cboCommand->setFocus();
 }
 
@@ -454,6 +479,7 @@ void frmMain::Form_Unload() {
     m_unloaded = true;
     if (m_players)
         m_players->rememberPlacement();
+    m_schedules->stop();
     m_session->Close();
     SaveSettings();
     basMain().CommandList.clear();
@@ -608,6 +634,35 @@ void frmMain::mnuCommandsPlayers_Click() {
     m_players->show();
     m_players->raise();
     m_players->activateWindow();
+}
+
+ServerTarget frmMain::boxesTarget() const {
+    return {cboAddr->currentText(), cboPort->currentText(), txtPassword->text()};
+}
+
+void frmMain::mnuCommandsRestart_Click() {
+    const ServerTarget target = boxesTarget();
+    frmRestart dialog(m_desktop, m_lastPlan,
+                      target.address.trimmed() + QLatin1Char(':') + target.port.trimmed(), this);
+    dialog.exec();
+    const auto plan = dialog.confirmedPlan();
+    if (!plan)
+        return;
+    m_lastPlan = *plan;
+    if (const auto started = m_schedules->startRestart(*plan, target); !started)
+        m_desktop.messageBox(this, started.why(), QStringLiteral("Restart Server"),
+                             platform::Desktop::Icon::Warning, platform::Desktop::Buttons::Ok);
+}
+
+void frmMain::mnuCommandsCancelRestart_Click() {
+    m_schedules->cancelRestart();
+}
+
+void frmMain::mnuCommandsMessages_Click() {
+    frmMessages dialog(m_desktop, m_schedules->messages(), this);
+    dialog.exec();
+    if (const auto messages = dialog.confirmedMessages())
+        m_schedules->setMessages(*messages);
 }
 
 void frmMain::mnuViewStatusBar_Click() {

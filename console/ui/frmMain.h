@@ -2,6 +2,7 @@
 
 #include "ConsoleSession.h"
 #include "Layout.h"
+#include "RestartPlan.h"
 #include "Themes.h"
 
 #include <QMainWindow>
@@ -24,6 +25,7 @@ class Desktop;
 namespace console {
 
 class ConsolePane;
+class Schedules;
 class frmPlayers;
 struct MenuRow;
 
@@ -38,6 +40,7 @@ public:
 
     void Form_Load();
     ConsoleSession& session() const { return *m_session; }
+    Schedules& schedules() const { return *m_schedules; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,6 +79,10 @@ private:
     void mnuCommandsInfo_Click();
     void mnuCommandsAutoQuery_Click();
     void mnuCommandsPlayers_Click();
+    void mnuCommandsRestart_Click();
+    void mnuCommandsCancelRestart_Click();
+    void mnuCommandsMessages_Click();
+    ServerTarget boxesTarget() const;
     void mnuViewStatusBar_Click();
     void showStatusBar(bool on);
     void cmdSay_Click();
@@ -98,6 +105,8 @@ private:
 
     platform::Desktop& m_desktop;
     ConsoleSession* m_session;
+    Schedules* m_schedules;
+    RestartPlan m_lastPlan;
     MainLayout m_layout;
     QString m_sayText;
     bool m_allowComplete = true;
@@ -124,6 +133,7 @@ private:
     QAction* mnuEditClear = nullptr;
     QAction* mnuEditSelectAll = nullptr;
     QAction* mnuCommandsAutoQuery = nullptr;
+    QAction* mnuCommandsCancelRestart = nullptr;
     QAction* mnuViewThemeBigScreen = nullptr;
     QAction* mnuViewStatusBar = nullptr;
     QActionGroup* m_themeItems;

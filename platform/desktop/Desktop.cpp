@@ -1,5 +1,6 @@
 #include "Desktop.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -8,6 +9,8 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrl>
 
 namespace platform {
@@ -89,6 +92,25 @@ std::optional<QString> RealDesktop::askText(QWidget* parent, const QString& titl
 
 bool RealDesktop::openUrl(const QString& address) {
     return QDesktopServices::openUrl(QUrl(address));
+}
+
+namespace {
+constexpr int kNoticeMs = 15000;
+}
+
+void RealDesktop::notify(const QString& title, const QString& text) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable() && !QSystemTrayIcon::supportsMessages())
+        return;
+    // One icon for the program's life, shown only while it has something to say.
+    static QSystemTrayIcon* const icon = [] {
+        auto* i = new QSystemTrayIcon(QApplication::windowIcon(), qApp);
+        QObject::connect(i, &QSystemTrayIcon::messageClicked, i, &QSystemTrayIcon::hide);
+        return i;
+    }();
+    icon->show();
+    // Notification services read markup in the body: the server's words go over escaped.
+    icon->showMessage(title, text.toHtmlEscaped(), QSystemTrayIcon::Information);
+    QTimer::singleShot(kNoticeMs, icon, &QSystemTrayIcon::hide);
 }
 
 QStringList textEditorCommand(const QString& path) {

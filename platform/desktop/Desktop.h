@@ -36,6 +36,8 @@ public:
     virtual bool openUrl(const QString& address) = 0;
     // Opens the file in the desktop's plain-text editor; the path goes over as one argument.
     virtual bool openInTextEditor(const QString& path) = 0;
+    // A passing notice of the desktop (an outcome the user may be away from); text is plain.
+    virtual void notify(const QString& title, const QString& text) = 0;
 };
 
 class RealDesktop : public Desktop {
@@ -50,6 +52,7 @@ public:
                                    const QString& initial) override;
     bool openUrl(const QString& address) override;
     bool openInTextEditor(const QString& path) override;
+    void notify(const QString& title, const QString& text) override;
     Result<qint64> startProgram(const QString& program, const QStringList& arguments,
                                 const QString& workingFolder) override;
 };

@@ -27,6 +27,7 @@ public:
     QList<std::optional<QString>> textAnswers; // when empty, cancelled
     QStringList fileAnswers, urls, editedFiles;
     QList<Started> started;
+    QList<QStringList> notices;                 // title, text
     bool programStarts = true, urlOpens = true; // urlOpens false: as if no browser were configured
 
     Answer messageBox(QWidget*, const QString& text, const QString& title, Icon icon,
@@ -45,6 +46,7 @@ public:
     }
     bool openUrl(const QString& address) override { return urls.append(address), urlOpens; }
     bool openInTextEditor(const QString& path) override { return editedFiles.append(path), true; }
+    void notify(const QString& title, const QString& text) override { notices.append({title, text}); }
     platform::Result<qint64> startProgram(const QString& program, const QStringList& arguments,
                                           const QString& workingFolder) override {
         started.append({program, arguments, workingFolder});
