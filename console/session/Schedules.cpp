@@ -233,7 +233,7 @@ void Schedules::countToNextDay() {
 void Schedules::serverRefused(ReplyKind kind) {
     if (m_stage != Stage::Counting || !m_awaitingReply)
         return;
-    const QString text = kRefused.arg(host(), refusalText(kind));
+    const QString text = kRefused.arg(host() + QLatin1Char(':') + m_target.port.trimmed(), refusalText(kind));
     m_warned = false; // the server said nothing to the players
     emit statusText(text);
     m_plan.reset();
