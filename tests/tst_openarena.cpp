@@ -4,7 +4,6 @@
 #include <frmPlayers.h>
 
 #include <QLabel>
-#include <QTableWidget>
 
 using namespace console;
 
@@ -42,14 +41,14 @@ private slots:
         f->find<QLineEdit>("txtPassword")->setText("secret");
         f->action("mnuCommandsPlayers")->trigger();
         auto* players = f->window->findChild<frmPlayers*>("frmPlayers");
-        auto* table = players->findChild<QTableWidget*>("tblPlayers");
+        const PlayerRoster& table = players->roster();
         const auto shown = [&] {
             QStringList rows;
             for (const char* label : {"lblMap", "lblPlayers", "lblGameType"})
                 rows << players->findChild<QLabel*>(label)->text();
-            for (int r = 0; r < table->rowCount(); ++r)
+            for (int r = 0; r < table.rowCount(); ++r)
                 for (int c : {0, 1, 4})
-                    rows << table->item(r, c)->text();
+                    rows << table.index(r, c).data().toString();
             return rows.join('|');
         };
         QTRY_COMPARE(shown(), QString("oa_dm1|2/8|Free For All|0|Sarge|bot|1|Grism|bot"));

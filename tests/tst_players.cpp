@@ -1,34 +1,60 @@
 #include "CapturedReplies.h"
 #include "ConsoleFixture.h"
 
+#include <ColourNameDelegate.h>
 #include <Layout.h>
+#include <PlayerRoster.h>
 #include <ServerQuery.h>
 #include <ServerWatch.h>
 #include <Twips.h>
+#include <WidgetLook.h>
 #include <frmPlayers.h>
 
 using namespace console;
 using A = frmPlayers::Action;
+Q_DECLARE_METATYPE(ThemeLook)
 
 namespace {
-const QByteArray kPrint("\xff\xff\xff\xffprint\n");
+const QByteArray kPrint("\xff\xff\xff\xffprint\n"), kStatus("\xff\xff\xff\xffstatusResponse\n");
 constexpr auto kNoReply = 20ms; // as the tests set it
+
+// An rcon status table from rows "slot name [ping]" split at '|'.
+RconStatus rconTable(const QString& rows) {
+    QString text = "map: oa_dm1\ncl score ping name address rate\n";
+    for (const QString& row : rows.split('|', Qt::SkipEmptyParts)) {
+        const QStringList f = row.split(' ');
+        text += QStringLiteral("%1 0 %2 %3 10.0.0.%1:27960 25000\n").arg(f[0], f.value(2, "50"), f[1]);
+    }
+    return *parseRconStatus(text + '\n');
+}
+
+// A getstatus reply listing the names split at '|'.
+ServerStatus statusList(const QString& names) {
+    QByteArray datagram = kStatus + "\\sv_maxclients\\8\n";
+    for (const QString& name : names.split('|', Qt::SkipEmptyParts))
+        datagram += "0 50 \"" + name.toLatin1() + "\"\n";
+    return *parseStatusResponse(datagram);
+}
 } // namespace
 
 // The status line and the Players window against a loopback stand-in answering as scripted or with a
 // real server's captured replies; the real server's own turn is in the OpenArena test.
 class tst_players : public QObject {
     Q_OBJECT
-    std::unique_ptr<ConsoleFixture> f; // one window for all: each test starts where the last ended
+    std::unique_ptr<ConsoleFixture> f; // a fresh one for every test and row
+
+    // The Players window on a session of its own, without the main window.
+    std::unique_ptr<frmPlayers> playersWindow() {
+        return std::make_unique<frmPlayers>(f->session(), f->desktop);
+    }
 
 private slots:
-    void initTestCase() {
+    void init() {
         f = std::make_unique<ConsoleFixture>();
         f->seams.watch.noReply = kNoReply;
         f->seams.playersRefresh = 50ms;
-        f->open();
     }
-    void cleanupTestCase() { f.reset(); }
+    void cleanup() { f.reset(); }
     // Tests shorten every wait; the program keeps its own.
     void productionTimes() {
         const SessionSeams s;
@@ -56,7 +82,7 @@ private slots:
         QFETCH(QString, commands);
         QFETCH(QByteArrayList, replies);
         QFETCH(QString, expected);
-        f->drainPeer();
+        f->open();
         for (const QString& c : commands.split('|'))
             f->session().SendCommand(c);
         QVERIFY(f->peer.next() != "<nothing>");
@@ -95,7 +121,7 @@ private slots:
 
     // From no address to a server gone silent; once Sarge is kicked the stand-in leaves him out.
     void window() {
-        auto& w = *f->window;
+        auto& w = f->open();
         f->applyOptions([](AppSettings& s) { s.EnableLogging = true; });
         bool silent = false;
         QByteArrayList heard;
@@ -119,7 +145,11 @@ private slots:
         QTest::keyClick(&w, Qt::Key_F7);
         auto* players = w.findChild<frmPlayers*>("frmPlayers");
         QVERIFY(players && players->isVisible() && players->windowTitle() == "Players");
-        auto* table = players->findChild<QTableWidget*>("tblPlayers");
+        auto* table = players->findChild<QTableView*>("tblPlayers");
+        const PlayerRoster& roster = players->roster();
+        const auto cell = [&](int row, int column, int role = Qt::DisplayRole) {
+            return roster.index(row, column).data(role).toString();
+        };
         auto* note = players->findChild<QLabel*>("lblNote");
         const auto enabled = [players](const char* name) {
             return players->findChild<QPushButton*>(name)->isEnabled();
@@ -128,15 +158,16 @@ private slots:
 
         // Without the password only getstatus is asked: names, but no slot to kick.
         f->box("cboAddr")->setEditText("127.0.0.1");
-        QTRY_COMPARE(table->rowCount(), 4);
+        QTRY_COMPARE(roster.rowCount(), 4);
         QCOMPARE(note->text(), QString("Slots and addresses need the rcon password."));
-        QCOMPARE(table->item(3, 1)->text(), QString("Big Boss Man"));
-        QVERIFY(table->item(3, 0)->text().isEmpty() && !enabled("cmdKick"));
+        QCOMPARE(cell(3, PlayerRoster::NameColumn), QString("Big Boss Man"));
+        QVERIFY(cell(3, PlayerRoster::SlotColumn).isEmpty() && !enabled("cmdKick"));
         QVERIFY(!heard.join().contains("rcon"));
 
         f->find<QLineEdit>("txtPassword")->setText("pw");
-        QTRY_COMPARE(table->item(3, 0)->text(), QString("3"));
-        QCOMPARE(table->item(3, 1)->data(Qt::UserRole).toString(), QString("^1Big ^3Boss Man"));
+        QTRY_COMPARE(cell(3, PlayerRoster::SlotColumn), QString("3"));
+        QCOMPARE(cell(3, PlayerRoster::NameColumn, PlayerRoster::NameAsSentRole),
+                 QString("^1Big ^3Boss Man"));
         QVERIFY(note->text().isEmpty());
         QTRY_COMPARE(QApplication::focusWidget(), table);
         QVERIFY(enabled("cmdKick") && !enabled("cmdBan")); // a bot has no address
@@ -145,12 +176,15 @@ private slots:
         QCOMPARE(f->desktop.boxes[0].title + ": " + f->desktop.boxes[0].text,
                  QString("Players: Kick Sarge (slot 0) from the server?"));
         QCOMPARE(f->desktop.boxes[0].buttons, platform::Desktop::Buttons::YesNo);
-        QTRY_COMPARE(table->rowCount(), 3);
+        QTRY_COMPARE(roster.rowCount(), 3);
         QVERIFY(ConsoleFixture::readFile(logPath()).contains(":> clientkick 0"));
+        // Sarge is gone, and no one else was chosen in his stead: the user picks the next.
+        QVERIFY(!enabled("cmdKick"));
+        QTest::keyClick(table, Qt::Key_Down);
         f->desktop.textAnswers << QString("well played");
         QTest::keyClick(players, Qt::Key_T, Qt::AltModifier);
-        QTRY_VERIFY(f->paneText().contains(":> tell " + table->item(table->currentRow(), 0)->text() +
-                                           " \"well played\""));
+        QTRY_VERIFY(
+            f->paneText().contains(":> tell " + cell(table->currentIndex().row(), 0) + " \"well played\""));
         // The window's own queries never reach the pane.
         QVERIFY(!f->paneText().contains("Sarge") && !f->paneText().contains("cl score ping"));
 
@@ -167,6 +201,137 @@ private slots:
         f->restart();
         f->action("mnuCommandsPlayers")->trigger();
         QTRY_COMPARE(f->window->findChild<frmPlayers*>("frmPlayers")->frameGeometry(), at);
+    }
+
+    // A refresh changes the rows that differ and adds or removes rows at the end, never rebuilding
+    // the table; the selection stays on its player (slot and name) or, once gone, on no one.
+    void refresh_data() {
+        // steps: "rcon slot name [ping]|...", "status name|...", "refused" or "select ROW"; expected:
+        // the selection after the last step, then what the last step told the view
+        columns<QStringList, QString>("steps", "expected");
+        using S = QStringList;
+        row("first rows select the first player", S{"rcon 0 Sarge|1 Grism"}, "0 Sarge / inserted 0-1");
+        row("a new ping changes its row only",
+            S{"rcon 0 Sarge|1 Grism|2 Major", "select 1", "rcon 0 Sarge|1 Grism 99|2 Major"},
+            "1 Grism / changed 1-1");
+        row("a player above leaves", S{"rcon 0 Sarge|1 Grism|2 Major", "select 2", "rcon 1 Grism|2 Major"},
+            "2 Major / changed 0-1, removed 2-2");
+        row("slot taken by another player", S{"rcon 0 Sarge|1 Grism", "select 1", "rcon 0 Sarge|1 Daemia"},
+            "none / changed 1-1");
+        row("a player joins", S{"rcon 0 Sarge", "rcon 0 Sarge|1 Grism"}, "0 Sarge / inserted 1-1");
+        row("the same reply again", S{"rcon 0 Sarge", "rcon 0 Sarge"}, "0 Sarge / ");
+        row("one name twice, the slot decides", S{"rcon 3 Bot|4 Bot", "select 1", "rcon 4 Bot|5 Bot"},
+            "4 Bot / changed 0-1");
+        row("the password gives names their slots",
+            S{"status Sarge|Grism", "select 1", "rcon 0 Sarge|1 Grism"}, "1 Grism / changed 0-1");
+        row("refused: the names again",
+            S{"status Sarge|Grism", "rcon 0 Sarge|1 Grism", "select 1", "refused"}, "Grism / changed 0-1");
+        row("getstatus leaves the rcon table alone", S{"rcon 0 Sarge", "status Sarge|Grism"}, "0 Sarge / ");
+        row("everyone leaves", S{"rcon 0 Sarge|1 Grism", "rcon "}, "none / removed 0-1");
+    }
+    void refresh() {
+        QFETCH(QStringList, steps);
+        auto w = playersWindow();
+        auto* table = w->findChild<QTableView*>("tblPlayers");
+        const PlayerRoster& roster = w->roster();
+        QStringList told;
+        const auto tell = [&](const char* what, int first, int last) {
+            told << QStringLiteral("%1 %2-%3").arg(what).arg(first).arg(last);
+        };
+        connect(&roster, &PlayerRoster::dataChanged, w.get(),
+                [&](const QModelIndex& a, const QModelIndex& b) { tell("changed", a.row(), b.row()); });
+        connect(&roster, &PlayerRoster::rowsInserted, w.get(),
+                [&](const QModelIndex&, int a, int b) { tell("inserted", a, b); });
+        connect(&roster, &PlayerRoster::rowsRemoved, w.get(),
+                [&](const QModelIndex&, int a, int b) { tell("removed", a, b); });
+        connect(&roster, &PlayerRoster::modelReset, w.get(), [&] { told << "reset"; });
+        connect(&roster, &PlayerRoster::layoutChanged, w.get(), [&] { told << "layout"; });
+        for (const QString& step : steps) {
+            told.clear();
+            const QString rest = step.section(' ', 1);
+            if (step.startsWith("rcon"))
+                w->rconStatusArrived(rconTable(rest));
+            else if (step.startsWith("status"))
+                w->statusArrived(statusList(rest));
+            else if (step == "refused")
+                w->rconRefused(ReplyKind::BadPassword);
+            else
+                table->selectRow(rest.toInt());
+        }
+        const QModelIndexList selected = table->selectionModel()->selectedRows();
+        const QString who =
+            selected.isEmpty()
+                ? QString("none")
+                : (roster.player(selected[0].row()).slot + ' ' + roster.player(selected[0].row()).name)
+                      .trimmed();
+        QTEST(who + " / " + told.join(", "), "expected");
+    }
+
+    // The counts the server gives stand as given; a line under the table says what is missing.
+    void counts_data() {
+        columns<QByteArray, QString, QString>("reply", "players",
+                                              "shown"); // a getstatus datagram or an rcon table
+        QByteArray thousand = kStatus + "\\sv_maxclients\\16\n",
+                   rows300 = "cl score ping name address rate\n";
+        for (int i = 0; i < 1000; ++i)
+            thousand += "0 50 \"P" + QByteArray::number(i) + "\"\n";
+        for (int i = 0; i < 300; ++i)
+            rows300 += QByteArray::number(i) + " 0 50 P bot 0\n";
+        row("getstatus: 1000 of 16 stays", thousand, "1000/16", "256 of 1000 players shown.");
+        row("getstatus: a line that is no player",
+            kStatus + "\\sv_maxclients\\8\n1 2 \"A\"\nnot one\n3 4 \"B\"\n", "3/8",
+            "2 of 3 players shown; 1 could not be read.");
+        row("getstatus: one line, unread", kStatus + "\\sv_maxclients\\8\nnot one\n", "1/8",
+            "0 of 1 player shown; 1 could not be read.");
+        row("getstatus: every line read", kStatus + "\\sv_maxclients\\8\n1 2 \"A\"\n", "1/8", "");
+        row("rcon: a row that cannot be read",
+            QByteArray("cl score ping name address rate\n0 0 0 A bot 0\nx\n1 0 0 B bot 0\n\n"), "",
+            "2 of 3 players shown; 1 could not be read.");
+        row("rcon: 300 rows", rows300 + "\n", "", "256 of 300 players shown.");
+    }
+    void counts() {
+        QFETCH(QByteArray, reply);
+        auto w = playersWindow();
+        if (reply.startsWith(kStatus))
+            w->statusArrived(*parseStatusResponse(reply));
+        else
+            w->rconStatusArrived(*parseRconStatus(QString::fromLatin1(reply)));
+        auto* shown = w->findChild<QLabel*>("lblShown");
+        QTEST(w->findChild<QLabel*>("lblPlayers")->text(), "players");
+        QTEST(shown->text(), "shown");
+        QCOMPARE(shown->isHidden(), shown->text().isEmpty());
+    }
+
+    // Every cell on the pane's colours; every colour code readable on them, whatever the theme.
+    void themes_data() {
+        columns<ThemeLook>("look");
+        for (const Theme& t : themeCatalogue())
+            row(qPrintable(t.identifier), t.id == ThemeId::Custom ? ThemeLook{0xE0E0E0, 0x800000} : t.look);
+    }
+    void themes() {
+        QFETCH(ThemeLook, look);
+        f->session().setLook(look);
+        auto w = playersWindow();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->resize(500, 700);
+        w->rconStatusArrived(rconTable("0 ^0Mm|1 ^1Mm|2 ^2Mm|3 ^3Mm|4 ^4Mm|5 ^5Mm|6 ^6Mm|7 ^7Mm|8 Mm"));
+        auto* table = w->findChild<QTableView*>("tblPlayers");
+        table->clearSelection();
+        const QColor back = colourOf(look.back);
+        QCOMPARE(QList<quint32>({boxBackground(table), boxForeground(table)}),
+                 QList<quint32>({look.back, look.fore}));
+        const QImage shot = table->viewport()->grab().toImage();
+        for (int r = 0; r < w->roster().rowCount(); ++r) {
+            double best = 1;
+            const QRect name = table->visualRect(w->roster().index(r, PlayerRoster::NameColumn));
+            for (int x = name.left(); x < name.right(); ++x)
+                for (int y = name.top(); y < name.bottom(); ++y)
+                    best = qMax(best, ColourNameDelegate::contrast(shot.pixelColor(x, y), back));
+            const QRect score = table->visualRect(w->roster().index(r, PlayerRoster::ScoreColumn));
+            QCOMPARE(shot.pixelColor(score.left() + 2, score.top() + 2).rgb(), back.rgb());
+            QVERIFY2(best >= 4, qPrintable(QStringLiteral("row %1: contrast %2").arg(r).arg(best)));
+        }
     }
 
     // Off, the bar leaves the rules' layout untouched; the choice is kept across a restart.

@@ -162,9 +162,16 @@ std::optional<ServerStatus> parseStatusResponse(const QByteArray& datagram) {
     if (lines.isEmpty())
         return status;
     status.info = parseInfoString(lines.front());
-    for (qsizetype i = 1; i < lines.size() && status.players.size() < kMaxPlayers; ++i) {
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty())
+            continue;
+        ++status.playerLines;
+        if (status.players.size() >= kMaxPlayers)
+            continue;
         if (const auto player = parseStatusPlayer(QString::fromLatin1(lines[i])))
             status.players.append(*player);
+        else
+            ++status.unreadLines;
     }
     return status;
 }
@@ -227,10 +234,13 @@ std::optional<RconStatus> parseRconStatus(const QString& text) {
         }
         if (isRuler(line))
             continue;
+        ++status.playerLines;
+        if (status.players.size() >= kMaxPlayers)
+            continue;
         if (const auto player = parseRconPlayer(line, *columns))
             status.players.append(*player);
-        if (status.players.size() >= kMaxPlayers)
-            break;
+        else
+            ++status.unreadLines;
     }
     if (!columns)
         return std::nullopt;

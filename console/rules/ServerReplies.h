@@ -32,9 +32,12 @@ struct StatusPlayer {
 };
 
 // A `statusResponse` (reply to getstatus): server info, then `score ping "name"` per player.
+// Player lines past kMaxPlayers are counted, not read.
 struct ServerStatus {
     InfoPairs info;
     QList<StatusPlayer> players;
+    int playerLines = 0; // every player line sent, read or not
+    int unreadLines = 0; // lines looked at that held no player
 };
 std::optional<ServerStatus> parseStatusResponse(const QByteArray& datagram);
 
@@ -69,6 +72,8 @@ struct RconStatus {
     QString map;
     QList<RconPlayer> players;
     bool complete = false; // the blank line closing the table arrived
+    int playerLines = 0;   // rows of the table, read or not; rows past kMaxPlayers are only counted
+    int unreadLines = 0;   // rows looked at that held no player
 };
 // `text` is the reply with its print headers removed (several datagrams joined).
 std::optional<RconStatus> parseRconStatus(const QString& text);

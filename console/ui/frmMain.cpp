@@ -21,6 +21,7 @@
 
 #include <Desktop.h>
 #include <Faces.h>
+#include <PlainText.h>
 #include <ProgramFolder.h>
 #include <SettingsStore.h>
 #include <Twips.h>
@@ -165,18 +166,16 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
         mnuFileDelete->setEnabled(true);
     });
     connect(m_session, &ConsoleSession::autoQueryChanged, mnuCommandsAutoQuery, &QAction::setChecked);
-    connect(m_session, &ConsoleSession::statusText, lblStatus, [this](const QString& text) {
-        lblStatus->setText(text);
-        lblStatus->setToolTip(text);
-    });
+    auto showStatus = [this](const QString& text) {
+        platform::setPlainText(lblStatus, text);
+        platform::setPlainToolTip(lblStatus, text);
+    };
+    connect(m_session, &ConsoleSession::statusText, lblStatus, showStatus);
     connect(m_session, &ConsoleSession::notify, this, [this](const QString& text, const QString& title) {
         m_desktop.messageBox(this, text, title, platform::Desktop::Icon::Information,
                              platform::Desktop::Buttons::Ok);
     });
-    connect(m_schedules, &Schedules::statusText, lblStatus, [this](const QString& text) {
-        lblStatus->setText(text);
-        lblStatus->setToolTip(text);
-    });
+    connect(m_schedules, &Schedules::statusText, lblStatus, showStatus);
     connect(m_schedules, &Schedules::restartFinished, this,
             [this](const RebootEnd& end) { m_desktop.notify(kRestartTitle, end.text); });
     connect(m_schedules, &Schedules::countingChanged, mnuCommandsCancelRestart, &QAction::setEnabled);
@@ -202,7 +201,7 @@ void frmMain::buildControls() {
     auto* central = new QWidget(this);
     setCentralWidget(central);
     // Below the laid-out controls; the resize rules get the height without it.
-    lblStatus = named(new QLabel(statusBar()), "lblStatus");
+    lblStatus = named(platform::plainLabel(statusBar()), "lblStatus");
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     // A long text is cut, never a reason for the window to grow; the tip shows it whole.
     lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -3,8 +3,10 @@
 #include "ColourNameDelegate.h"
 #include "ConsoleSession.h"
 #include "ServerQuery.h"
+#include "WidgetLook.h"
 
 #include <Desktop.h>
+#include <PlainText.h>
 #include <Twips.h>
 
 #include <QFormLayout>
@@ -14,9 +16,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace console {
 
@@ -34,8 +38,6 @@ constexpr ActionWords kActionWords[] = {
     {frmPlayers::Action::Tell, "tell %1 \"%2\""},
     {frmPlayers::Action::Ban, "banaddr %1"},
 };
-
-enum Column { SlotColumn, NameColumn, ScoreColumn, PingColumn, AddressColumn, ColumnCount };
 
 // Soon after an action the server has carried it out; the list shows the result without waiting
 // for the regular refresh.
@@ -70,7 +72,7 @@ QString frmPlayers::banAddress(const QString& address) {
 
 frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWidget* parent)
     : QDialog(parent), m_session(session), m_desktop(desktop), m_query(new ServerQuery(this)),
-      m_refresh(new QTimer(this)) {
+      m_roster(new PlayerRoster(this)), m_refresh(new QTimer(this)) {
     setObjectName(QStringLiteral("frmPlayers"));
     setWindowTitle(kTitle);
     setModal(false);
@@ -78,7 +80,7 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
 
     auto* summary = new QFormLayout;
     auto field = [&](const char* caption, const char* name) {
-        auto* label = new QLabel(this);
+        QLabel* label = platform::plainLabel(this);
         label->setObjectName(QLatin1String(name));
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         summary->addRow(QString::fromLatin1(caption), label);
@@ -89,22 +91,37 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     m_gameType = field("Game type:", "lblGameType");
     m_players = field("Players:", "lblPlayers");
 
-    m_table = new QTableWidget(0, ColumnCount, this);
+    m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("tblPlayers"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Slot"), QStringLiteral("Name"),
-                                        QStringLiteral("Score"), QStringLiteral("Ping"),
-                                        QStringLiteral("Address")});
+    m_table->setModel(m_roster);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setTabKeyNavigation(false); // Tab leaves the table for the buttons
+    m_table->setWordWrap(false);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
-    m_table->setItemDelegateForColumn(NameColumn, new ColourNameDelegate(m_table));
+    const QFontMetrics metrics = m_table->fontMetrics();
+    m_table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6); // a line of text a row
+    // Widths from the widest value a column holds, not from the rows: a refresh measures no cell,
+    // and the columns stay put.
+    QHeaderView* header = m_table->horizontalHeader();
+    const std::pair<int, const char*> widest[] = {{PlayerRoster::SlotColumn, "1023"},
+                                                  {PlayerRoster::ScoreColumn, "-99999"},
+                                                  {PlayerRoster::PingColumn, "CNCT"},
+                                                  {PlayerRoster::AddressColumn, "[ffff:ffff::ffff]:65535"}};
+    for (const auto& [column, value] : widest) {
+        const QString caption = m_roster->headerData(column, Qt::Horizontal).toString();
+        header->resizeSection(column, qMax(metrics.horizontalAdvance(caption),
+                                           metrics.horizontalAdvance(QString::fromLatin1(value))) +
+                                          16);
+    }
+    header->setSectionResizeMode(PlayerRoster::NameColumn, QHeaderView::Stretch);
+    m_table->setItemDelegateForColumn(PlayerRoster::NameColumn, new ColourNameDelegate(m_table));
     m_table->installEventFilter(this);
 
-    m_note = new QLabel(this);
+    m_shown = platform::plainLabel(this);
+    m_shown->setObjectName(QStringLiteral("lblShown"));
+    m_note = platform::plainLabel(this);
     m_note->setObjectName(QStringLiteral("lblNote"));
     m_note->setWordWrap(true);
 
@@ -128,6 +145,7 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(summary);
     layout->addWidget(m_table, 1);
+    layout->addWidget(m_shown);
     layout->addWidget(m_note);
     layout->addLayout(buttons);
     setTabOrder(m_table, refresh);
@@ -143,11 +161,14 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     connect(m_tell, &QPushButton::clicked, this, &frmPlayers::tellSelected);
     connect(m_ban, &QPushButton::clicked, this, &frmPlayers::banSelected);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_table, &QTableWidget::itemSelectionChanged, this, &frmPlayers::updateButtons);
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &frmPlayers::updateButtons);
     connect(m_query, &ServerQuery::statusReceived, this, &frmPlayers::statusArrived);
     connect(m_query, &ServerQuery::rconStatusReceived, this, &frmPlayers::rconStatusArrived);
     connect(m_query, &ServerQuery::rconRefused, this, &frmPlayers::rconRefused);
+    showLook();
     updateButtons();
+    updateNote();
 }
 
 void frmPlayers::showEvent(QShowEvent* event) {
@@ -168,6 +189,19 @@ void frmPlayers::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
+// The theme is chosen in the main window; coming back here, or the next refresh, shows it.
+void frmPlayers::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange)
+        showLook();
+    QDialog::changeEvent(event);
+}
+
+void frmPlayers::showLook() {
+    const ThemeLook look = m_session.look();
+    if (boxBackground(m_table) != look.back || boxForeground(m_table) != look.fore)
+        setBoxColours(m_table, look.back, look.fore);
+}
+
 void frmPlayers::applyPlacement() {
     const AppSettings& s = m_session.settings();
     resize(platform::twipsToPixels(s.PlayersWidth), platform::twipsToPixels(s.PlayersHeight));
@@ -184,6 +218,7 @@ void frmPlayers::rememberPlacement() {
 }
 
 void frmPlayers::refresh() {
+    showLook();
     const QString host = m_session.address().trimmed();
     const QString port = m_session.port().trimmed();
     const QString password = m_session.password().trimmed();
@@ -204,7 +239,7 @@ void frmPlayers::refresh() {
     m_query->requestStatus();
     if (password.isEmpty()) {
         m_rconNote = QStringLiteral("Slots and addresses need the rcon password.");
-        m_rconRows = false;
+        updateRoster([this] { m_roster->dropRconTable(); });
     } else {
         m_query->requestRconStatus(password);
     }
@@ -212,6 +247,9 @@ void frmPlayers::refresh() {
 }
 
 void frmPlayers::updateNote() {
+    const QString shortfall = m_roster->shortfall();
+    m_shown->setText(shortfall);
+    m_shown->setVisible(!shortfall.isEmpty());
     QStringList lines;
     for (const QString& line : {m_silence, m_rconNote})
         if (!line.isEmpty())
@@ -224,84 +262,56 @@ void frmPlayers::statusArrived(const ServerStatus& status) {
     m_statusAnswered = true;
     m_silence.clear();
     const ServerSummary s = summarize(status);
-    m_server->setText(withoutColours(s.hostname));
-    m_map->setText(s.map);
-    m_gameType->setText(s.gameType);
-    m_players->setText(QStringLiteral("%1/%2").arg(s.players).arg(s.maxPlayers));
-    m_statusRows.clear();
-    for (const StatusPlayer& p : status.players)
-        m_statusRows.append({QString(), p.name, p.score, QString::number(p.ping), QString()});
-    if (!m_rconRows)
-        showRows(m_statusRows);
-    updateNote();
+    const QString hostname = withoutColours(s.hostname);
+    platform::setPlainText(m_server, hostname);
+    platform::setPlainToolTip(m_server, hostname);
+    platform::setPlainText(m_map, s.map);
+    platform::setPlainText(m_gameType, s.gameType);
+    // The count the server gives, though the table holds at most kMaxPlayers.
+    m_players->setText(QStringLiteral("%1/%2").arg(status.playerLines).arg(s.maxPlayers));
+    updateRoster([&] { m_roster->takeStatus(status); });
 }
 
 void frmPlayers::rconStatusArrived(const RconStatus& status) {
-    QList<Row> rows;
-    for (const RconPlayer& p : status.players)
-        rows.append({QString::number(p.slot), p.name, p.score, p.pingText, p.address});
-    m_rconRows = true;
     m_rconNote.clear();
-    showRows(rows);
-    updateNote();
+    updateRoster([&] { m_roster->takeRconStatus(status); });
 }
 
 void frmPlayers::rconRefused(ReplyKind kind) {
     m_rconNote = refusalText(kind) + QLatin1Char('.');
-    m_rconRows = false;
-    showRows(m_statusRows);
+    updateRoster([this] { m_roster->dropRconTable(); });
+}
+
+void frmPlayers::updateRoster(const std::function<void()>& change) {
+    const std::optional<RosterPlayer> chosen = selectedPlayer();
+    const bool wasEmpty = m_roster->rowCount() == 0;
+    change();
+    QItemSelectionModel* selection = m_table->selectionModel();
+    const int row = chosen ? m_roster->rowOf(*chosen) : (wasEmpty && m_roster->rowCount() > 0 ? 0 : -1);
+    if (row >= 0) {
+        if (!selection->isRowSelected(row))
+            selection->setCurrentIndex(m_roster->index(row, 0),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    } else if (chosen) {
+        selection->clearSelection(); // the player left: no one else is chosen in their stead
+    }
+    updateButtons();
     updateNote();
 }
 
-void frmPlayers::showRows(const QList<Row>& rows) {
-    // The selection follows its player (by slot, else by name) across a refresh.
-    const Row* before = selectedRow();
-    const bool hadSelection = before != nullptr; // `before` points into the rows about to be replaced
-    const QString keptSlot = before ? before->slot : QString();
-    const QString keptName = before ? before->name : QString();
-    const int keptIndex = m_table->currentRow();
-
-    m_rows = rows;
-    m_table->setRowCount(int(rows.size()));
-    for (int r = 0; r < rows.size(); ++r) {
-        const Row& row = rows[r];
-        auto cell = [&](Column column, const QString& text, Qt::Alignment align = Qt::AlignLeft) {
-            auto* item = new QTableWidgetItem(text);
-            item->setTextAlignment(align | Qt::AlignVCenter);
-            m_table->setItem(r, column, item);
-            return item;
-        };
-        cell(SlotColumn, row.slot, Qt::AlignRight);
-        cell(NameColumn, withoutColours(row.name))->setData(Qt::UserRole, row.name);
-        cell(ScoreColumn, QString::number(row.score), Qt::AlignRight);
-        cell(PingColumn, row.ping, Qt::AlignRight);
-        cell(AddressColumn, row.address);
-    }
-    int select = rows.isEmpty() ? -1 : 0;
-    if (keptIndex >= 0 && !rows.isEmpty())
-        select = qMin(keptIndex, int(rows.size()) - 1);
-    for (int r = 0; r < rows.size() && hadSelection; ++r)
-        if (keptSlot.isEmpty() ? rows[r].name == keptName : rows[r].slot == keptSlot)
-            select = r;
-    if (select >= 0)
-        m_table->selectRow(select);
-    updateButtons();
-}
-
-const frmPlayers::Row* frmPlayers::selectedRow() const {
-    const QList<QTableWidgetSelectionRange> ranges = m_table->selectedRanges();
-    if (ranges.isEmpty())
-        return nullptr;
-    const int r = ranges.front().topRow();
-    return r >= 0 && r < m_rows.size() ? &m_rows[r] : nullptr;
+std::optional<RosterPlayer> frmPlayers::selectedPlayer() const {
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    if (rows.isEmpty() || rows.front().row() >= m_roster->rowCount())
+        return std::nullopt;
+    return m_roster->player(rows.front().row());
 }
 
 void frmPlayers::updateButtons() {
-    const Row* row = selectedRow();
-    const bool slot = row && !row->slot.isEmpty();
+    const std::optional<RosterPlayer> p = selectedPlayer();
+    const bool slot = p && !p->slot.isEmpty();
     m_kick->setEnabled(slot);
     m_tell->setEnabled(slot);
-    m_ban->setEnabled(row && !banAddress(row->address).isEmpty());
+    m_ban->setEnabled(p && !banAddress(p->address).isEmpty());
 }
 
 bool frmPlayers::eventFilter(QObject* watched, QEvent* event) {
@@ -327,36 +337,31 @@ void frmPlayers::act(const QString& command) {
 }
 
 void frmPlayers::kickSelected() {
-    const Row* row = selectedRow();
-    if (!row || row->slot.isEmpty())
+    const std::optional<RosterPlayer> chosen = selectedPlayer();
+    if (!chosen || chosen->slot.isEmpty())
         return;
-    const Row chosen = *row;
-    if (confirm(QStringLiteral("Kick %1 (slot %2) from the server?")
-                    .arg(withoutColours(chosen.name), chosen.slot)))
-        act(command(Action::Kick, chosen.slot));
+    if (confirm(QStringLiteral("Kick %1 (slot %2) from the server?").arg(chosen->plain, chosen->slot)))
+        act(command(Action::Kick, chosen->slot));
 }
 
 void frmPlayers::tellSelected() {
-    const Row* row = selectedRow();
-    if (!row || row->slot.isEmpty())
+    const std::optional<RosterPlayer> chosen = selectedPlayer();
+    if (!chosen || chosen->slot.isEmpty())
         return;
-    const Row chosen = *row;
-    const std::optional<QString> message =
-        m_desktop.askText(this, QStringLiteral("Tell"),
-                          QStringLiteral("Message to %1:").arg(withoutColours(chosen.name)), QString());
+    const std::optional<QString> message = m_desktop.askText(
+        this, QStringLiteral("Tell"), QStringLiteral("Message to %1:").arg(chosen->plain), QString());
     if (message && !message->trimmed().isEmpty())
-        act(command(Action::Tell, chosen.slot, *message));
+        act(command(Action::Tell, chosen->slot, *message));
 }
 
 void frmPlayers::banSelected() {
-    const Row* row = selectedRow();
-    if (!row)
+    const std::optional<RosterPlayer> chosen = selectedPlayer();
+    if (!chosen)
         return;
-    const Row chosen = *row;
-    const QString address = banAddress(chosen.address);
+    const QString address = banAddress(chosen->address);
     if (address.isEmpty())
         return;
-    if (confirm(QStringLiteral("Ban the address %1 of %2?").arg(address, withoutColours(chosen.name))))
+    if (confirm(QStringLiteral("Ban the address %1 of %2?").arg(address, chosen->plain)))
         act(command(Action::Ban, address));
 }
 

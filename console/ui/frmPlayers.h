@@ -1,14 +1,17 @@
 #pragma once
 
+#include "PlayerRoster.h"
 #include "ServerReplies.h"
 
 #include <QDialog>
-#include <QList>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 class QTimer;
 
 namespace platform {
@@ -39,50 +42,49 @@ public:
     // The window's place as the settings keep it.
     void rememberPlacement();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    struct Row {
-        QString slot;
-        QString name; // as sent, with its colour codes
-        int score = 0;
-        QString ping;
-        QString address;
-    };
-
+    // What the window's queries hand on; public for the benchmark and the tests.
     void statusArrived(const ServerStatus& status);
     void rconStatusArrived(const RconStatus& status);
     void rconRefused(ReplyKind kind);
-    void showRows(const QList<Row>& rows);
+
+    const PlayerRoster& roster() const { return *m_roster; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Runs a change of the roster and keeps the selection on the same player.
+    void updateRoster(const std::function<void()>& change);
+    std::optional<RosterPlayer> selectedPlayer() const;
     void updateButtons();
-    const Row* selectedRow() const;
+    void updateNote();
+    // The table in the console pane's colours, as the current theme has them.
+    void showLook();
     void kickSelected();
     void tellSelected();
     void banSelected();
     bool confirm(const QString& question);
     void act(const QString& command);
     void applyPlacement();
-    void updateNote();
 
     ConsoleSession& m_session;
     platform::Desktop& m_desktop;
     ServerQuery* m_query;
+    PlayerRoster* m_roster;
     QTimer* m_refresh;
     QLabel* m_server;
     QLabel* m_map;
     QLabel* m_gameType;
     QLabel* m_players;
+    QLabel* m_shown;
     QLabel* m_note;
-    QTableWidget* m_table;
+    QTableView* m_table;
     QPushButton* m_kick;
     QPushButton* m_tell;
     QPushButton* m_ban;
-    QList<Row> m_rows;
-    QList<Row> m_statusRows; // from getstatus: no slot, no address
-    bool m_rconRows = false; // m_rows came from rcon status
     bool m_statusAnswered = true;
     QString m_silence; // the server did not answer the last query
     QString m_rconNote;

@@ -1,6 +1,7 @@
 #include "frmRestart.h"
 
 #include <Desktop.h>
+#include <PlainText.h>
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -39,9 +40,7 @@ frmRestart::frmRestart(platform::Desktop& desktop, const RestartPlan& offered, c
     setWindowTitle(kTitle);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    auto* target = named(new QLabel(this), "lblServer");
-    target->setTextFormat(Qt::PlainText); // the address is the user's, but shown as typed
-    target->setText(QStringLiteral("Server: ") + server);
+    QLabel* target = named(platform::plainLabel(this, QStringLiteral("Server: ") + server), "lblServer");
 
     auto* when = new QGroupBox(QStringLiteral("When"), this);
     auto* grid = new QGridLayout(when);

@@ -1,11 +1,14 @@
 #include "Desktop.h"
 
+#include "PlainText.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -18,8 +21,9 @@ namespace platform {
 Desktop::Answer RealDesktop::messageBox(QWidget* parent, const QString& text, const QString& title, Icon icon,
                                         Buttons buttons) {
     QMessageBox box(parent);
-    box.setText(text);
-    box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(bounded(text));
+    setPlainWindowTitle(&box, title);
     switch (icon) {
     case Icon::None:
         box.setIcon(QMessageBox::NoIcon);
@@ -83,11 +87,16 @@ QString RealDesktop::chooseOpenFile(QWidget* parent, const QString& title, const
 
 std::optional<QString> RealDesktop::askText(QWidget* parent, const QString& title, const QString& label,
                                             const QString& initial) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
-    if (!ok)
+    QInputDialog dialog(parent);
+    setPlainWindowTitle(&dialog, title);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setLabelText(bounded(label));
+    for (QLabel* shown : dialog.findChildren<QLabel*>())
+        makePlain(shown);
+    dialog.setTextValue(initial);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 bool RealDesktop::openUrl(const QString& address) {
@@ -109,7 +118,7 @@ void RealDesktop::notify(const QString& title, const QString& text) {
     }();
     icon->show();
     // Notification services read markup in the body: the server's words go over escaped.
-    icon->showMessage(title, text.toHtmlEscaped(), QSystemTrayIcon::Information);
+    icon->showMessage(bounded(title), bounded(text).toHtmlEscaped(), QSystemTrayIcon::Information);
     QTimer::singleShot(kNoticeMs, icon, &QSystemTrayIcon::hide);
 }
 
