@@ -351,6 +351,8 @@ private slots:
             QTest::keyClicks(d->focusWidget(), "2m, 10s");
             QTest::keyClick(d, Qt::Key_H, Qt::AltModifier);
             QTest::keyClick(d->focusWidget(), Qt::Key_Down); // rcon map_restart
+            if (const QString shots = qEnvironmentVariable("VORLANIX_SHOTS"); !shots.isEmpty())
+                d->grab().save(shots + "/restart-dialog.png");
             QTest::keyClick(d->focusWidget(), Qt::Key_Return);
         });
         restart->trigger();
@@ -372,6 +374,8 @@ private slots:
             QTest::keyClick(d->focusWidget(), Qt::Key_Return); // the text is in, once the editor has closed
             auto* list = d->findChild<QTableView*>("lstMessages");
             QTRY_COMPARE(list->model()->index(0, 0).data().toString(), "Visit example.org");
+            if (const QString shots = qEnvironmentVariable("VORLANIX_SHOTS"); !shots.isEmpty())
+                d->grab().save(shots + "/messages-dialog.png");
             QTest::keyClick(d->focusWidget(), Qt::Key_Return); // OK
         });
         messagesItem->trigger();
