@@ -381,6 +381,19 @@ private slots:
         messagesItem->trigger();
         QCOMPARE(w.schedules().messages(), (QList<RecurringMessage>{{"Visit example.org", 10, true}}));
 
+        // The dialog offers to cancel a countdown that runs.
+        whenModal<frmRestart>([](frmRestart* d) {
+            QApplication::setActiveWindow(d);
+            (void)QTest::qWaitForWindowActive(d);
+            QTest::keyClick(d, Qt::Key_R, Qt::AltModifier);
+        });
+        restart->trigger();
+        QTRY_VERIFY(!w.schedules().counting());
+        QCOMPARE(f->find<QLabel>("lblStatus")->text(), "Restart of 127.0.0.1 cancelled");
+        QVERIFY(!cancelItem->isEnabled());
+        QVERIFY(sent.isEmpty()); // no warning had gone out: nothing to tell the players
+        QVERIFY(w.schedules().startRestart(daily, {"127.0.0.1", QString::number(f->peer.port()), "pw"}));
+
         // Kept over a restart of the console, closed while 05:30 passed.
         f->window.reset();
         clock->jump(2 * 3600);

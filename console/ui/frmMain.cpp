@@ -642,8 +642,11 @@ ServerTarget frmMain::boxesTarget() const {
 void frmMain::mnuCommandsRestart_Click() {
     const ServerTarget target = boxesTarget();
     frmRestart dialog(m_desktop, m_lastPlan,
-                      target.address.trimmed() + QLatin1Char(':') + target.port.trimmed(), this);
+                      target.address.trimmed() + QLatin1Char(':') + target.port.trimmed(),
+                      m_schedules->counting(), this);
     dialog.exec();
+    if (dialog.cancelConfirmed())
+        return m_schedules->cancelRestart();
     const auto plan = dialog.confirmedPlan();
     if (!plan)
         return;

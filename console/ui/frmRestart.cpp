@@ -35,7 +35,7 @@ QTimeEdit* timeBox(const char* name, const QTime& time) {
 } // namespace
 
 frmRestart::frmRestart(platform::Desktop& desktop, const RestartPlan& offered, const QString& server,
-                       QWidget* parent)
+                       bool counting, QWidget* parent)
     : QDialog(parent), m_desktop(desktop) {
     setWindowTitle(kTitle);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -96,6 +96,16 @@ frmRestart::frmRestart(platform::Desktop& desktop, const RestartPlan& offered, c
     QPushButton* cmdStart =
         named(buttons->addButton(QStringLiteral("&Start"), QDialogButtonBox::AcceptRole), "cmdStart");
     cmdStart->setDefault(true);
+    if (counting) {
+        QPushButton* cmdCancelRestart =
+            named(buttons->addButton(QStringLiteral("Cancel &Restart"), QDialogButtonBox::DestructiveRole),
+                  "cmdCancelRestart");
+        cmdCancelRestart->setAutoDefault(false);
+        connect(cmdCancelRestart, &QPushButton::clicked, this, [this] {
+            m_cancel = true;
+            accept();
+        });
+    }
     named(buttons->addButton(QDialogButtonBox::Cancel), "cmdCancel");
     connect(cmdStart, &QPushButton::clicked, this, &frmRestart::cmdStart_Click);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

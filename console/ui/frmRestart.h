@@ -19,14 +19,15 @@ class Desktop;
 namespace console {
 
 // "Restart Server": when, the warnings, how. Every field has its key; Escape closes it and changes
-// nothing. Hands back the plan confirmed with Start.
+// nothing. Hands back the plan confirmed with Start; while a countdown runs it also offers to cancel it.
 class frmRestart : public QDialog {
     Q_OBJECT
 public:
-    frmRestart(platform::Desktop& desktop, const RestartPlan& offered, const QString& server,
+    frmRestart(platform::Desktop& desktop, const RestartPlan& offered, const QString& server, bool counting,
                QWidget* parent = nullptr);
 
     std::optional<RestartPlan> confirmedPlan() const { return m_confirmed; }
+    bool cancelConfirmed() const { return m_cancel; }
 
 private:
     void cmdStart_Click();
@@ -45,6 +46,7 @@ private:
     QComboBox* cboVia;
     QLineEdit* txtCommand;
     std::optional<RestartPlan> m_confirmed;
+    bool m_cancel = false;
 };
 
 } // namespace console
