@@ -187,6 +187,15 @@ private slots:
         if (via == "listener" && backMs > 0)
             QTRY_VERIFY(!kestwold.connections.isEmpty() && kestwold.connections[0]->received == "reboot");
         QVERIFY(!s.restarting() && !s.counting());
+        // A refusal afterwards answers some other command: no word of the restart about it.
+        if (server.commands.isEmpty())
+            return;
+        QSignalSpy notified(&f->session(), &ConsoleSession::notify),
+            refusal(&f->session(), &ConsoleSession::refused);
+        f->peer.socket.writeDatagram("\xff\xff\xff\xffprint\nBad rconpassword.\n", QHostAddress::LocalHost,
+                                     quint16(f->session().localPort()));
+        QVERIFY(refusal.wait());
+        QCOMPARE(notified.size(), 0);
     }
 
     // A server that refuses the first warning's password is never restarted.

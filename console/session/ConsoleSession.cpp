@@ -49,6 +49,7 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
     });
     connect(m_watch, &ServerWatch::textChanged, this, &ConsoleSession::statusText);
     connect(m_watch, &ServerWatch::rebootEnded, this, [this](const RebootEnd& end) {
+        m_quitAwaitsVerdict = false;
         if (m_restart) {
             m_restart.reset();
             emit restartEnded(end);
@@ -138,8 +139,12 @@ void ConsoleSession::UDPClient_DataArrival() {
 // A refused "quit" left the server running: asking the listener now would start a second copy
 // beside it, or be ignored, and either way the report would claim a reboot that never happened.
 void ConsoleSession::quitVerdict(ReplyKind kind) {
-    if (kind == ReplyKind::Ordinary)
+    if (kind == ReplyKind::Ordinary) {
+        // A restart by rcon alone was taken: later refusals answer other commands.
+        if (m_restart && !m_reboot->isRunning())
+            m_quitAwaitsVerdict = false;
         return;
+    }
     m_quitAwaitsVerdict = false;
     m_reboot->Cancel();
     const bool scheduled = m_restart.has_value();
