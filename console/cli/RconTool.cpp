@@ -6,11 +6,13 @@
 #include <History.h>
 #include <Port.h>
 #include <RconCall.h>
+#include <Records.h>
 #include <SavedPassword.h>
 #include <ServerQuery.h>
 #include <SettingsStore.h>
 #include <StatusWords.h>
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
@@ -160,6 +162,35 @@ int report(QTextStream& out, QTextStream& err, const RconOptions& options, const
     return exitStatus(outcome);
 }
 
+// The console's trail of sent commands keeps the tool's commands too, marked as the tool's.
+void keepInTrail(const QString& command, const Target& target, const RconReply& reply, QTextStream& err) {
+    Outcome outcome = Outcome::Replied;
+    switch (reply.outcome) {
+    case RconOutcome::Replied:
+        break;
+    case RconOutcome::NoReply:
+        outcome = Outcome::NoReply;
+        break;
+    case RconOutcome::Refused:
+        outcome = Outcome::Refused;
+        break;
+    case RconOutcome::NoPasswordSet:
+        outcome = Outcome::NoPassword;
+        break;
+    case RconOutcome::NotSent:
+        return;
+    }
+    Records records(Records::defaultPath());
+    QObject::connect(&records, &Records::damaged, [&err](const QString& keptAs, const QString& why) {
+        err << kProgram << "warning: the records file could not be used (" << why << "); it was kept as "
+            << keptAs << " and a fresh one started\n";
+    });
+    records.recordCommand({QDateTime::currentDateTimeUtc(), desktopUser(), target.text(), command,
+                           CommandOrigin::Tool, outcome, keptReplyLine(command, reply.text, outcome)});
+    records.flush();
+    QCoreApplication::sendPostedEvents(&records); // a damage report the flush produced
+}
+
 int sendCommand(const RconOptions& options, const Target& target, const QString& password,
                 const ReplyCleaning& cleaning, QTextStream& out, QTextStream& err) {
     RconCall call;
@@ -173,6 +204,7 @@ int sendCommand(const RconOptions& options, const Target& target, const QString&
     timing.timeout = options.timeout;
     call.start(target.host, target.port, password, options.command, cleaning, timing);
     loop.exec();
+    keepInTrail(options.command, target, reply, err);
 
     const QString text = shown(reply.text);
     if (reply.cut)

@@ -1,6 +1,10 @@
 #include "ConsoleSession.h"
 
+#include "BanKeeper.h"
+#include "CommandAudit.h"
 #include "Rcon.h"
+#include "Records.h"
+#include "StatusSightings.h"
 #include "basMain.h"
 
 #include <DatagramChannel.h>
@@ -19,6 +23,10 @@ const QString kRebootFailed =
     QStringLiteral("The Kestwold is not running or is not properly configured.\r\n"
                    "Please see readme.txt for configuration and installation help.\r\n\r\n"
                    "NOTE: The game server was not shut down and should still be running.");
+const QString kRecordsTitle = QStringLiteral("Records");
+const QString kRecordsDamaged =
+    QStringLiteral("The records file could not be used (%1).\r\n\r\nIt was kept as %2, and a fresh one was "
+                   "started: earlier player history, ban notes and sent commands are in the kept file.");
 // Long enough for a keyring that answers, short enough that an exit never seems to hang.
 constexpr int kKeyringWaitMs = 3000;
 const QString kRebootDropped =
@@ -33,7 +41,19 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
     : QObject(parent), m_seams(seams), UDPClient(new platform::DatagramChannel(this)),
       m_reboot(new platform::RebootClient(this, seams.rebootDelay, seams.rebootStandTime)),
       m_keyring(new platform::PasswordKeyring(kSettingsSection + QStringLiteral("\\Password"), this)),
-      m_watch(new ServerWatch(seams.watch, this)), tmrMain(new QTimer(this)) {
+      m_watch(new ServerWatch(seams.watch, this)), tmrMain(new QTimer(this)),
+      m_records(new Records(Records::defaultPath(), this)),
+      m_audit(new CommandAudit(*m_records, seams.watch.noReply, this)),
+      m_sightings(new StatusSightings(*m_records, this)),
+      m_banKeeper(new BanKeeper(
+          *m_records,
+          [this](const QString& server, const QString& command) {
+              if (currentServer() != server)
+                  return false;
+              SendCommand(command, CommandOrigin::BanExpiry);
+              return true;
+          },
+          seams.watch.noReply, this)) {
     connect(m_keyring, &platform::PasswordKeyring::readFinished, this,
             [this](bool found, const QString& password) {
                 if (found && !password.isEmpty())
@@ -68,9 +88,25 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
         if (!scheduled)
             emit notify(kRebootDropped, kRebootFailedTitle);
     });
+    connect(m_records, &Records::damaged, this, [this](const QString& keptAs, const QString& why) {
+        emit notify(kRecordsDamaged.arg(why, keptAs), kRecordsTitle);
+    });
+    connect(m_records, &Records::unavailable, this,
+            [this](const QString& why) { emit statusText(QStringLiteral("No records are kept: ") + why); });
+    connect(m_banKeeper, &BanKeeper::statusText, this, &ConsoleSession::statusText);
+    // The trail keeps a reboot once the listener has taken it.
+    connect(m_reboot, &platform::RebootClient::RebootSent, this, [this] {
+        m_audit->rebootSent(LastAddress, m_restart ? CommandOrigin::Schedule : CommandOrigin::User);
+    });
 }
 
-void ConsoleSession::SendCommand(const QString& command) {
+QString ConsoleSession::currentServer() const {
+    bool portOk = false;
+    const int port = m_port.trimmed().toInt(&portOk);
+    return m_address.trimmed() + QLatin1Char(':') + QString::number(portOk ? port : UDPClient->RemotePort());
+}
+
+void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
     LastAddress = m_address.trimmed();
     LastPort = m_port.trimmed();
     LastPassword = m_password.trimmed();
@@ -91,18 +127,26 @@ void ConsoleSession::SendCommand(const QString& command) {
         (void)UDPClient->Connect(); // network failures are never reported
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
         m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
+        if (!LastAddress.isEmpty()) {
+            const QString server = LastAddress + QLatin1Char(':') + QString::number(UDPClient->RemotePort());
+            m_audit->sent(server, command, origin);
+            m_sightings->sent(server, command);
+            // The Bans window's own exchanges are left to it; any other command finds expired bans.
+            if (origin != CommandOrigin::BanExpiry && origin != CommandOrigin::Bans)
+                m_banKeeper->serverContacted(server);
+        }
         emit commandSent(command);
     }
     emit paneText(echo + QLatin1String("\r\n"));
     WriteLog(echo + QLatin1String("\r\n"));
 }
 
-void ConsoleSession::SendCommand(const QString& command, const ServerTarget& to) {
+void ConsoleSession::SendCommand(const QString& command, const ServerTarget& to, CommandOrigin origin) {
     const ServerTarget boxes{m_address, m_port, m_password};
     m_address = to.address;
     m_port = to.port;
     m_password = to.password;
-    SendCommand(command);
+    SendCommand(command, origin);
     m_address = boxes.address;
     m_port = boxes.port;
     m_password = boxes.password;
@@ -129,6 +173,9 @@ void ConsoleSession::UDPClient_DataArrival() {
     WriteLog(ReplyText);
     emit replyArrived(ReplyText);
     m_watch->replyArrived(datagram);
+    m_audit->replyArrived(datagram);
+    m_sightings->replyArrived(ReplyText);
+    m_banKeeper->replyArrived(ReplyText);
     const ReplyKind kind = classifyReply(datagram);
     if (kind != ReplyKind::Ordinary)
         emit refused(kind);
@@ -172,7 +219,7 @@ void ConsoleSession::tmrMain_Timer() {
     ++QueryTicks;
     if (QueryTicks >= qint32(m_settings.TimePeriod) * qint32(m_settings.TimeScale)) {
         QueryTicks = 0;
-        SendCommand(QStringLiteral("status"));
+        SendCommand(QStringLiteral("status"), CommandOrigin::AutoQuery);
     }
 }
 
@@ -229,6 +276,8 @@ LoadedHistories ConsoleSession::LoadSettings(const PlacementBasis& basis) {
     // there.
     if (m_settings.SavePassword && m_settings.Password.isEmpty())
         m_keyring->read();
+    m_audit->setSettings(loadRecordsSettings(store));
+    m_records->pruneHistory(QDateTime::currentDateTimeUtc().addDays(-m_audit->settings().historyDays));
     return {loadHistory(store, kServerHistory), loadHistory(store, kPortHistory),
             loadHistory(store, kCommandHistory)};
 }

@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "History.h"
+#include "RecordRules.h"
 #include "ServerWatch.h"
 #include "Themes.h"
 
@@ -24,6 +25,11 @@ class SettingsStore;
 } // namespace platform
 
 namespace console {
+
+class BanKeeper;
+class CommandAudit;
+class Records;
+class StatusSightings;
 
 // What a test may choose about the session's timing and the listener's port; the program keeps
 // the defaults.
@@ -70,10 +76,11 @@ public:
     QString port() const { return m_port; }
     QString password() const { return m_password; }
 
-    // The one path by which a command leaves the console.
-    void SendCommand(const QString& command);
+    // The one path by which a command leaves the console. The origin is for the trail of sent commands.
+    void SendCommand(const QString& command, CommandOrigin origin = CommandOrigin::User);
     // The same path, to a server other than the boxes' (a restart set up earlier keeps its server).
-    void SendCommand(const QString& command, const ServerTarget& to);
+    void SendCommand(const QString& command, const ServerTarget& to,
+                     CommandOrigin origin = CommandOrigin::Schedule);
     // A restart the schedules run on `to`: the reboot exchange through the Kestwold when command is
     // empty, else that rcon command. Its end comes as restartEnded, never as a message box. False,
     // and nothing sent, while a reboot or restart runs.
@@ -112,6 +119,12 @@ public:
     bool autoQueryRunning() const;
     // Where the server's replies arrive; 0 before the first send.
     int localPort() const;
+
+    // The local records: player history, ban notes and the trail of sent commands.
+    Records& records() const { return *m_records; }
+    CommandAudit& audit() const { return *m_audit; }
+    // "HOST:PORT" as the boxes aim now, as the records name servers.
+    QString currentServer() const;
 
 signals:
     // Text for the end of the console pane, CR LF line ends.
@@ -152,6 +165,10 @@ private:
     platform::PasswordKeyring* m_keyring;
     ServerWatch* m_watch;
     QTimer* tmrMain;
+    Records* m_records;
+    CommandAudit* m_audit;
+    StatusSightings* m_sightings;
+    BanKeeper* m_banKeeper;
 };
 
 } // namespace console

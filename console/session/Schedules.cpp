@@ -251,7 +251,7 @@ void Schedules::sayMessages(const QDateTime& now) {
         // Missed turns are not made up: the next comes one period from now.
         m_nextSay[i] = now.addSecs(qint64(qBound(1, m_messages[i].everyMinutes, kLongestEveryMinutes)) * 60);
         if (m_messages[i].on && boxesFilled && !m_messages[i].text.trimmed().isEmpty())
-            m_session.SendCommand(sayCommand(m_messages[i].text));
+            m_session.SendCommand(sayCommand(m_messages[i].text), CommandOrigin::Schedule);
     }
 }
 

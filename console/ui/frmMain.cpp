@@ -12,6 +12,9 @@
 #include "WidgetLook.h"
 #include "basMain.h"
 #include "frmAbout.h"
+#include "frmActivity.h"
+#include "frmBans.h"
+#include "frmHistory.h"
 #include "frmMessages.h"
 #include "frmOptions.h"
 #include "frmPlayers.h"
@@ -318,6 +321,8 @@ const MenuRow frmMain::kMenuRows[] = {
     item(1, "mnuCommandsStatus", "Get Server &Status", "F5", &frmMain::mnuCommandsStatus_Click),
     item(1, "mnuCommandsInfo", "Get Server &Info", "F6", &frmMain::mnuCommandsInfo_Click),
     item(1, "mnuCommandsPlayers", "&Players...", "F7", &frmMain::mnuCommandsPlayers_Click),
+    item(1, "mnuCommandsHistory", "Player &History...", nullptr, &frmMain::mnuCommandsHistory_Click),
+    item(1, "mnuCommandsBans", "&Bans...", nullptr, &frmMain::mnuCommandsBans_Click),
     item(1, "mnuCommandsRestart", "&Restart Server...", nullptr, &frmMain::mnuCommandsRestart_Click),
     item(1, "mnuCommandsCancelRestart", "Cancel Restart", nullptr, &frmMain::mnuCommandsCancelRestart_Click,
          &frmMain::mnuCommandsCancelRestart),
@@ -336,6 +341,7 @@ const MenuRow frmMain::kMenuRows[] = {
          [] { return referencePath(QStringLiteral("commands.txt")); }),
     file(1, "mnuViewVariables", "&Variable List (all games)...",
          [] { return referencePath(QStringLiteral("variables.txt")); }),
+    item(1, "mnuViewActivity", "&Activity...", nullptr, &frmMain::mnuViewActivity_Click),
     separator(1, "s4"),
     menu(1, "mnuViewThemeS", "&Themes"),
     themeItem("mnuViewThemeDefault", ThemeId::Default),
@@ -628,8 +634,10 @@ void frmMain::mnuCommandsInfo_Click() {
 }
 
 void frmMain::mnuCommandsPlayers_Click() {
-    if (!m_players)
+    if (!m_players) {
         m_players = new frmPlayers(*m_session, m_desktop, this);
+        connect(m_players, &frmPlayers::historyRequested, this, &frmMain::showHistory);
+    }
     m_players->show();
     m_players->raise();
     m_players->activateWindow();
@@ -665,6 +673,37 @@ void frmMain::mnuCommandsMessages_Click() {
     dialog.exec();
     if (const auto messages = dialog.confirmedMessages())
         m_schedules->setMessages(*messages);
+}
+
+// The records' windows stay open beside the console, like the Players window.
+template <typename W> static void raiseWindow(W* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void frmMain::mnuCommandsHistory_Click() {
+    showHistory(QString());
+}
+
+void frmMain::showHistory(const QString& search) {
+    if (!m_history)
+        m_history = new frmHistory(*m_session, m_desktop, this);
+    raiseWindow(m_history);
+    if (!search.isEmpty())
+        m_history->searchFor(search);
+}
+
+void frmMain::mnuCommandsBans_Click() {
+    if (!m_bans)
+        m_bans = new frmBans(*m_session, m_desktop, this);
+    raiseWindow(m_bans);
+}
+
+void frmMain::mnuViewActivity_Click() {
+    if (!m_activity)
+        m_activity = new frmActivity(*m_session, m_desktop, this);
+    raiseWindow(m_activity);
 }
 
 void frmMain::mnuViewStatusBar_Click() {

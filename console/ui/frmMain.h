@@ -26,6 +26,9 @@ namespace console {
 
 class ConsolePane;
 class Schedules;
+class frmActivity;
+class frmBans;
+class frmHistory;
 class frmPlayers;
 struct MenuRow;
 
@@ -83,6 +86,10 @@ private:
     void mnuCommandsCancelRestart_Click();
     void mnuCommandsMessages_Click();
     ServerTarget boxesTarget() const;
+    void mnuCommandsHistory_Click();
+    void mnuCommandsBans_Click();
+    void mnuViewActivity_Click();
+    void showHistory(const QString& search);
     void mnuViewStatusBar_Click();
     void showStatusBar(bool on);
     void cmdSay_Click();
@@ -126,6 +133,9 @@ private:
     ConsolePane* txtOutput;
     QLabel* lblStatus;
     frmPlayers* m_players = nullptr;
+    frmHistory* m_history = nullptr;
+    frmBans* m_bans = nullptr;
+    frmActivity* m_activity = nullptr;
 
     QAction* mnuFileLog = nullptr;
     QAction* mnuFileDelete = nullptr;

@@ -2,6 +2,7 @@
 
 #include "ColourNameDelegate.h"
 #include "ConsoleSession.h"
+#include "Records.h"
 #include "ServerQuery.h"
 #include "WidgetLook.h"
 
@@ -135,9 +136,10 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     m_kick = button("&Kick", "cmdKick");
     m_tell = button("&Tell...", "cmdTell");
     m_ban = button("&Ban Address", "cmdBan");
+    m_history = button("&History", "cmdHistory");
     QPushButton* close = button("Close", "cmdClose");
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {refresh, m_kick, m_tell, m_ban})
+    for (QPushButton* b : {refresh, m_kick, m_tell, m_ban, m_history})
         buttons->addWidget(b);
     buttons->addStretch();
     buttons->addWidget(close);
@@ -152,7 +154,8 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     setTabOrder(refresh, m_kick);
     setTabOrder(m_kick, m_tell);
     setTabOrder(m_tell, m_ban);
-    setTabOrder(m_ban, close);
+    setTabOrder(m_ban, m_history);
+    setTabOrder(m_history, close);
 
     m_refresh->setInterval(session.seams().playersRefresh);
     connect(m_refresh, &QTimer::timeout, this, &frmPlayers::refresh);
@@ -160,6 +163,10 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     connect(m_kick, &QPushButton::clicked, this, &frmPlayers::kickSelected);
     connect(m_tell, &QPushButton::clicked, this, &frmPlayers::tellSelected);
     connect(m_ban, &QPushButton::clicked, this, &frmPlayers::banSelected);
+    connect(m_history, &QPushButton::clicked, this, [this] {
+        if (const std::optional<RosterPlayer> p = selectedPlayer())
+            emit historyRequested(p->plain);
+    });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &frmPlayers::updateButtons);
@@ -270,11 +277,24 @@ void frmPlayers::statusArrived(const ServerStatus& status) {
     // The count the server gives, though the table holds at most kMaxPlayers.
     m_players->setText(QStringLiteral("%1/%2").arg(status.playerLines).arg(s.maxPlayers));
     updateRoster([&] { m_roster->takeStatus(status); });
+    // Without the password this is the only list; with it, rcon status names the addresses too.
+    if (m_session.password().trimmed().isEmpty()) {
+        QList<SeenPlayer> seen;
+        for (const StatusPlayer& p : status.players)
+            seen.append({p.name, QString()});
+        m_session.records().recordPlayers(QStringLiteral("%1:%2").arg(m_query->host()).arg(m_query->port()),
+                                          seen);
+    }
 }
 
 void frmPlayers::rconStatusArrived(const RconStatus& status) {
     m_rconNote.clear();
     updateRoster([&] { m_roster->takeRconStatus(status); });
+    QList<SeenPlayer> seen;
+    for (const RconPlayer& p : status.players)
+        seen.append({p.name, p.address});
+    m_session.records().recordPlayers(QStringLiteral("%1:%2").arg(m_query->host()).arg(m_query->port()),
+                                      seen);
 }
 
 void frmPlayers::rconRefused(ReplyKind kind) {
@@ -312,6 +332,7 @@ void frmPlayers::updateButtons() {
     m_kick->setEnabled(slot);
     m_tell->setEnabled(slot);
     m_ban->setEnabled(p && !banAddress(p->address).isEmpty());
+    m_history->setEnabled(p.has_value());
 }
 
 bool frmPlayers::eventFilter(QObject* watched, QEvent* event) {

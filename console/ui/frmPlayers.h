@@ -49,6 +49,10 @@ public:
 
     const PlayerRoster& roster() const { return *m_roster; }
 
+signals:
+    // "History" on the selected player: its name, without colour codes.
+    void historyRequested(const QString& name);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -85,6 +89,7 @@ private:
     QPushButton* m_kick;
     QPushButton* m_tell;
     QPushButton* m_ban;
+    QPushButton* m_history;
     bool m_statusAnswered = true;
     QString m_silence; // the server did not answer the last query
     QString m_rconNote;

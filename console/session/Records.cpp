@@ -1,0 +1,566 @@
+#include "Records.h"
+
+#include "RecordsSchema.h"
+#include "ServerReplies.h"
+
+#include <ProgramFolder.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QVariant>
+
+namespace console {
+
+namespace {
+const QString kFileName = QStringLiteral("velmora.sqlite");
+// Another console's transaction is short; this long, something holds the file for good.
+constexpr int kBusyTimeoutMs = 5000;
+constexpr int kSlice = 5000;
+constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteNotADatabase = 26;
+
+qint64 msOf(const QDateTime& at) {
+    return at.toMSecsSinceEpoch();
+}
+QDateTime timeOf(const QVariant& ms) {
+    return ms.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(ms.toLongLong(), Qt::UTC);
+}
+// SQLite keeps a null QString as NULL; every text column is NOT NULL.
+QString text(const QString& value) {
+    return value.isNull() ? QStringLiteral("") : boundedText(value);
+}
+QString textOf(const QSqlError& error) {
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.isEmpty() ? QStringLiteral("unknown error") : text;
+}
+bool isDamage(const QSqlError& error) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+    return ok && (code == kSqliteCorrupt || code == kSqliteNotADatabase);
+}
+} // namespace
+
+// Everything below runs on the records' thread only.
+class RecordsWorker {
+public:
+    RecordsWorker(const QString& path, Records* owner)
+        : m_path(path), m_owner(owner),
+          m_connection(QStringLiteral("velmora-records-%1").arg(quintptr(owner), 0, 16)) {}
+
+    bool ready();
+    void close();
+    // One short write transaction; false when it did not commit.
+    bool write(const std::function<bool()>& body);
+    QSqlQuery& statement(const QString& sql);
+    bool run(QSqlQuery& query);
+
+    QHash<quint64, qint64> auditRows;
+
+private:
+    enum class Opened { Yes, Damaged, Unusable };
+    Opened open(QString& why);
+    void moveAside(const QString& why);
+    void failed(const QSqlError& error);
+    void tell(const QString& keptAs, const QString& why, bool damage);
+
+    QString m_path;
+    Records* m_owner;
+    QString m_connection;
+    QSqlDatabase m_db;
+    QHash<QString, QSqlQuery> m_statements;
+    bool m_unusable = false;
+    bool m_opening = false; // damage found while opening is open()'s to report
+};
+
+bool RecordsWorker::ready() {
+    if (m_db.isOpen())
+        return true;
+    if (m_unusable)
+        return false;
+    QString why;
+    m_opening = true;
+    Opened opened = open(why);
+    if (opened == Opened::Damaged) {
+        moveAside(why);
+        opened = m_unusable ? Opened::Unusable : open(why);
+    }
+    m_opening = false;
+    if (opened != Opened::Yes && !m_unusable) {
+        close();
+        m_unusable = true;
+        tell(QString(), why, false);
+    }
+    return opened == Opened::Yes;
+}
+
+RecordsWorker::Opened RecordsWorker::open(QString& why) {
+    const QFileInfo info(m_path);
+    if (info.exists() && !info.isFile()) {
+        why = QStringLiteral("%1 is not a regular file").arg(m_path);
+        return Opened::Damaged;
+    }
+    QDir().mkpath(info.absolutePath());
+    if (!QSqlDatabase::contains(m_connection))
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    if (!m_db.isValid()) {
+        why = QStringLiteral("Qt's SQLite driver is not installed (Debian: libqt6sql6-sqlite)");
+        return Opened::Unusable;
+    }
+    const bool existed = info.exists();
+    m_db.setDatabaseName(m_path);
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    if (!m_db.open()) {
+        why = textOf(m_db.lastError());
+        return isDamage(m_db.lastError()) ? Opened::Damaged : Opened::Unusable;
+    }
+    if (!existed) // names and addresses of people: the owner's only
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    QSqlQuery q(m_db);
+    auto single = [&](const QString& sql) -> std::optional<QVariant> {
+        if (!q.exec(sql) || !q.next())
+            return std::nullopt;
+        return q.value(0);
+    };
+    // Read before anything is written: a file from a newer console stays as it is.
+    const auto version = single(QStringLiteral("PRAGMA user_version"));
+    if (!version) {
+        why = textOf(q.lastError());
+        return isDamage(q.lastError()) ? Opened::Damaged : Opened::Unusable;
+    }
+    const int known = int(recordsSql::kMigrations.size());
+    const int at = version->toInt();
+    if (at < 0 || at > known) {
+        why = QStringLiteral("%1 was written by a newer console (schema %2; this one knows %3)")
+                  .arg(m_path)
+                  .arg(at)
+                  .arg(known);
+        return Opened::Unusable;
+    }
+    const auto check = single(QStringLiteral("PRAGMA quick_check"));
+    if (!check || check->toString() != QLatin1String("ok")) {
+        why = check ? QStringLiteral("integrity check: %1").arg(boundedText(check->toString().left(200)))
+                    : textOf(q.lastError());
+        return Opened::Damaged;
+    }
+    if (!single(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+        why = textOf(q.lastError());
+        return isDamage(q.lastError()) ? Opened::Damaged : Opened::Unusable;
+    }
+    // WAL with NORMAL loses nothing committed when the process dies; only a power cut may cost the last.
+    (void)q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    // A refresh touches a few pages of every index; with a million sightings the default 2 MB cache
+    // would read most of them again each time.
+    (void)q.exec(QStringLiteral("PRAGMA cache_size=-16384"));
+    for (int step = at; step < known; ++step) {
+        const bool ok = write([&] {
+            // Another console may have taken the step while this one waited for the lock.
+            if (const auto now = single(QStringLiteral("PRAGMA user_version")); now && now->toInt() > step)
+                return true;
+            for (const QString& sql : recordsSql::kMigrations[step])
+                if (!q.exec(sql))
+                    return false;
+            return q.exec(QStringLiteral("PRAGMA user_version=%1").arg(step + 1));
+        });
+        if (!ok) {
+            why = QStringLiteral("schema %1: %2").arg(step + 1).arg(textOf(q.lastError()));
+            return isDamage(q.lastError()) ? Opened::Damaged : Opened::Unusable;
+        }
+    }
+    return Opened::Yes;
+}
+
+void RecordsWorker::close() {
+    m_statements.clear();
+    if (m_db.isValid())
+        m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+void RecordsWorker::moveAside(const QString& why) {
+    close();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString kept = m_path + QStringLiteral(".damaged-") + stamp;
+    for (int n = 2; QFileInfo::exists(kept); ++n)
+        kept = m_path + QStringLiteral(".damaged-") + stamp + QLatin1Char('-') + QString::number(n);
+    if (!QFile::rename(m_path, kept)) {
+        m_unusable = true;
+        tell(QString(), QStringLiteral("%1 (and it could not be moved aside)").arg(why), false);
+        return;
+    }
+    // The journal belongs to the kept copy; the shared-memory index is rebuilt from it.
+    QFile::rename(m_path + QStringLiteral("-wal"), kept + QStringLiteral("-wal"));
+    QFile::remove(m_path + QStringLiteral("-shm"));
+    tell(kept, why, true);
+}
+
+void RecordsWorker::tell(const QString& keptAs, const QString& why, bool damage) {
+    Records* owner = m_owner;
+    QMetaObject::invokeMethod(owner, [owner, keptAs, why, damage] {
+        if (damage)
+            emit owner->damaged(keptAs, why);
+        else
+            emit owner->unavailable(why);
+    });
+}
+
+bool RecordsWorker::write(const std::function<bool()>& body) {
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        failed(q.lastError());
+        return false;
+    }
+    if (body() && q.exec(QStringLiteral("COMMIT")))
+        return true;
+    const QSqlError error = q.lastError().isValid() ? q.lastError() : m_db.lastError();
+    (void)q.exec(QStringLiteral("ROLLBACK"));
+    failed(error);
+    return false;
+}
+
+// Damage found while running: the entry at hand is lost, the file moved aside, a fresh one begun.
+void RecordsWorker::failed(const QSqlError& error) {
+    if (m_opening || !isDamage(error) || !m_db.isOpen())
+        return;
+    moveAside(textOf(error));
+    ready();
+}
+
+QSqlQuery& RecordsWorker::statement(const QString& sql) {
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        it = m_statements.insert(sql, QSqlQuery(m_db));
+        it->setForwardOnly(true);
+        it->prepare(sql);
+    }
+    return *it;
+}
+
+bool RecordsWorker::run(QSqlQuery& query) {
+    if (query.exec())
+        return true;
+    failed(query.lastError());
+    return false;
+}
+
+// ---- the object the window holds
+
+QString Records::defaultPath() {
+    return platform::writtenFilePath(kFileName);
+}
+
+Records::Records(const QString& path, QObject* parent)
+    : QObject(parent), m_path(path), m_thread(new QThread(this)), m_threadContext(new QObject),
+      m_worker(std::make_unique<RecordsWorker>(path, this)) {
+    m_thread->setObjectName(QStringLiteral("records"));
+    m_threadContext->moveToThread(m_thread);
+    m_thread->start();
+}
+
+Records::~Records() {
+    // Queued work runs first: the blocking call waits behind it.
+    QMetaObject::invokeMethod(
+        m_threadContext, [w = m_worker.get()] { w->close(); }, Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+    delete m_threadContext;
+}
+
+void Records::post(std::function<void(RecordsWorker&)> job) {
+    QMetaObject::invokeMethod(m_threadContext, [w = m_worker.get(), job = std::move(job)] {
+        if (w->ready())
+            job(*w);
+    });
+}
+
+template <typename R>
+void Records::read(QObject* context, std::function<R(RecordsWorker&)> job,
+                   std::function<void(const R&)> done) {
+    QPointer<QObject> guard(context);
+    QMetaObject::invokeMethod(m_threadContext, [this, w = m_worker.get(), guard, job, done] {
+        R result = w->ready() ? job(*w) : R();
+        QMetaObject::invokeMethod(this, [guard, done, result] {
+            if (guard)
+                done(result);
+        });
+    });
+}
+
+void Records::flush() {
+    QMetaObject::invokeMethod(
+        m_threadContext, [] {}, Qt::BlockingQueuedConnection);
+}
+
+void Records::recordPlayers(const QString& server, const QList<SeenPlayer>& players, const QDateTime& at) {
+    if (players.isEmpty())
+        return;
+    post([server = text(server), players = players.mid(0, kMaxPlayers), ms = msOf(at)](RecordsWorker& w) {
+        w.write([&] {
+            const int count = int(players.size());
+            QStringList folded;
+            for (const SeenPlayer& player : players)
+                folded << text(foldedName(player.name));
+            QSqlQuery& addNames = w.statement(recordsSql::addNames(count));
+            QSqlQuery& nameIds = w.statement(recordsSql::nameIds(count));
+            for (int i = 0; i < count; ++i) {
+                addNames.bindValue(i, folded[i]);
+                nameIds.bindValue(i, folded[i]);
+            }
+            if (!w.run(addNames) || !w.run(nameIds))
+                return false;
+            QHash<QString, qint64> ids;
+            while (nameIds.next())
+                ids.insert(nameIds.value(1).toString(), nameIds.value(0).toLongLong());
+            nameIds.finish();
+            QSqlQuery& see = w.statement(recordsSql::seePlayers(count));
+            int at = 0;
+            for (int i = 0; i < count; ++i) {
+                const SeenPlayer& player = players[i];
+                const QString host = text(hostOfAddress(player.address));
+                const QByteArray key = addressKey(host);
+                see.bindValue(at++, server);
+                see.bindValue(at++, text(player.name));
+                see.bindValue(at++, text(withoutColours(text(player.name))));
+                see.bindValue(at++, ids.value(folded[i]));
+                see.bindValue(at++, host);
+                see.bindValue(at++,
+                              key.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(key));
+                see.bindValue(at++, ms);
+                see.bindValue(at++, ms);
+            }
+            see.bindValue(at, kVisitGapMs);
+            return w.run(see);
+        });
+    });
+}
+
+quint64 Records::recordCommand(const AuditEntry& entry) {
+    const quint64 handle = m_nextHandle++;
+    post([handle, entry](RecordsWorker& w) {
+        w.write([&] {
+            QSqlQuery& add = w.statement(recordsSql::kAddAudit);
+            const QVariantList values = {msOf(entry.at),       text(entry.user),
+                                         text(entry.server),   text(redactedCommand(entry.command)),
+                                         int(entry.origin),    int(entry.outcome),
+                                         text(entry.firstLine)};
+            for (int i = 0; i < values.size(); ++i)
+                add.bindValue(i, values[i]);
+            if (!w.run(add))
+                return false;
+            w.auditRows.insert(handle, add.lastInsertId().toLongLong());
+            return true;
+        });
+    });
+    return handle;
+}
+
+void Records::setOutcome(quint64 handle, Outcome outcome, const QString& firstLine) {
+    post([handle, outcome, line = text(firstLine)](RecordsWorker& w) {
+        const qint64 row = w.auditRows.take(handle);
+        if (row == 0)
+            return;
+        w.write([&] {
+            QSqlQuery& set = w.statement(recordsSql::kSetOutcome);
+            set.bindValue(0, int(outcome));
+            set.bindValue(1, line);
+            set.bindValue(2, row);
+            return w.run(set);
+        });
+    });
+}
+
+void Records::saveBanNote(const BanNote& note) {
+    post([note](RecordsWorker& w) {
+        w.write([&] {
+            QSqlQuery& save = w.statement(recordsSql::kSaveBanNote);
+            const QVariantList values = {text(note.server),
+                                         int(note.kind),
+                                         text(note.range),
+                                         int(note.engine),
+                                         text(note.reason),
+                                         text(note.who),
+                                         msOf(note.at),
+                                         note.expires.isValid() ? QVariant(msOf(note.expires))
+                                                                : QVariant(QMetaType(QMetaType::LongLong))};
+            for (int i = 0; i < values.size(); ++i)
+                save.bindValue(i, values[i]);
+            return w.run(save);
+        });
+    });
+}
+
+void Records::removeBanNote(const QString& server, BanKind kind, const QString& range) {
+    post([server, kind, range](RecordsWorker& w) {
+        w.write([&] {
+            QSqlQuery& remove = w.statement(recordsSql::kRemoveBanNote);
+            remove.bindValue(0, server);
+            remove.bindValue(1, int(kind));
+            remove.bindValue(2, range);
+            return w.run(remove);
+        });
+    });
+}
+
+void Records::removeBanNotes(const QString& server) {
+    post([server](RecordsWorker& w) {
+        w.write([&] {
+            QSqlQuery& remove = w.statement(recordsSql::kRemoveServerNotes);
+            remove.bindValue(0, server);
+            return w.run(remove);
+        });
+    });
+}
+
+void Records::pruneHistory(const QDateTime& cutoff) {
+    post([ms = msOf(cutoff)](RecordsWorker& w) {
+        for (const QString& sql : {recordsSql::kPruneSlice, recordsSql::kOrphanNamesSlice}) {
+            for (int removed = kSlice; removed == kSlice;) {
+                removed = 0;
+                const bool ok = w.write([&] {
+                    QSqlQuery& slice = w.statement(sql);
+                    if (sql == recordsSql::kPruneSlice)
+                        slice.bindValue(0, ms);
+                    if (!w.run(slice))
+                        return false;
+                    removed = slice.numRowsAffected();
+                    return true;
+                });
+                if (!ok)
+                    return;
+            }
+        }
+    });
+}
+
+void Records::clearHistory() {
+    pruneHistory(QDateTime::fromMSecsSinceEpoch(std::numeric_limits<qint64>::max() / 2));
+}
+
+void Records::searchHistory(const QString& text, QObject* context, HistoryDone done) {
+    const HistoryQuery query = parseHistoryQuery(text);
+    read<QList<HistoryRow>>(
+        context,
+        [query](RecordsWorker& w) {
+            QList<HistoryRow> rows;
+            if (!query.range && query.fragment.isEmpty())
+                return rows;
+            const bool trigrams = query.fragment.size() >= 3;
+            QSqlQuery& q = w.statement(query.range ? recordsSql::kSearchAddress
+                                       : trigrams  ? recordsSql::kSearchName
+                                                   : recordsSql::kSearchShortName);
+            int at = 0;
+            if (query.range) {
+                q.bindValue(at++, query.range->low);
+                q.bindValue(at++, query.range->high);
+            } else {
+                QString phrase = query.fragment;
+                q.bindValue(at++, trigrams ? QLatin1Char('"') +
+                                                 phrase.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+                                                 QLatin1Char('"')
+                                           : query.fragment);
+            }
+            q.bindValue(at, kMaxRecordRows);
+            if (!w.run(q))
+                return rows;
+            while (q.next())
+                rows.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                             timeOf(q.value(3)), timeOf(q.value(4)), q.value(5).toInt()});
+            q.finish();
+            return rows;
+        },
+        std::move(done));
+}
+
+void Records::readAudit(const AuditFilter& filter, QObject* context, AuditDone done) {
+    read<QList<AuditEntry>>(
+        context,
+        [filter](RecordsWorker& w) {
+            QList<AuditEntry> rows;
+            QStringList where;
+            QVariantList values;
+            if (!filter.server.isEmpty()) {
+                where << QStringLiteral("server = ?");
+                values << filter.server;
+            }
+            if (!filter.text.isEmpty()) {
+                where << QStringLiteral("(instr(lower(command), ?) > 0 OR instr(lower(first_line), ?) > 0)");
+                values << filter.text.toLower() << filter.text.toLower();
+            }
+            if (filter.from.isValid()) {
+                where << QStringLiteral("at >= ?");
+                values << msOf(filter.from.startOfDay());
+            }
+            if (filter.to.isValid()) {
+                where << QStringLiteral("at < ?");
+                values << msOf(filter.to.addDays(1).startOfDay());
+            }
+            const QString sql =
+                QStringLiteral("SELECT at, user, server, command, origin, outcome, first_line FROM audit %1 "
+                               "ORDER BY at DESC, id DESC LIMIT %2")
+                    .arg(where.isEmpty() ? QString()
+                                         : QStringLiteral("WHERE ") + where.join(QLatin1String(" AND ")))
+                    .arg(kMaxRecordRows);
+            QSqlQuery& q = w.statement(sql);
+            for (int i = 0; i < values.size(); ++i)
+                q.bindValue(i, values[i]);
+            if (!w.run(q))
+                return rows;
+            while (q.next()) {
+                const int origin = q.value(4).toInt(), outcome = q.value(5).toInt();
+                rows.append(
+                    {timeOf(q.value(0)), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                     origin >= 0 && origin <= int(CommandOrigin::Schedule) ? CommandOrigin(origin)
+                                                                           : CommandOrigin::User,
+                     outcome >= 0 && outcome <= int(Outcome::Listener) ? Outcome(outcome) : Outcome::Pending,
+                     q.value(6).toString()});
+            }
+            q.finish();
+            return rows;
+        },
+        std::move(done));
+}
+
+void Records::auditServers(QObject* context, ServersDone done) {
+    read<QStringList>(
+        context,
+        [](RecordsWorker& w) {
+            QStringList servers;
+            QSqlQuery& q =
+                w.statement(QStringLiteral("SELECT DISTINCT server FROM audit ORDER BY server LIMIT %1")
+                                .arg(kMaxRecordRows));
+            if (w.run(q))
+                while (q.next())
+                    servers << q.value(0).toString();
+            q.finish();
+            return servers;
+        },
+        std::move(done));
+}
+
+void Records::banNotes(const QString& server, QObject* context, NotesDone done) {
+    read<QList<BanNote>>(
+        context,
+        [server](RecordsWorker& w) {
+            QList<BanNote> notes;
+            QSqlQuery& q = w.statement(recordsSql::kBanNotes);
+            q.bindValue(0, server);
+            if (w.run(q))
+                while (q.next() && notes.size() < kMaxBanEntries * 2)
+                    notes.append(
+                        {q.value(0).toString(), q.value(1).toInt() == 1 ? BanKind::Exception : BanKind::Ban,
+                         q.value(2).toString(), q.value(3).toInt() == 1 ? Engine::EtLegacy : Engine::Ioquake3,
+                         q.value(4).toString(), q.value(5).toString(), timeOf(q.value(6)),
+                         timeOf(q.value(7))});
+            q.finish();
+            return notes;
+        },
+        std::move(done));
+}
+
+} // namespace console
