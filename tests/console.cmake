@@ -4,4 +4,5 @@ vorlanix_add_test(tst_console_window SOURCES tst_console_window.cpp LIBS console
 vorlanix_add_test(tst_openarena SOURCES tst_openarena.cpp LIBS console_ui TIMEOUT 240)
 vorlanix_add_test(tst_session SOURCES tst_session.cpp LIBS console_ui)
 vorlanix_add_test(tst_hostile_setups SOURCES tst_hostile_setups.cpp LIBS console_ui)
+vorlanix_add_test(tst_placement SOURCES tst_placement.cpp LIBS console_ui)
 vorlanix_add_test(tst_schedules SOURCES tst_schedules.cpp LIBS console_ui)

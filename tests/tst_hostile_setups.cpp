@@ -1,16 +1,11 @@
 #include "ConsoleFixture.h"
 
-#include <Placement.h>
-#include <Twips.h>
 #include <frmSay.h>
 
 #include <sys/stat.h>
 
 using namespace console;
 using namespace Qt::StringLiterals;
-using P = WindowPlacement;
-
-Q_DECLARE_METATYPE(WindowPlacement)
 
 // Quick commands, and set-ups a hand-edited file, a crashed desktop or a hostile folder leave behind.
 class tst_hostile_setups : public QObject {
@@ -85,68 +80,6 @@ private slots:
         QCOMPARE(runSay("", "frame"), kept + '|' + kept);
     }
 
-    // Twips: a 1280 x 1024 pixel screen is 19200 x 15360; the default window is 8985 x 8865. Sizes of
-    // 0 and below and a position far beyond every screen are tried through the window below.
-    void placement_data() {
-        columns<P, bool, P>("stored", "secondScreen", "expected"); // a second screen right of the first
-        const P centred{(19200 - 8985) / 2.0, (15360 - 8865) / 2.0, 8985, 8865};
-        row("height under the minimum", P{0, 0, 9000, 2235}, false, P{0, 0, 8985, 8865});
-        row("the minimum", P{0, 0, 3000, 2250}, false, P{0, 0, 3000, 2250});
-        row("just past the right edge", P{19200, 0, 8985, 8865}, false, centred);
-        row("partly off right and bottom", P{19185, 15345, 8985, 8865}, false, P{19185, 15345, 8985, 8865});
-        row("on the second screen", P{25000, 100, 8985, 8865}, true, P{25000, 100, 8985, 8865});
-        row("beyond the second screen", P{38400, 100, 8985, 8865}, true, centred);
-        row("larger than the screen, lost", P{99999, 99999, 30000, 30000}, false, P{0, 0, 30000, 30000});
-    }
-    void placement() {
-        QFETCH(P, stored);
-        QFETCH(bool, secondScreen);
-        const QRectF primary(0, 0, 19200, 15360);
-        const QList<QRectF> screens{primary, QRectF(19200, 0, 19200, 15360)};
-        QTEST(usablePlacement(stored, screens.mid(0, secondScreen ? 2 : 1), primary), "expected");
-    }
-
-    // The window opens visible, in a state it knows, in a face it has; exit rewrites the placement
-    // only from a normal window.
-    void storedWindow_data() {
-        columns<QStringList, int, QRect>("stored", "state", "frame"); // frame: empty when maximised
-        const QStringList usable{"WindowLeft",   "1500",         "WindowTop",    "300",
-                                 "WindowWidth",  "9000",         "WindowHeight", "7500",
-                                 "FormFontName", "No Such Face", "FormFontSize", "0"};
-        const QRect placed(100, 20, 600, 500);
-        QRect centred(QPoint(), QSize(599, 591)); // the default size
-        centred.moveCenter(QGuiApplication::primaryScreen()->geometry().center());
-        row("negative left", usable + QStringList{"WindowLeft", "-900"}, 0, placed.translated(-100, 0));
-        row("unknown state", usable + QStringList{"TheWindowState", "5"}, 0, placed);
-        row("maximised", usable + QStringList{"TheWindowState", "2"}, 2, QRect());
-        row("minimised", usable + QStringList{"TheWindowState", "1"}, 1, placed);
-        row("size 0 by -500", QStringList{"WindowWidth", "0", "WindowHeight", "-500"}, 0, centred);
-        row("far off every screen", QStringList{"WindowLeft", "999999999", "WindowTop", "999999999"}, 0,
-            centred);
-    }
-    void storedWindow() {
-        QFETCH(QStringList, stored);
-        QFETCH(int, state);
-        QFETCH(QRect, frame);
-        ConsoleFixture f;
-        ConsoleFixture::store(stored);
-        const QWidget& w = f.open(false);
-        QVERIFY(w.isVisible());
-        QCOMPARE(w.isMinimized() ? 1 : w.isMaximized() ? 2 : 0, state);
-        const QRect shown = w.frameGeometry();
-        if (frame.isValid()) {
-            QCOMPARE(shown.size(), frame.size());
-            QVERIFY2((shown.center() - frame.center()).manhattanLength() <= 2,
-                     qPrintable(QString("%1,%2").arg(shown.x()).arg(shown.y())));
-        }
-        QCOMPARE(shownLook(f.pane()).face + QString::number(shownLook(f.pane()).size), "Courier New8");
-        f.window.reset();
-        const auto twips = [](int pixels) { return QString::number(platform::pixelsToTwips(pixels)); };
-        QCOMPARE(QStringList({f.stored("TheWindowState"), f.stored("WindowLeft"), f.stored("WindowWidth")}),
-                 QStringList({QString::number(state), state ? "1500" : twips(shown.left()),
-                              state ? "9000" : twips(shown.width())}));
-    }
-
     // A named pipe or a folder in place of the transcript: the exchange goes on, nothing waits for a
     // reader, the log menu stays off, and Ctrl+Q still ends the program.
     void logIsNoFile_data() {
@@ -161,15 +94,63 @@ private slots:
         QCOMPARE(pipe ? ::mkfifo(path.constData(), 0600) : ::mkdir(path.constData(), 0700), 0);
         f.store("EnableLogging", "True");
         frmMain& w = f.open();
+        QSignalSpy said(&f.session(), &ConsoleSession::statusText);
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_F5);
         QCOMPARE(f.peer.next(), rcon("pw", "status"));
         f.peer.reply("\xff\xff\xff\xffprint\nanswered\n");
         QTRY_VERIFY(f.paneText().contains("answered"));
         QVERIFY(!f.action("mnuFileLog")->isEnabled());
+        // Said once, with the path and the reason, however many entries are lost.
+        QCOMPARE(said.size(), 1);
+        QCOMPARE(f.find<QLabel>("lblStatus")->text(), "The console log is not being kept: cannot write " +
+                                                          logPath() + ": it is not a regular file");
         QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
         QTRY_VERIFY(!w.isVisible());
         QCOMPARE(f.stored("EnableLogging"), QString("True")); // the exit ran and saved
+    }
+
+    // A settings file that cannot be read is said at start and kept aside before the exit writes; one that
+    // cannot be written is said at exit. Either way the box names the path and the reason.
+    void settingsFile_data() {
+        columns<QString, QString, QString>("damage", "atStart", "atExit");
+        row("not text", QString("not text"),
+            QString("cannot be read: it is not text. A copy of the file will be kept"),
+            QString("could not be read at start, so it was kept as %1.unreadable-"));
+        row("its folder is a file", QString("its folder is a file"), QString(),
+            QString("The settings were not saved: cannot write %1: the folder"));
+        row("a folder in its place", QString("a folder in its place"), QString("cannot read %1"),
+            QString("The settings were not saved: cannot read %1"));
+    }
+    void settingsFile() {
+        QFETCH(QString, damage);
+        QFETCH(QString, atStart);
+        QFETCH(QString, atExit);
+        ConsoleFixture f;
+        const QString file = platform::SettingsStore().fileName(), folder = QFileInfo(file).path();
+        const auto cleanUp = qScopeGuard([&] {
+            QFile::remove(folder);
+            QDir(folder).removeRecursively();
+        });
+        QDir(folder).removeRecursively();
+        if (damage == "its folder is a file")
+            QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
+        else if (damage == "a folder in its place")
+            QVERIFY(QDir().mkpath(file));
+        else {
+            QVERIFY(QDir().mkpath(folder));
+            QFile garbage(file);
+            QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("\xff\xfe\x01[x]") > 0);
+        }
+        f.open(false);
+        const QString status = f.find<QLabel>("lblStatus")->text();
+        QVERIFY2(atStart.isEmpty() ? status.isEmpty() : status.contains(atStart.arg(file)),
+                 qPrintable(status));
+        f.window.reset();
+        QCOMPARE(f.desktop.boxes.size(), 1);
+        QVERIFY2(f.desktop.boxes[0].text.contains(atExit.arg(file)), qPrintable(f.desktop.boxes[0].text));
+        if (damage == "not text") // the copy holds the old bytes, the file the console's settings
+            QCOMPARE(f.stored("CurrentPort"), QString("27960"));
     }
 };
 

@@ -7,7 +7,9 @@
 
 using namespace console;
 
-// The console against a real Quake-3-engine server with two bots on loopback.
+// The console against a real Quake-3-engine server with two bots on loopback. Each test has a server of
+// its own: a server takes only a few requests in a row from one address, and one test's requests must
+// not use up the next one's.
 class tst_openarena : public QObject {
     Q_OBJECT
 
@@ -22,9 +24,10 @@ class tst_openarena : public QObject {
     }
 
 private slots:
-    void initTestCase() {
+    void init() {
         if (!OpenArenaServer::installed())
             QSKIP("openarena-server is not installed");
+        arrived.clear();
         server = std::make_unique<OpenArenaServer>(
             "secret", QStringList{"+addbot", "sarge", "3", "+addbot", "grism", "3"});
         QVERIFY2(server->waitUntilReady(), server->output().constData());
@@ -36,7 +39,11 @@ private slots:
         connect(&f->session(), &ConsoleSession::replyArrived, this,
                 [this](const QString& t) { arrived << t; });
     }
-    // First, while the server's allowance of requests from one address is still whole.
+    void cleanup() {
+        f.reset();
+        server.reset();
+    }
+
     void playersWindow() {
         f->find<QLineEdit>("txtPassword")->setText("secret");
         f->action("mnuCommandsPlayers")->trigger();

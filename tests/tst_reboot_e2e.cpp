@@ -8,7 +8,9 @@
 #include <RebootClient.h>
 #include <basMain.h>
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -106,9 +108,9 @@ private slots:
         console::frmMain w(desktop, seams);
         w.Form_Load();
         console::ConsoleSession& session = w.session();
-        session.setAddress("127.0.0.1");
-        session.setPort(QString::number(first.port()));
-        session.setPassword("secret");
+        w.findChild<QComboBox*>("cboAddr")->setEditText("127.0.0.1");
+        w.findChild<QComboBox*>("cboPort")->setEditText(QString::number(first.port()));
+        w.findChild<QLineEdit*>("txtPassword")->setText("secret");
         QSignalSpy sent(&session, &console::ConsoleSession::RebootSent);
         QElapsedTimer sinceQuit;
         connect(&session, &console::ConsoleSession::commandSent, this, [&sinceQuit](const QString& c) {

@@ -62,7 +62,7 @@ class tst_schedules : public QObject {
         });
         return *schedules;
     }
-    ServerTarget target() const { return {"127.0.0.1", QString::number(f->peer.port()), "pw"}; }
+    ConnectionFields target() const { return {"127.0.0.1", QString::number(f->peer.port()), "pw"}; }
     static RestartPlan plan(int inSeconds, const QString& via, const QString& warnings = "5m 1m 30s 10s") {
         RestartPlan p;
         p.when = inSeconds == 0 ? RestartPlan::When::Now : RestartPlan::When::In;
@@ -171,7 +171,8 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, status);
         TcpStandIn kestwold;
-        f->seams.listenerPort = backMs > 0 ? kestwold.port() : ConsoleFixture::freePort();
+        if (backMs > 0)
+            f->seams.listenerPort = kestwold.port(); // else the fixture's port, where nobody listens
         GameStandIn server(f->peer, refuse, backMs);
         Schedules& s = bare();
         QSignalSpy finished(&s, &Schedules::restartFinished);

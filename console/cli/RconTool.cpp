@@ -11,6 +11,7 @@
 #include <ServerQuery.h>
 #include <SettingsStore.h>
 #include <StatusWords.h>
+#include <Wire.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -51,7 +52,7 @@ QString shown(QString text) {
 // What the console's address or port box shows at start: the value loading left in it, else the
 // text the window is built with.
 QString boxAtStart(const LoadedHistory& loaded, const QString& builtIn) {
-    return (loaded.hasEditText ? loaded.editText : builtIn).trimmed();
+    return loaded.editText.value_or(builtIn).trimmed();
 }
 
 platform::Result<Target> findTarget(const RconOptions& options, const platform::SettingsStore& store) {
@@ -64,7 +65,7 @@ platform::Result<Target> findTarget(const RconOptions& options, const platform::
         target.port = *options.port;
         return target;
     }
-    const QString stored = boxAtStart(loadHistory(store, kPortHistory), QStringLiteral("27960"));
+    const QString stored = boxAtStart(loadHistory(store, kPortHistory), QString::number(kDefaultServerPort));
     const auto port = platform::parsePort(stored);
     if (!port)
         return platform::Failure{

@@ -102,7 +102,7 @@ int runRestart(const RconOptions& options, const QString& host, quint16 port, co
     }
 
     RestartPlan plan = options.restart;
-    ServerTarget target{host, QString::number(port), password};
+    ConnectionFields target{host, QString::number(port), password};
     if (const auto started = schedules.startRestart(plan, target); !started) {
         err << "vorlanix-rcon: " << started.why() << '\n';
         return kUsage;

@@ -1,9 +1,12 @@
 #include "AppSettings.h"
 
+#include "Wire.h"
+
 #include <SettingsStore.h>
 
 #include <cmath>
 #include <limits>
+#include <variant>
 
 namespace console {
 
@@ -20,7 +23,113 @@ bool toRoundedNumber(const QString& text, double& value) {
 
 // Farther off than any screen; beyond this a position no longer maps to a window coordinate.
 constexpr double kTwipsLimit = 1.0e9;
+
+template <typename T> using Field = T AppSettings::*;
+
+// The conversions a key's text goes through, each with the key's default.
+struct Text {
+    Field<QString> field;
+    QString fallback;
+};
+struct Flag {
+    Field<bool> field;
+    bool fallback;
+};
+struct Int16 {
+    Field<qint16> field;
+    qint16 fallback;
+    qint16 least = std::numeric_limits<qint16>::min(); // below or above: the default
+    qint16 most = std::numeric_limits<qint16>::max();
+};
+struct Colour {
+    Field<quint32> field;
+    quint32 fallback;
+};
+struct Twips {
+    Field<double> field;
+    double fallback;
+};
+// The main window's edge: by default centred on the screen for the window's built-in size, and never
+// negative.
+struct WindowEdge {
+    Field<double> field;
+    bool horizontal;
+};
+
+enum class Saved {
+    Value,       // the field as it is
+    Default,     // always the default, whatever the field holds
+    NormalWindow // only from a window neither minimised nor maximised
+};
+
+struct SettingRow {
+    const char* key;
+    std::variant<Text, Flag, Int16, Colour, Twips, WindowEdge> conversion;
+    Saved saved = Saved::Value;
+};
+
+template <typename... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+template <typename... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
+
+using S = AppSettings;
+
+// In the order they are read.
+const std::vector<SettingRow>& settingRows() {
+    static const std::vector<SettingRow> rows{
+        {"CurrentAddr", Text{&S::CurrentAddr, QString()}},
+        {"CurrentPort", Text{&S::CurrentPort, QString::number(kDefaultServerPort)}, Saved::Default},
+        {"Password", Text{&S::Password, QString()}},
+        {"EnableLogging", Flag{&S::EnableLogging, false}},
+        {"TimePeriod", Int16{&S::TimePeriod, 5}},
+        {"TimeScale", Int16{&S::TimeScale, 60}},
+        {"AutoQuery", Flag{&S::AutoQuery, false}},
+        {"SavePassword", Flag{&S::SavePassword, false}},
+        {"ColorBack", Colour{&S::ColorBack, 0xC00000}}, // dark blue
+        {"ColorFore", Colour{&S::ColorFore, 0x00FFFF}}, // yellow
+        {"FormFontBold", Flag{&S::FormFontBold, false}},
+        {"FormFontItalic", Flag{&S::FormFontItalic, false}},
+        {"FormFontSize", Int16{&S::FormFontSize, 8}},
+        {"FormFontName", Text{&S::FormFontName, QStringLiteral("Courier New")}},
+        {"BigScreenMode", Flag{&S::BigScreenMode, false}},
+        {"WindowLeft", WindowEdge{&S::WindowLeft, true}, Saved::NormalWindow},
+        {"WindowTop", WindowEdge{&S::WindowTop, false}, Saved::NormalWindow},
+        {"WindowWidth", Int16{&S::WindowWidth, 8985}, Saved::NormalWindow},
+        {"WindowHeight", Int16{&S::WindowHeight, 8865}, Saved::NormalWindow},
+        {"TheWindowState", Int16{&S::TheWindowState, 0, 0, 2}},
+        {"HideFunNameCodes", Int16{&S::HideFunNameCodes, 0}},
+        {"CurrentTheme", Text{&S::CurrentTheme, QStringLiteral("Default")}},
+        {"UseAutoComplete", Flag{&S::UseAutoComplete, true}},
+        {"ShowStatusBar", Flag{&S::ShowStatusBar, true}},
+        {"PlayersLeft", Twips{&S::PlayersLeft, -1}},
+        {"PlayersTop", Twips{&S::PlayersTop, -1}},
+        {"PlayersWidth", Int16{&S::PlayersWidth, 7800, S::kPlayersMinTwips}},
+        {"PlayersHeight", Int16{&S::PlayersHeight, 5400, S::kPlayersMinTwips}},
+    };
+    return rows;
+}
+
+QString textOf(const SettingRow& row, const AppSettings& s) {
+    return std::visit(Overloaded{[&](const Text& c) { return s.*c.field; },
+                                 [&](const Flag& c) { return boolText(s.*c.field); },
+                                 [&](const Int16& c) { return QString::number(s.*c.field); },
+                                 [&](const Colour& c) { return QString::number(s.*c.field); },
+                                 [&](const Twips& c) { return twipsText(s.*c.field); },
+                                 [&](const WindowEdge& c) { return twipsText(s.*c.field); }},
+                      row.conversion);
+}
+
+qint16 wholeTwips(double twips) {
+    return qint16(qBound(double(std::numeric_limits<qint16>::min()), std::nearbyint(twips),
+                         double(std::numeric_limits<qint16>::max())));
+}
 } // namespace
+
+AppSettings::AppSettings() {
+    for (const SettingRow& row : settingRows())
+        std::visit(Overloaded{[this](const WindowEdge& c) { this->*c.field = 0; },
+                              [this](const auto& c) { this->*c.field = c.fallback; }},
+                   row.conversion);
+}
 
 bool settingsBool(const QString& text, bool fallback) {
     const QString t = text.trimmed();
@@ -66,97 +175,54 @@ QString twipsText(double twips) {
 }
 
 AppSettings loadAppSettings(const platform::SettingsStore& store, const PlacementBasis& basis) {
-    const AppSettings d;
     AppSettings s;
-    auto text = [&](const char* key, const QString& fallback) {
-        return store.read(kSettingsSection, QLatin1String(key), fallback);
-    };
-    auto flag = [&](const char* key, bool fallback) {
-        return settingsBool(text(key, boolText(fallback)), fallback);
-    };
-    auto int16 = [&](const char* key, qint16 fallback) {
-        return settingsInt16(text(key, QString::number(fallback)), fallback);
-    };
-    auto colour = [&](const char* key, quint32 fallback) {
-        return settingsColour(text(key, QString::number(fallback)), fallback);
-    };
-    auto position = [&](const char* key, double screen, double window) {
-        const double centred = double(float(screen) / 2.0f - float(window) / 2.0f);
-        const double value = settingsTwips(text(key, twipsText(centred)), centred);
-        return value < 0 ? 0.0 : value;
-    };
-
-    s.CurrentAddr = text("CurrentAddr", d.CurrentAddr);
-    s.CurrentPort = text("CurrentPort", d.CurrentPort);
-    s.Password = text("Password", d.Password);
-    s.EnableLogging = flag("EnableLogging", d.EnableLogging);
-    s.TimePeriod = int16("TimePeriod", d.TimePeriod);
-    s.TimeScale = int16("TimeScale", d.TimeScale);
-    s.AutoQuery = flag("AutoQuery", d.AutoQuery);
-    s.SavePassword = flag("SavePassword", d.SavePassword);
-    s.ColorBack = colour("ColorBack", d.ColorBack);
-    s.ColorFore = colour("ColorFore", d.ColorFore);
-    s.FormFontBold = flag("FormFontBold", d.FormFontBold);
-    s.FormFontItalic = flag("FormFontItalic", d.FormFontItalic);
-    s.FormFontSize = int16("FormFontSize", d.FormFontSize);
-    s.FormFontName = text("FormFontName", d.FormFontName);
-    s.BigScreenMode = flag("BigScreenMode", d.BigScreenMode);
-    s.WindowLeft = position("WindowLeft", basis.screenWidth, basis.windowWidth);
-    s.WindowTop = position("WindowTop", basis.screenHeight, basis.windowHeight);
-    s.WindowWidth = int16("WindowWidth", d.WindowWidth);
-    s.WindowHeight = int16("WindowHeight", d.WindowHeight);
-    s.TheWindowState = int16("TheWindowState", d.TheWindowState);
-    if (s.TheWindowState < 0 || s.TheWindowState > 2)
-        s.TheWindowState = d.TheWindowState;
-    s.HideFunNameCodes = int16("HideFunNameCodes", d.HideFunNameCodes);
-    s.CurrentTheme = text("CurrentTheme", d.CurrentTheme);
-    s.UseAutoComplete = flag("UseAutoComplete", d.UseAutoComplete);
-    s.ShowStatusBar = flag("ShowStatusBar", d.ShowStatusBar);
-    s.PlayersLeft = settingsTwips(text("PlayersLeft", twipsText(d.PlayersLeft)), d.PlayersLeft);
-    s.PlayersTop = settingsTwips(text("PlayersTop", twipsText(d.PlayersTop)), d.PlayersTop);
-    s.PlayersWidth = int16("PlayersWidth", d.PlayersWidth);
-    s.PlayersHeight = int16("PlayersHeight", d.PlayersHeight);
-    if (s.PlayersWidth < AppSettings::kPlayersMinTwips || s.PlayersHeight < AppSettings::kPlayersMinTwips) {
-        s.PlayersWidth = d.PlayersWidth;
-        s.PlayersHeight = d.PlayersHeight;
+    for (const SettingRow& row : settingRows()) {
+        auto text = [&](const QString& fallback) {
+            return store.read(kSettingsSection, QLatin1String(row.key), fallback);
+        };
+        std::visit(
+            Overloaded{
+                [&](const Text& c) { s.*c.field = text(c.fallback); },
+                [&](const Flag& c) { s.*c.field = settingsBool(text(boolText(c.fallback)), c.fallback); },
+                [&](const Int16& c) {
+                    const qint16 v = settingsInt16(text(QString::number(c.fallback)), c.fallback);
+                    s.*c.field = v < c.least || v > c.most ? c.fallback : v;
+                },
+                [&](const Colour& c) {
+                    s.*c.field = settingsColour(text(QString::number(c.fallback)), c.fallback);
+                },
+                [&](const Twips& c) { s.*c.field = settingsTwips(text(twipsText(c.fallback)), c.fallback); },
+                [&](const WindowEdge& c) {
+                    const double screen = c.horizontal ? basis.screenWidth : basis.screenHeight;
+                    const double window = c.horizontal ? basis.windowWidth : basis.windowHeight;
+                    const double centred = double(float(screen) / 2.0f - float(window) / 2.0f);
+                    const double value = settingsTwips(text(twipsText(centred)), centred);
+                    s.*c.field = value < 0 ? 0.0 : value;
+                }},
+            row.conversion);
     }
     return s;
 }
 
-void saveAppSettings(platform::SettingsStore& store, const AppSettings& s, const WindowSnapshot& window) {
-    auto put = [&](const char* key, const QString& value) {
-        store.write(kSettingsSection, QLatin1String(key), value);
-    };
-    put("CurrentAddr", s.CurrentAddr);
-    put("CurrentPort", QStringLiteral("27960"));
+void saveAppSettings(platform::SettingsStore& store, const AppSettings& settings,
+                     const WindowSnapshot& window) {
+    const AppSettings defaults;
+    AppSettings s = settings;
+    s.TheWindowState = qint16(window.state);
     // The password reaches the disk only when the user asked for it to be saved.
-    put("Password", s.SavePassword ? window.password : QString());
-    put("EnableLogging", boolText(s.EnableLogging));
-    put("TimePeriod", QString::number(s.TimePeriod));
-    put("TimeScale", QString::number(s.TimeScale));
-    put("AutoQuery", boolText(s.AutoQuery));
-    put("SavePassword", boolText(s.SavePassword));
-    put("ColorBack", QString::number(s.ColorBack));
-    put("ColorFore", QString::number(s.ColorFore));
-    put("TheWindowState", QString::number(window.state));
-    put("FormFontBold", boolText(s.FormFontBold));
-    put("FormFontItalic", boolText(s.FormFontItalic));
-    put("FormFontSize", QString::number(s.FormFontSize));
-    put("FormFontName", s.FormFontName);
-    put("HideFunNameCodes", QString::number(s.HideFunNameCodes));
-    put("CurrentTheme", s.CurrentTheme);
-    put("UseAutoComplete", boolText(s.UseAutoComplete));
-    put("BigScreenMode", boolText(s.BigScreenMode));
-    put("ShowStatusBar", boolText(s.ShowStatusBar));
-    put("PlayersLeft", twipsText(s.PlayersLeft));
-    put("PlayersTop", twipsText(s.PlayersTop));
-    put("PlayersWidth", QString::number(s.PlayersWidth));
-    put("PlayersHeight", QString::number(s.PlayersHeight));
-    if (window.state != 1 && window.state != 2) {
-        put("WindowLeft", twipsText(window.left));
-        put("WindowTop", twipsText(window.top));
-        put("WindowWidth", QString::number(qRound(window.width)));
-        put("WindowHeight", QString::number(qRound(window.height)));
+    if (!s.SavePassword)
+        s.Password.clear();
+    s.WindowLeft = window.left;
+    s.WindowTop = window.top;
+    // A size no 16-bit field holds would not be read back at all.
+    s.WindowWidth = wholeTwips(window.width);
+    s.WindowHeight = wholeTwips(window.height);
+    const bool normal = window.state != 1 && window.state != 2;
+    for (const SettingRow& row : settingRows()) {
+        if (row.saved == Saved::NormalWindow && !normal)
+            continue;
+        store.write(kSettingsSection, QLatin1String(row.key),
+                    textOf(row, row.saved == Saved::Default ? defaults : s));
     }
 }
 

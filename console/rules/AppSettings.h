@@ -9,39 +9,44 @@ class SettingsStore;
 
 namespace console {
 
-// The console's process-wide settings record: one field per key of "vorlanix\Settings".
+// The console's process-wide settings record: one field per key of "vorlanix\Settings". A new record
+// holds every key's default; keys, defaults and conversions are one table (AppSettings.cpp).
 struct AppSettings {
+    AppSettings();
+
     QString CurrentAddr;
-    QString CurrentPort = QStringLiteral("27960");
+    QString CurrentPort;
     QString Password;
-    bool EnableLogging = false;
-    qint16 TimePeriod = 5;
-    qint16 TimeScale = 60;
-    bool AutoQuery = false;
-    bool SavePassword = false;
-    quint32 ColorBack = 0xC00000; // 0x00BBGGRR: dark blue
-    quint32 ColorFore = 0x00FFFF; // yellow
-    bool FormFontBold = false;
-    bool FormFontItalic = false;
-    qint16 FormFontSize = 8;
-    QString FormFontName = QStringLiteral("Courier New");
-    double WindowLeft = 0;
-    double WindowTop = 0;
-    qint16 WindowWidth = 8985;
-    qint16 WindowHeight = 8865;
-    qint16 TheWindowState = 0;
-    qint16 HideFunNameCodes = 0;
-    QString CurrentTheme = QStringLiteral("Default");
-    bool UseAutoComplete = true;
-    bool BigScreenMode = false;
-    bool ShowStatusBar = true;
+    bool EnableLogging;
+    qint16 TimePeriod;
+    qint16 TimeScale;
+    bool AutoQuery;
+    bool SavePassword;
+    quint32 ColorBack; // 0x00BBGGRR
+    quint32 ColorFore;
+    bool FormFontBold;
+    bool FormFontItalic;
+    qint16 FormFontSize;
+    QString FormFontName;
+    double WindowLeft; // twips, outer
+    double WindowTop;
+    qint16 WindowWidth; // twips, outer
+    qint16 WindowHeight;
+    qint16 TheWindowState; // 0 normal, 1 minimised, 2 maximised
+    qint16 HideFunNameCodes;
+    QString CurrentTheme;
+    bool UseAutoComplete;
+    bool BigScreenMode;
+    bool ShowStatusBar;
     // The Players window: outer position (-1 until first placed) and inner size, in twips.
-    double PlayersLeft = -1;
-    double PlayersTop = -1;
-    qint16 PlayersWidth = 7800;
-    qint16 PlayersHeight = 5400;
+    double PlayersLeft;
+    double PlayersTop;
+    qint16 PlayersWidth;
+    qint16 PlayersHeight;
     // Smaller than this, in either direction, the Players window is not worth restoring.
     static constexpr qint16 kPlayersMinTwips = 1500;
+
+    bool operator==(const AppSettings&) const = default;
 };
 
 inline const QString kSettingsSection = QStringLiteral("vorlanix\\Settings");
@@ -62,14 +67,16 @@ struct PlacementBasis {
     double windowHeight = 0; // twips, outer
 };
 
-// The window as it is at exit.
+// The main window as it is at exit.
 struct WindowSnapshot {
     int state = 0;                                   // 0 normal, 1 minimised, 2 maximised
     double left = 0, top = 0, width = 0, height = 0; // twips, outer
-    QString password;                                // text of the password box
 };
 
+// Reads every key in the table's order; the window position defaults to centred on the screen.
 AppSettings loadAppSettings(const platform::SettingsStore& store, const PlacementBasis& basis);
+// Writes every key: the window's state from the window, its geometry only from a normal window, the
+// port key always as the default port, and the password only when it is to be saved.
 void saveAppSettings(platform::SettingsStore& store, const AppSettings& settings,
                      const WindowSnapshot& window);
 

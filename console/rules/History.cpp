@@ -16,10 +16,8 @@ LoadedHistory loadHistory(const platform::SettingsStore& store, const HistoryKin
             continue;
         if (i <= loaded.entries.size())
             loaded.entries.insert(i, text);
-        if (kind.setsEditText) {
-            loaded.hasEditText = true;
+        if (kind.setsEditText)
             loaded.editText = text;
-        }
     }
     return loaded;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace platform {
 class SettingsStore;
 }
@@ -25,8 +27,7 @@ bool IsInHistory(const QStringList& entries, const QString& text);
 
 struct LoadedHistory {
     QStringList entries;
-    bool hasEditText = false;
-    QString editText;
+    std::optional<QString> editText; // what loading leaves in the box's edit field, if anything
 };
 
 // Keys 0..limit in order; entries stop at the first empty key, the edit text is the last non-empty value.

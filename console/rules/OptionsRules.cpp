@@ -16,17 +16,17 @@ bool numberOf(const QString& text, double& value) {
 
 } // namespace
 
-MinutesCheck checkMinutes(const QString& text) {
+std::optional<MinutesCorrection> checkMinutes(const QString& text) {
     double d = 0;
     if (!numberOf(text, d))
-        return {false, QStringLiteral("Minutes must be numeric."), QStringLiteral("5")};
+        return MinutesCorrection{QStringLiteral("Minutes must be numeric."), QStringLiteral("5")};
     // Infinity and numbers beyond 32 bits fall on the side of their sign.
     const double whole = std::nearbyint(d);
     if (whole > kMinutesMax)
-        return {false, QStringLiteral("Minutes must be less than 32000."), QStringLiteral("32000")};
+        return MinutesCorrection{QStringLiteral("Minutes must be less than 32000."), QStringLiteral("32000")};
     if (whole < 0)
-        return {false, QStringLiteral("Minutes must be no less than 0."), QStringLiteral("0")};
-    return {};
+        return MinutesCorrection{QStringLiteral("Minutes must be no less than 0."), QStringLiteral("0")};
+    return std::nullopt;
 }
 
 qint16 minutesValue(const QString& text, qint16 fallback) {

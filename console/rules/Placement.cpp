@@ -4,6 +4,42 @@
 
 namespace console {
 
+namespace {
+double area(const QRectF& r) {
+    return r.isValid() ? r.width() * r.height() : 0;
+}
+
+// Moves [start, start + length) into [low, high), shrinking it when it is longer.
+void fitSpan(double& start, double& length, double low, double high) {
+    length = qMin(length, high - low);
+    start = qBound(low, start, high - length);
+}
+} // namespace
+
+WindowPlacement fitOnScreen(const WindowPlacement& stored, const QList<QRectF>& screens,
+                            const QRectF& primary) {
+    WindowPlacement placement = stored;
+    const QRectF window(stored.left, stored.top, stored.width, stored.height);
+    QRectF screen;
+    double shown = 0;
+    for (const QRectF& candidate : screens) {
+        if (const double a = area(candidate.intersected(window)); a > shown) {
+            shown = a;
+            screen = candidate;
+        }
+    }
+    if (screen.isEmpty()) {
+        if (primary.isEmpty())
+            return placement;
+        screen = primary;
+        placement.left = primary.center().x() - placement.width / 2;
+        placement.top = primary.center().y() - placement.height / 2;
+    }
+    fitSpan(placement.left, placement.width, screen.left(), screen.left() + screen.width());
+    fitSpan(placement.top, placement.height, screen.top(), screen.top() + screen.height());
+    return placement;
+}
+
 WindowPlacement usablePlacement(const WindowPlacement& stored, const QList<QRectF>& screens,
                                 const QRectF& primary) {
     WindowPlacement placement = stored;
@@ -12,15 +48,7 @@ WindowPlacement usablePlacement(const WindowPlacement& stored, const QList<QRect
         placement.width = defaults.WindowWidth;
         placement.height = defaults.WindowHeight;
     }
-    const QRectF window(placement.left, placement.top, placement.width, placement.height);
-    for (const QRectF& screen : screens) {
-        if (screen.intersects(window))
-            return placement;
-    }
-    // A window larger than the screen keeps its title bar on it.
-    placement.left = qMax(primary.left(), primary.center().x() - placement.width / 2);
-    placement.top = qMax(primary.top(), primary.center().y() - placement.height / 2);
-    return placement;
+    return fitOnScreen(placement, screens, primary);
 }
 
 } // namespace console

@@ -5,19 +5,23 @@
 
 namespace console {
 
-// The main window's stored outer geometry, in twips.
+// A window's outer geometry, in twips.
 struct WindowPlacement {
     double left = 0, top = 0, width = 0, height = 0;
     bool operator==(const WindowPlacement&) const = default;
 };
 
-// The smallest stored size still taken as it is: 200 x 150 pixels.
+// The smallest stored size of the main window still taken as it is: 200 x 150 pixels.
 inline constexpr double kUsableWidthTwips = 3000;
 inline constexpr double kUsableHeightTwips = 2250;
 
-// Where the window opens when the stored geometry could not be seen: a size below the usable minimum
-// gets the default size, and a window that would not show a single pixel on any screen is centred on
-// the primary one. A window only partly off a screen keeps its place. Screens are in twips.
+// Where a window opens, whatever was stored: wholly on the screen that holds the largest part of it,
+// moved no farther than it must be, and shrunk to that screen where it is larger. A window that no
+// screen shows any of is centred on the primary one. Screens are their usable areas, in twips.
+WindowPlacement fitOnScreen(const WindowPlacement& stored, const QList<QRectF>& screens,
+                            const QRectF& primary);
+
+// The main window: as fitOnScreen, and a stored size below the usable minimum gets the default size.
 WindowPlacement usablePlacement(const WindowPlacement& stored, const QList<QRectF>& screens,
                                 const QRectF& primary);
 

@@ -1,17 +1,15 @@
 #include "Rcon.h"
 
+#include "Wire.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTime>
 
 namespace console {
 
-namespace {
-const QString kPrintHeader = QStringLiteral("\xff\xff\xff\xffprint\n");
-}
-
 QByteArray buildRconDatagram(const QString& password, const QString& command) {
-    QByteArray datagram("\xff\xff\xff\xffrcon ");
+    QByteArray datagram = kRconRequest;
     datagram += password.toLatin1();
     datagram += ' ';
     datagram += command.toLatin1();
@@ -24,7 +22,7 @@ QString cleanReply(QString reply, qint16 hideCodes) {
         for (char digit = '0'; digit <= '7'; ++digit)
             reply.remove(QString(QLatin1Char('^')) + QLatin1Char(digit));
     }
-    reply.remove(kPrintHeader);
+    reply.remove(QString::fromLatin1(kPrintHeader));
     reply.replace(QLatin1String("\n"), QLatin1String("\r\n"));
     return reply;
 }

@@ -1,12 +1,13 @@
 #include "ServerReplies.h"
 
+#include "Wire.h"
+
 #include <QStringList>
 
 namespace console {
 
 namespace {
 
-const QByteArray kOutOfBand("\xff\xff\xff\xff");
 constexpr int kMaxNameChars = 256;
 
 // The body after "\xff\xff\xff\xff<word>\n"; nullopt when the datagram is another reply.
@@ -248,10 +249,9 @@ std::optional<RconStatus> parseRconStatus(const QString& text) {
 }
 
 QString rconPayload(const QByteArray& datagram) {
-    static const QByteArray header = kOutOfBand + "print\n";
-    if (!datagram.startsWith(header))
+    if (!datagram.startsWith(kPrintHeader))
         return QString();
-    return QString::fromLatin1(datagram.left(kMaxReplyBytes).mid(header.size()));
+    return QString::fromLatin1(datagram.left(kMaxReplyBytes).mid(kPrintHeader.size()));
 }
 
 QList<ColourRun> colourRuns(const QString& text, int startColour) {

@@ -1,5 +1,7 @@
 #include "Themes.h"
 
+#include "AppSettings.h"
+
 #include <cmath>
 #include <limits>
 
@@ -7,10 +9,7 @@ namespace console {
 
 const std::array<Theme, 7>& themeCatalogue() {
     static const std::array<Theme, 7> catalogue{{
-        {ThemeId::Default,
-         QStringLiteral("Default"),
-         QStringLiteral("Default"),
-         {0xC00000, 0x00FFFF, false, false, 8, QStringLiteral("Courier New")}},
+        {ThemeId::Default, QStringLiteral("Default"), QStringLiteral("Default"), lookOf(AppSettings())},
         {ThemeId::DOS,
          QStringLiteral("DOS"),
          QStringLiteral("DOS"),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Look.h"
+
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -10,24 +12,14 @@
 
 namespace console {
 
-// The six values that make the console pane's look. Colours are 0x00BBGGRR numbers.
-struct ThemeLook {
-    quint32 back = 0xC00000;
-    quint32 fore = 0x00FFFF;
-    bool bold = false;
-    bool italic = false;
-    qint16 size = 8;
-    QString face = QStringLiteral("Courier New");
-    bool operator==(const ThemeLook&) const = default;
-};
-
 enum class ThemeId { Default, DOS, GreenScreen, Bloodshot, BlackAndWhite, PurpleHaze, Custom };
 
 struct Theme {
     ThemeId id;
     QString identifier; // the caption without spaces, as kept in CurrentTheme
     QString caption;    // as the menu and the dialog's selector show it
-    ThemeLook look;     // meaningless for Custom, whose look is whatever is current
+    // The settings' defaults for Default; meaningless for Custom, whose look is whatever is current.
+    ThemeLook look;
 };
 
 // The seven entries in menu order.

@@ -9,11 +9,15 @@
 
 #include <DatagramChannel.h>
 #include <PasswordKeyring.h>
+#include <Port.h>
 #include <ProgramFolder.h>
 #include <SettingsStore.h>
 
+#include <QStringListModel>
 #include <QTime>
 #include <QTimer>
+
+#include <utility>
 
 namespace console {
 
@@ -32,6 +36,10 @@ constexpr int kKeyringWaitMs = 3000;
 const QString kRebootDropped =
     QStringLiteral("The game server was told to quit, but the Kestwold dropped the reboot request.\r\n"
                    "The game server may be down.");
+const QString kSettingsUnreadable =
+    QStringLiteral("%1. A copy of the file will be kept beside it before the settings are saved at exit.");
+const QString kTranscriptNotWritten = QStringLiteral("The console log is not being kept: %1");
+const QString kErrorLogNotWritten = QStringLiteral("The error log could not be written: %1");
 const QString kQuitRefused =
     QStringLiteral(", so the Kestwold was not asked to reboot it and nothing was restarted.\r\n\r\n"
                    "NOTE: The game server was not shut down and should still be running.");
@@ -53,7 +61,9 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
               SendCommand(command, CommandOrigin::BanExpiry);
               return true;
           },
-          seams.watch.noReply, this)) {
+          seams.watch.noReply, this)),
+      m_servers(new QStringListModel(this)), m_ports(new QStringListModel(this)),
+      m_commands(new QStringListModel(this)) {
     connect(m_keyring, &platform::PasswordKeyring::readFinished, this,
             [this](bool found, const QString& password) {
                 if (found && !password.isEmpty())
@@ -101,15 +111,17 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
 }
 
 QString ConsoleSession::currentServer() const {
-    bool portOk = false;
-    const int port = m_port.trimmed().toInt(&portOk);
-    return m_address.trimmed() + QLatin1Char(':') + QString::number(portOk ? port : UDPClient->RemotePort());
+    const ConnectionFields typed = fields();
+    const std::optional<quint16> port = platform::parsePort(typed.port);
+    return typed.address.trimmed() + QLatin1Char(':') +
+           QString::number(port ? *port : UDPClient->RemotePort());
 }
 
 void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
-    LastAddress = m_address.trimmed();
-    LastPort = m_port.trimmed();
-    LastPassword = m_password.trimmed();
+    const ConnectionFields typed = fields();
+    LastAddress = typed.address.trimmed();
+    LastPort = typed.port.trimmed();
+    LastPassword = typed.password.trimmed();
     LastCommand = command;
 
     QString echo;
@@ -119,11 +131,9 @@ void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
     } else {
         echo = buildEchoLine(longTimeText(QTime::currentTime()), command);
         UDPClient->setRemoteHost(LastAddress);
-        bool portOk = false;
-        const int port = LastPort.toInt(&portOk);
-        // A port that is not a number leaves the port of the previous send in place.
-        if (portOk)
-            UDPClient->setRemotePort(port);
+        // A port that is not one leaves the port of the previous send in place.
+        if (const std::optional<quint16> port = platform::parsePort(LastPort))
+            UDPClient->setRemotePort(*port);
         (void)UDPClient->Connect(); // network failures are never reported
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
         m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
@@ -141,18 +151,13 @@ void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
     WriteLog(echo + QLatin1String("\r\n"));
 }
 
-void ConsoleSession::SendCommand(const QString& command, const ServerTarget& to, CommandOrigin origin) {
-    const ServerTarget boxes{m_address, m_port, m_password};
-    m_address = to.address;
-    m_port = to.port;
-    m_password = to.password;
+void ConsoleSession::SendCommand(const QString& command, const ConnectionFields& to, CommandOrigin origin) {
+    auto boxes = std::exchange(m_fieldSource, [to] { return to; });
     SendCommand(command, origin);
-    m_address = boxes.address;
-    m_port = boxes.port;
-    m_password = boxes.password;
+    m_fieldSource = std::move(boxes);
 }
 
-bool ConsoleSession::startRestart(const ServerTarget& to, const QString& command, ServerWatch::How how) {
+bool ConsoleSession::startRestart(const ConnectionFields& to, const QString& command, ServerWatch::How how) {
     if (m_restart || m_reboot->isRunning() || m_watch->rebooting())
         return false;
     m_restart = to;
@@ -201,8 +206,20 @@ void ConsoleSession::quitVerdict(ReplyKind kind) {
 }
 
 void ConsoleSession::WriteLog(const QString& text) {
-    if (m_settings.EnableLogging && console::WriteLog(text))
+    if (!m_settings.EnableLogging)
+        return;
+    if (const platform::Result<> written = console::WriteLog(text); !written)
+        fileNotWritten(WrittenFile::Transcript, platform::Failure{written.why()});
+    else
         emit logWritten();
+}
+
+void ConsoleSession::fileNotWritten(WrittenFile file, const platform::Failure& failure) {
+    if (m_unwritten.contains(file))
+        return;
+    m_unwritten.insert(file);
+    emit statusText(
+        (file == WrittenFile::Transcript ? kTranscriptNotWritten : kErrorLogNotWritten).arg(failure.why));
 }
 
 void ConsoleSession::TCPClient_Connect() {
@@ -248,17 +265,11 @@ void ConsoleSession::applyOptions(const AppSettings& edited) {
 }
 
 void ConsoleSession::setLook(const ThemeLook& look) {
-    m_settings.ColorBack = look.back;
-    m_settings.ColorFore = look.fore;
-    m_settings.FormFontBold = look.bold;
-    m_settings.FormFontItalic = look.italic;
-    m_settings.FormFontSize = look.size;
-    m_settings.FormFontName = look.face;
+    console::setLook(m_settings, look);
 }
 
 ThemeLook ConsoleSession::look() const {
-    const AppSettings& s = m_settings;
-    return {s.ColorBack, s.ColorFore, s.FormFontBold, s.FormFontItalic, s.FormFontSize, s.FormFontName};
+    return lookOf(m_settings);
 }
 
 void ConsoleSession::setCurrentTheme(const QString& identifier) {
@@ -269,8 +280,10 @@ void ConsoleSession::setBigScreenMode(bool on) {
     m_settings.BigScreenMode = on;
 }
 
-LoadedHistories ConsoleSession::LoadSettings(const PlacementBasis& basis) {
+LoadedEditTexts ConsoleSession::LoadSettings(const PlacementBasis& basis) {
     const platform::SettingsStore store;
+    if (!store.opened())
+        emit statusText(kSettingsUnreadable.arg(store.opened().why()));
     m_settings = loadAppSettings(store, basis);
     // A password still in the file is the newer one: a keyring that refused it at the last exit left it
     // there.
@@ -278,24 +291,47 @@ LoadedHistories ConsoleSession::LoadSettings(const PlacementBasis& basis) {
         m_keyring->read();
     m_audit->setSettings(loadRecordsSettings(store));
     m_records->pruneHistory(QDateTime::currentDateTimeUtc().addDays(-m_audit->settings().historyDays));
-    return {loadHistory(store, kServerHistory), loadHistory(store, kPortHistory),
-            loadHistory(store, kCommandHistory)};
+    const LoadedHistory servers = loadHistory(store, kServerHistory);
+    const LoadedHistory ports = loadHistory(store, kPortHistory);
+    m_servers->setStringList(servers.entries);
+    m_ports->setStringList(ports.entries);
+    m_commands->setStringList(loadHistory(store, kCommandHistory).entries);
+    return {servers.editText, ports.editText};
 }
 
-void ConsoleSession::SaveSettings(const WindowSnapshot& window, const HistoryLists& histories) {
-    WindowSnapshot saved = window;
-    if (!m_settings.SavePassword || saved.password.isEmpty())
+platform::Result<QString> ConsoleSession::SaveSettings(const WindowSnapshot& window) {
+    AppSettings saved = m_settings;
+    saved.Password = password();
+    if (!saved.SavePassword || saved.Password.isEmpty())
         m_keyring->removeAndWait(kKeyringWaitMs);
-    else if (m_keyring->writeAndWait(saved.password, kKeyringWaitMs))
-        saved.password.clear();
+    else if (m_keyring->writeAndWait(saved.Password, kKeyringWaitMs))
+        saved.Password.clear();
     platform::SettingsStore store;
-    saveAppSettings(store, m_settings, saved);
-    saveHistory(store, kServerHistory, histories.servers);
-    saveHistory(store, kPortHistory, histories.ports);
-    saveHistory(store, kCommandHistory, histories.commands);
+    saveAppSettings(store, saved, window);
+    saveHistory(store, kServerHistory, m_servers->stringList());
+    saveHistory(store, kPortHistory, m_ports->stringList());
+    saveHistory(store, kCommandHistory, m_commands->stringList());
     if (alsoSave)
         alsoSave(store);
-    (void)store.sync();
+    if (const platform::Result<> written = store.sync(); !written)
+        return platform::Failure{written.why()};
+    return store.keptCopy();
+}
+
+void ConsoleSession::AddToHistory(QStringListModel* history, const QString& text) {
+    if (IsInHistory(history->stringList(), text))
+        return;
+    history->insertRows(0, 1);
+    history->setData(history->index(0), text);
+}
+
+void ConsoleSession::clearServerHistory() {
+    m_servers->setStringList({});
+    m_ports->setStringList({});
+}
+
+void ConsoleSession::clearCommandHistory() {
+    m_commands->setStringList({QString()});
 }
 
 void ConsoleSession::setShowStatusBar(bool on) {

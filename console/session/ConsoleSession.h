@@ -2,13 +2,15 @@
 
 #include "AppSettings.h"
 #include "History.h"
+#include "Look.h"
 #include "RecordRules.h"
 #include "ServerWatch.h"
-#include "Themes.h"
 
 #include <RebootClient.h>
+#include <Result.h>
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +18,7 @@
 #include <functional>
 #include <optional>
 
+class QStringListModel;
 class QTimer;
 
 namespace platform {
@@ -45,20 +48,18 @@ struct SessionSeams {
     ScheduleClock* clock = nullptr; // the schedules' time; the desktop's clock when none
 };
 
-// The three histories as the boxes hold them, newest first.
-struct HistoryLists {
-    QStringList servers, ports, commands;
-};
-
-struct LoadedHistories {
-    LoadedHistory servers, ports, commands;
-};
-
-// A server as the address, port and password boxes name it, untrimmed.
-struct ServerTarget {
+// The address, port and password boxes as typed, untrimmed.
+struct ConnectionFields {
     QString address, port, password;
-    bool operator==(const ServerTarget&) const = default;
 };
+
+// The edit texts loading the histories leaves in the address and port boxes, where it leaves any.
+struct LoadedEditTexts {
+    std::optional<QString> address, port;
+};
+
+// The files the console writes as it runs; each one that cannot be written is said once per run.
+enum class WrittenFile { Transcript, ErrorLog };
 
 // The console without its window: the rcon channel, the reboot exchange, the auto-query count, the
 // log and the settings record. It reads the connection fields the window hands it, and tells the
@@ -68,23 +69,36 @@ class ConsoleSession : public QObject {
 public:
     explicit ConsoleSession(const SessionSeams& seams = {}, QObject* parent = nullptr);
 
-    // The address, port and password boxes as typed, untrimmed.
-    void setAddress(const QString& text) { m_address = text; }
-    void setPort(const QString& text) { m_port = text; }
-    void setPassword(const QString& text) { m_password = text; }
-    QString address() const { return m_address; }
-    QString port() const { return m_port; }
-    QString password() const { return m_password; }
+    // Where the session reads the connection fields whenever it needs them: the window's boxes, which
+    // keep them. A session without a window is handed them instead.
+    void readFieldsFrom(std::function<ConnectionFields()> source) { m_fieldSource = std::move(source); }
+    void setAddress(const QString& text) { m_fields.address = text; }
+    void setPort(const QString& text) { m_fields.port = text; }
+    void setPassword(const QString& text) { m_fields.password = text; }
+    ConnectionFields fields() const { return m_fieldSource ? m_fieldSource() : m_fields; }
+    QString address() const { return fields().address; }
+    QString port() const { return fields().port; }
+    QString password() const { return fields().password; }
+
+    // The histories, newest first: the session keeps them, the combo boxes show them.
+    QStringListModel* serverHistory() const { return m_servers; }
+    QStringListModel* portHistory() const { return m_ports; }
+    QStringListModel* commandHistory() const { return m_commands; }
+    // Puts the text at the top of the history unless it is already there.
+    static void AddToHistory(QStringListModel* history, const QString& text);
+    void clearServerHistory();
+    // Leaves one empty entry.
+    void clearCommandHistory();
 
     // The one path by which a command leaves the console. The origin is for the trail of sent commands.
     void SendCommand(const QString& command, CommandOrigin origin = CommandOrigin::User);
     // The same path, to a server other than the boxes' (a restart set up earlier keeps its server).
-    void SendCommand(const QString& command, const ServerTarget& to,
+    void SendCommand(const QString& command, const ConnectionFields& to,
                      CommandOrigin origin = CommandOrigin::Schedule);
     // A restart the schedules run on `to`: the reboot exchange through the Kestwold when command is
     // empty, else that rcon command. Its end comes as restartEnded, never as a message box. False,
     // and nothing sent, while a reboot or restart runs.
-    bool startRestart(const ServerTarget& to, const QString& command, ServerWatch::How how);
+    bool startRestart(const ConnectionFields& to, const QString& command, ServerWatch::How how);
     bool restartRunning() const { return m_restart.has_value(); }
     // One tick of the auto-query timer.
     void tmrMain_Timer();
@@ -93,11 +107,14 @@ public:
     const SessionSeams& seams() const { return m_seams; }
     // The console pane's look as the settings hold it.
     ThemeLook look() const;
-    // Reads the settings section and the histories; the window places and fills itself from them.
-    // A saved password the settings file does not hold follows from the keyring (keyringPassword).
-    LoadedHistories LoadSettings(const PlacementBasis& basis);
-    // A saved password goes to the keyring where one answers in time, else to the settings file.
-    void SaveSettings(const WindowSnapshot& window, const HistoryLists& histories);
+    // Reads the settings section and the histories; the window places itself from them. A saved
+    // password the settings file does not hold follows from the keyring (keyringPassword). A settings
+    // file that could not be read is said on the status line.
+    LoadedEditTexts LoadSettings(const PlacementBasis& basis);
+    // Writes the settings and the histories; a saved password goes to the keyring where one answers in
+    // time, else to the settings file. Gives where a settings file that could not be read was kept
+    // (empty when none was), or why nothing could be written.
+    platform::Result<QString> SaveSettings(const WindowSnapshot& window);
     // What else is kept beside the settings at exit (the schedules), written in the same save.
     std::function<void(platform::SettingsStore&)> alsoSave;
     // The Options dialog's fields of `edited`; the timer follows its AutoQuery.
@@ -111,6 +128,9 @@ public:
 
     // Closes the channel and ends a running reboot exchange without a word.
     void Close();
+
+    // Says on the status line, the first time in this run, that the file could not be written.
+    void fileNotWritten(WrittenFile file, const platform::Failure& failure);
 
     QString lastAddress() const { return LastAddress; }
     QString lastPort() const { return LastPort; }
@@ -155,11 +175,13 @@ private:
 
     SessionSeams m_seams;
     AppSettings m_settings;
-    QString m_address, m_port, m_password;
+    ConnectionFields m_fields;
+    std::function<ConnectionFields()> m_fieldSource;
+    QSet<WrittenFile> m_unwritten;
     QString LastAddress, LastPort, LastPassword, LastCommand, ReplyText;
     qint32 QueryTicks = 0;
-    bool m_quitAwaitsVerdict = false;      // the reboot's "quit" went out, "reboot" not yet
-    std::optional<ServerTarget> m_restart; // a scheduled restart runs on it
+    bool m_quitAwaitsVerdict = false;          // the reboot's "quit" went out, "reboot" not yet
+    std::optional<ConnectionFields> m_restart; // a scheduled restart runs on it
     platform::DatagramChannel* UDPClient;
     platform::RebootClient* m_reboot;
     platform::PasswordKeyring* m_keyring;
@@ -169,6 +191,9 @@ private:
     CommandAudit* m_audit;
     StatusSightings* m_sightings;
     BanKeeper* m_banKeeper;
+    QStringListModel* m_servers;
+    QStringListModel* m_ports;
+    QStringListModel* m_commands;
 };
 
 } // namespace console

@@ -25,11 +25,11 @@ qint64 secondsLeft(const QDateTime& now, const QDateTime& at) {
 }
 
 // "HOST:PORT" as stored; IPv6 addresses hold colons of their own, the port follows the last.
-std::optional<ServerTarget> storedServer(const QString& text) {
+std::optional<ConnectionFields> storedServer(const QString& text) {
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
     if (colon <= 0 || colon == text.size() - 1)
         return std::nullopt;
-    return ServerTarget{text.left(colon), text.mid(colon + 1), QString()};
+    return ConnectionFields{text.left(colon), text.mid(colon + 1), QString()};
 }
 } // namespace
 
@@ -44,7 +44,7 @@ Schedules::Schedules(ConsoleSession& session, ScheduleClock& clock, QObject* par
     });
 }
 
-platform::Result<> Schedules::startRestart(const RestartPlan& plan, const ServerTarget& target) {
+platform::Result<> Schedules::startRestart(const RestartPlan& plan, const ConnectionFields& target) {
     if (m_stage == Stage::Restarting)
         return platform::Failure{QStringLiteral("A restart is under way; wait until it has ended.")};
     if (target.address.trimmed().isEmpty())
@@ -105,8 +105,9 @@ void Schedules::resume(const StoredSchedules& stored) {
     setMessages(stored.messages);
     if (!stored.daily)
         return;
-    ServerTarget target = storedServer(stored.dailyServer)
-                              .value_or(ServerTarget{m_session.address(), m_session.port(), QString()});
+    ConnectionFields target =
+        storedServer(stored.dailyServer)
+            .value_or(ConnectionFields{m_session.address(), m_session.port(), QString()});
     const QDateTime now = m_clock.now();
     const QDateTime last = lastDailyTime(stored.daily->at, now);
     if (!startRestart(*stored.daily, target))
@@ -131,8 +132,8 @@ void Schedules::stop() {
     m_clock.stopWaking();
 }
 
-ServerTarget Schedules::target() const {
-    ServerTarget t = m_target;
+ConnectionFields Schedules::target() const {
+    ConnectionFields t = m_target;
     // A daily restart kept over a start takes the password the console holds when it is due.
     if (t.password.isEmpty())
         t.password = m_session.password();

@@ -30,7 +30,7 @@ public:
 
     // Counts down to the plan's restart of `target`, in place of any countdown that runs. Refused
     // while the restart itself runs, or for a plan that cannot run.
-    platform::Result<> startRestart(const RestartPlan& plan, const ServerTarget& target);
+    platform::Result<> startRestart(const RestartPlan& plan, const ConnectionFields& target);
     // Ends a countdown; players who were warned are told. The daily restart ends with it.
     void cancelRestart();
     bool counting() const { return m_stage == Stage::Counting; }
@@ -71,14 +71,14 @@ private:
     void setStage(Stage stage);
     void serverRefused(ReplyKind kind);
     void sayMessages(const QDateTime& now);
-    ServerTarget target() const;
+    ConnectionFields target() const;
     QString host() const;
 
     ConsoleSession& m_session;
     ScheduleClock& m_clock;
     Stage m_stage = Stage::Idle;
     std::optional<RestartPlan> m_plan;
-    ServerTarget m_target;
+    ConnectionFields m_target;
     QDateTime m_at;
     QList<int> m_pending; // warning offsets still to say, longest first
     bool m_warned = false;

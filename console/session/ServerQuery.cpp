@@ -2,6 +2,7 @@
 
 #include "DatagramChannel.h"
 #include "Rcon.h"
+#include "Wire.h"
 
 #include <QRandomGenerator>
 #include <QTimer>
@@ -41,13 +42,13 @@ bool ServerQuery::send(const QByteArray& datagram) {
 }
 
 void ServerQuery::requestStatus() {
-    m_statusWanted = send(QByteArrayLiteral("\xff\xff\xff\xffgetstatus"));
+    m_statusWanted = send(kGetStatusRequest);
 }
 
 void ServerQuery::requestInfo() {
     // A fresh challenge per request, so a late answer to an earlier one is not taken for this one.
     const QString challenge = QString::number(QRandomGenerator::global()->generate(), 36);
-    if (send(QByteArrayLiteral("\xff\xff\xff\xffgetinfo ") + challenge.toLatin1()))
+    if (send(kGetInfoRequest + challenge.toLatin1()))
         m_challenge = challenge;
 }
 

@@ -25,7 +25,7 @@ QString referencePath(const QString& name) {
     return platform::referenceFilePath(name);
 }
 
-bool WriteLog(const QString& text) {
+platform::Result<> WriteLog(const QString& text) {
     // Opened and closed per entry, so the transcript is complete even if the program is killed.
     return platform::appendToRegularFile(logPath(), text.toLatin1());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <Result.h>
+
 #include <QString>
 #include <QStringList>
 
@@ -18,8 +20,8 @@ void resetBasMain();
 QString logPath();
 // A reference text the View menu opens ("commands.txt", "variables.txt").
 QString referencePath(const QString& name);
-// Appends the text unchanged. Returns false when nothing was written.
-bool WriteLog(const QString& text);
+// Appends the text unchanged, or says why it could not.
+platform::Result<> WriteLog(const QString& text);
 
 // Fills basMain().CommandList from "cmdlist.dat", or from the built-in list when the file is absent.
 // A file that cannot be read leaves what the reading produced.

@@ -8,33 +8,6 @@
 
 namespace console {
 
-ErrorInfo& currentError() {
-    static ErrorInfo error;
-    return error;
-}
-
-void raiseError(qint32 number, const QString& description, const QString& source) {
-    ErrorInfo& e = currentError();
-    e.number = number;
-    e.description = description;
-    e.source = source;
-}
-
-void raiseError(qint32 number, const QString& description, const QString& source, qint32 lastDllError) {
-    raiseError(number, description, source);
-    setLastDllError(lastDllError);
-}
-
-void setLastDllError(qint32 code) {
-    currentError().lastDllError = code;
-}
-
-void clearError() {
-    const qint32 dll = currentError().lastDllError;
-    currentError() = ErrorInfo{};
-    currentError().lastDllError = dll; // the system's code is not the program's to clear
-}
-
 QString errorLogPath() {
     return platform::writtenFilePath(QStringLiteral("error.log"));
 }
@@ -99,15 +72,16 @@ MessageBoxStyle messageBoxStyle(qint32 flags) {
     return style;
 }
 
-void ReportError(platform::Desktop& desktop, QWidget* parent, const QString& text, qint32 flags) {
-    const ErrorInfo& error = currentError();
-    platform::appendToRegularFile(
+void ReportError(const ErrorReporter& to, const ErrorInfo& error, const QString& text, qint32 flags) {
+    const platform::Result<> logged = platform::appendToRegularFile(
         errorLogPath(), errorRecord(generalDateTimeText(QDateTime::currentDateTime()), error).toLatin1());
+    if (!logged && to.logNotWritten)
+        to.logNotWritten(platform::Failure{logged.why()});
     const QString boxText = errorBoxText(error, text);
     if (boxText.isEmpty())
         return;
     const MessageBoxStyle style = messageBoxStyle(flags);
-    desktop.messageBox(parent, boxText, kErrorBoxTitle, style.icon, style.buttons);
+    to.desktop.messageBox(to.parent, boxText, kErrorBoxTitle, style.icon, style.buttons);
 }
 
 } // namespace console

@@ -1,29 +1,33 @@
 #pragma once
 
 #include <Desktop.h>
+#include <Result.h>
 
 #include <QDateTime>
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 class QWidget;
 
 namespace console {
 
-// The error most recently raised and not yet cleared, as ReportError reads it.
+// The error a report tells of: its caller hands it over, so no error outlives the report it is for.
 struct ErrorInfo {
-    qint32 number = 0; // 0 when no error is pending
+    qint32 number = 0; // 0: no error
     QString description;
     QString source;
-    qint32 lastDllError = 0; // the system's code after its most recent failing call
+    qint32 lastDllError = 0; // the system's code after the failing call
 };
 
-ErrorInfo& currentError();
-void raiseError(qint32 number, const QString& description, const QString& source);
-// As above, with the system's code of the failing call that caused it.
-void raiseError(qint32 number, const QString& description, const QString& source, qint32 lastDllError);
-void setLastDllError(qint32 code);
-void clearError();
+// Where a report goes: the box over the parent, and a record that could not be written to whoever says
+// so (nobody when empty).
+struct ErrorReporter {
+    platform::Desktop& desktop;
+    QWidget* parent = nullptr;
+    std::function<void(const platform::Failure&)> logNotWritten;
+};
 
 // "error.log" among the program's files.
 QString errorLogPath();
@@ -47,8 +51,8 @@ struct MessageBoxStyle {
 };
 MessageBoxStyle messageBoxStyle(qint32 flags);
 
-// Appends the current error to "error.log", then shows the box modally; returns once it is dismissed.
-// A log that cannot be written still leaves the box to tell the user. The current error stays as it was.
-void ReportError(platform::Desktop& desktop, QWidget* parent, const QString& text, qint32 flags);
+// Appends the error to "error.log", then shows the box modally; returns once it is dismissed. A log that
+// cannot be written still leaves the box to tell the user.
+void ReportError(const ErrorReporter& to, const ErrorInfo& error, const QString& text, qint32 flags);
 
 } // namespace console

@@ -7,6 +7,8 @@
 
 #include <QStandardPaths>
 
+#include <optional>
+
 namespace console {
 
 namespace {
@@ -14,6 +16,10 @@ constexpr int kExclamationOk = 48;
 constexpr qint32 kKeyNotFound = 2; // what the system store answers for a missing key or value
 constexpr qint32 kFileNotFound = 53;
 const QString kUnavailable = QStringLiteral("System Information Is Unavailable At This Time");
+
+ErrorInfo keyError(const QString& why) {
+    return {kKeyNotFound, why, QStringLiteral("GetKeyValue"), kKeyNotFound};
+}
 
 QString rootName(quint32 root) {
     return root == kKeyLocalMachine ? QStringLiteral("HKEY_LOCAL_MACHINE")
@@ -42,18 +48,18 @@ QString findSystemInfoProgram() {
     return {};
 }
 
-SystemKeys::Answer DesktopSystemKeys::read(quint32 root, const QString& key, const QString& value) const {
+platform::Result<QString> DesktopSystemKeys::read(quint32 root, const QString& key,
+                                                  const QString& value) const {
     if (root == kKeyLocalMachine && key.compare(QLatin1String(kSysInfoKey), Qt::CaseInsensitive) == 0 &&
         value.compare(QLatin1String(kSysInfoValue), Qt::CaseInsensitive) == 0) {
         const QString program = findSystemInfoProgram();
         if (!program.isEmpty())
-            return {true, program, {}};
-        return {false,
-                {},
-                QStringLiteral("No system-information program found on PATH (looked for %1)")
-                    .arg(systemInfoPrograms().join(QLatin1String(", ")))};
+            return program;
+        return platform::Failure{QStringLiteral("No system-information program found on PATH (looked for %1)")
+                                     .arg(systemInfoPrograms().join(QLatin1String(", ")))};
     }
-    return {false, {}, QStringLiteral("Key not found: %1\\%2, value %3").arg(rootName(root), key, value)};
+    return platform::Failure{
+        QStringLiteral("Key not found: %1\\%2, value %3").arg(rootName(root), key, value)};
 }
 
 const SystemKeys& desktopSystemKeys() {
@@ -61,41 +67,43 @@ const SystemKeys& desktopSystemKeys() {
     return keys;
 }
 
-bool GetKeyValue(platform::Desktop& desktop, QWidget* parent, const SystemKeys& keys, quint32 KeyRoot,
-                 const QString& KeyName, const QString& SubKeyRef, QString& KeyVal) {
-    const SystemKeys::Answer answer = keys.read(KeyRoot, KeyName, SubKeyRef);
-    if (!answer.found) {
-        KeyVal.clear();
-        raiseError(kKeyNotFound, answer.whyMissing, QStringLiteral("GetKeyValue"), kKeyNotFound);
-        ReportError(desktop, parent, QString(), kExclamationOk);
-        return false;
+platform::Result<QString> GetKeyValue(const ErrorReporter& to, const SystemKeys& keys, quint32 KeyRoot,
+                                      const QString& KeyName, const QString& SubKeyRef) {
+    const platform::Result<QString> answer = keys.read(KeyRoot, KeyName, SubKeyRef);
+    if (!answer) {
+        ReportError(to, keyError(answer.why()), QString(), kExclamationOk);
+        return answer;
     }
-    const qsizetype end = answer.value.indexOf(QChar(0));
-    KeyVal = end < 0 ? answer.value : answer.value.left(end);
-    return true;
+    const qsizetype end = answer->indexOf(QChar(0));
+    return end < 0 ? *answer : answer->left(end);
 }
 
-void StartSysInfo(platform::Desktop& desktop, QWidget* parent, const SystemKeys& keys) {
-    // A stale error from an earlier attempt must not be reported as this one's.
-    clearError();
-    QString path;
-    bool located = GetKeyValue(desktop, parent, keys, kKeyLocalMachine, QLatin1String(kSysInfoKey),
-                               QLatin1String(kSysInfoValue), path);
-    if (!located && GetKeyValue(desktop, parent, keys, kKeyLocalMachine, QLatin1String(kSysInfoLocationKey),
-                                QLatin1String(kSysInfoLocationValue), path)) {
-        path = platform::AddBackslash(path) + QLatin1String(kSysInfoFileName);
-        located = platform::FileExists(path);
-        if (!located)
-            raiseError(kFileNotFound, QStringLiteral("File not found: %1").arg(path),
-                       QStringLiteral("StartSysInfo"), 0);
+void StartSysInfo(const ErrorReporter& to, const SystemKeys& keys) {
+    // Each attempt starts with no error: a stale one from an earlier attempt is not this one's.
+    ErrorInfo error;
+    std::optional<QString> path;
+    if (const auto tool = GetKeyValue(to, keys, kKeyLocalMachine, QLatin1String(kSysInfoKey),
+                                      QLatin1String(kSysInfoValue))) {
+        path = *tool;
+    } else if (const auto folder = GetKeyValue(to, keys, kKeyLocalMachine, QLatin1String(kSysInfoLocationKey),
+                                               QLatin1String(kSysInfoLocationValue))) {
+        QString candidate = *folder;
+        candidate = platform::AddBackslash(candidate) + QLatin1String(kSysInfoFileName);
+        if (platform::FileExists(candidate))
+            path = candidate;
+        else
+            error = {kFileNotFound, QStringLiteral("File not found: %1").arg(candidate),
+                     QStringLiteral("StartSysInfo"), 0};
+    } else {
+        error = keyError(folder.why());
     }
-    if (located) {
-        if (desktop.startProgram(path, {}, QString()))
+    if (path) {
+        if (to.desktop.startProgram(*path, {}, QString()))
             return;
-        raiseError(kFileNotFound, QStringLiteral("Could not start %1").arg(path),
-                   QStringLiteral("StartSysInfo"), 0);
+        error = {kFileNotFound, QStringLiteral("Could not start %1").arg(*path),
+                 QStringLiteral("StartSysInfo"), 0};
     }
-    ReportError(desktop, parent, kUnavailable, kExclamationOk);
+    ReportError(to, error, kUnavailable, kExclamationOk);
 }
 
 } // namespace console

@@ -1,13 +1,11 @@
 #pragma once
 
+#include "ErrorReport.h"
+
+#include <Result.h>
+
 #include <QString>
 #include <QStringList>
-
-class QWidget;
-
-namespace platform {
-class Desktop;
-}
 
 namespace console {
 
@@ -21,20 +19,16 @@ inline constexpr char kSysInfoFileName[] = "MSINFO32.EXE";
 // The system's configuration store as far as the About box reads it.
 class SystemKeys {
 public:
-    struct Answer {
-        bool found = false;
-        QString value;
-        QString whyMissing; // for the error report when not found
-    };
     virtual ~SystemKeys() = default;
-    virtual Answer read(quint32 root, const QString& key, const QString& value) const = 0;
+    // The text value, or why it is missing (for the error report).
+    virtual platform::Result<QString> read(quint32 root, const QString& key, const QString& value) const = 0;
 };
 
 // On the Linux desktop the tool's key names the first system-information program found on PATH;
 // there is no shared-tools folder, so the location key is always missing.
 class DesktopSystemKeys : public SystemKeys {
 public:
-    Answer read(quint32 root, const QString& key, const QString& value) const override;
+    platform::Result<QString> read(quint32 root, const QString& key, const QString& value) const override;
 };
 
 const SystemKeys& desktopSystemKeys();
@@ -44,11 +38,11 @@ const QStringList& systemInfoPrograms();
 // The full path of the first of them on PATH, or empty.
 QString findSystemInfoProgram();
 
-// Reads a text value. A failed read leaves KeyVal empty, raises the error and reports it.
-bool GetKeyValue(platform::Desktop& desktop, QWidget* parent, const SystemKeys& keys, quint32 KeyRoot,
-                 const QString& KeyName, const QString& SubKeyRef, QString& KeyVal);
+// Reads a text value, cut at its first zero character. A failed read is reported, and gives why.
+platform::Result<QString> GetKeyValue(const ErrorReporter& to, const SystemKeys& keys, quint32 KeyRoot,
+                                      const QString& KeyName, const QString& SubKeyRef);
 
 // Starts the system-information tool, or reports that it is unavailable.
-void StartSysInfo(platform::Desktop& desktop, QWidget* parent, const SystemKeys& keys);
+void StartSysInfo(const ErrorReporter& to, const SystemKeys& keys);
 
 } // namespace console

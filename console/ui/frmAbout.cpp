@@ -1,5 +1,6 @@
 #include "frmAbout.h"
 
+#include "Controls.h"
 #include "Openers.h"
 #include "SystemInfo.h"
 #include "Version.h"
@@ -128,15 +129,12 @@ frmAbout::frmAbout(platform::Desktop& desktop, const SystemKeys& keys, QWidget* 
     UserControl11->setFrameShadow(QFrame::Sunken);
     UserControl11->setGeometry(twipsRect(120, 3045, 5750, 60));
 
-    auto button = [this](const QString& caption, double left) {
-        auto* b = new QPushButton(caption, this);
-        b->setGeometry(twipsRect(left, 3160, 1185, 350));
-        return b;
-    };
-    cmdSysInfo = button(QStringLiteral("&System Info..."), 2640);
-    cmdSysInfo->setGeometry(twipsRect(2640, 3160, 1935, 350));
-    cmdPause = button(kPause, 1320);
-    cmdOK = button(QStringLiteral("OK"), 4680);
+    cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
+    controls::place(cmdSysInfo, {2640, 3160, 1935, 350});
+    cmdPause = new QPushButton(kPause, this);
+    controls::place(cmdPause, {1320, 3160, 1185, 350});
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    controls::place(cmdOK, {4680, 3160, 1185, 350});
     cmdOK->setDefault(true);
 
     tmrMain = new QTimer(this);
@@ -188,7 +186,8 @@ void frmAbout::done(int result) {
 }
 
 void frmAbout::cmdSysInfo_Click() {
-    StartSysInfo(m_desktop, this, m_keys);
+    StartSysInfo({m_desktop, this, [this](const platform::Failure& f) { emit errorLogNotWritten(f.why); }},
+                 m_keys);
 }
 
 void frmAbout::Image1_Click() {

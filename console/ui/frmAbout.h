@@ -34,6 +34,11 @@ public:
     // The text block's top in its viewport, in twips.
     int boxTop() const { return m_scroll.top(); }
 
+signals:
+    // A report's record could not be added to the error log.
+    void errorLogNotWritten(const QString& why);
+
+public:
     QFrame* Frame1;
     QLabel* Image1;
     QLabel* lblTitle;

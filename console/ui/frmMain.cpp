@@ -2,14 +2,17 @@
 
 #include "CommandList.h"
 #include "ConsolePane.h"
+#include "Controls.h"
 #include "Openers.h"
 #include "Placement.h"
 #include "ScheduleClock.h"
 #include "Schedules.h"
+#include "Screens.h"
 #include "SystemInfo.h"
 #include "Version.h"
 #include "WebLinks.h"
 #include "WidgetLook.h"
+#include "Wire.h"
 #include "basMain.h"
 #include "frmAbout.h"
 #include "frmActivity.h"
@@ -45,42 +48,22 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStringListModel>
 
 namespace console {
 
-using platform::twipsRect;
 using platform::twipsToPixels;
 using Answer = platform::Desktop::Answer;
+using namespace controls;
 
 namespace {
 const QString kAppTitle = QStringLiteral("vorlanix");
 const QString kNotice = QStringLiteral("Velmora's Tarnwick: remote console for Quake-engine game servers");
+const QString kSettingsNotSaved = QStringLiteral("The settings were not saved: %1");
+const QString kSettingsKept =
+    QStringLiteral("The settings file could not be read at start, so it was kept as %1 before the settings "
+                   "were saved.");
 const QString kRestartTitle = QStringLiteral("Server restart");
-
-constexpr int kKeyBackspace = 8;
-constexpr int kKeyTab = 9;
-constexpr int kKeySpace = 32;
-constexpr int kKeyDelete = 46;
-
-int virtualKeyCode(int qtKey) {
-    switch (qtKey) {
-    case Qt::Key_Backspace:
-        return kKeyBackspace;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return kKeyTab;
-    case Qt::Key_Space:
-        return kKeySpace;
-    case Qt::Key_Delete:
-        return kKeyDelete;
-    default:
-        return qtKey;
-    }
-}
-
-void place(QWidget* w, const TwipsRect& r) {
-    w->setGeometry(twipsRect(r.left, r.top, r.width, r.height));
-}
 
 // Every character of the password box shows as "*". A style sheet would do it too, but costs a
 // noticeable share of the start-up time.
@@ -95,53 +78,18 @@ public:
     }
 };
 
-QStringList entriesOf(const QComboBox* box) {
-    QStringList entries;
-    for (int i = 0; i < box->count(); ++i)
-        entries << box->itemText(i);
-    return entries;
-}
-
-// Inserting into an editable box would replace its edit text with the new entry: keep it.
-void insertEntry(QComboBox* box, int index, const QString& text) {
-    const QString edit = box->currentText();
-    box->insertItem(index, text);
-    box->setEditText(edit);
-}
-
-void loadHistoryInto(QComboBox* box, const LoadedHistory& loaded) {
-    const QString edit = loaded.hasEditText ? loaded.editText : box->currentText();
-    for (const QString& entry : loaded.entries)
-        insertEntry(box, box->count(), entry);
-    box->setEditText(edit);
-}
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* label(QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
-    auto* lbl = named(new QLabel(QString::fromLatin1(caption), parent), name);
-    lbl->setFont(platform::designFont("MS Sans Serif", 8.25));
-    lbl->setGeometry(twipsRect(l, t, w, 255));
-    return lbl;
-}
-
-QComboBox* combo(QWidget* parent, const char* name, const char* text, double l, double t, double w) {
-    auto* box = named(new QComboBox(parent), name);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert); // the histories decide what enters the list
-    box->setEditText(QString::fromLatin1(text));
-    box->setGeometry(twipsRect(l, t, w, 330));
+// The session keeps the histories; the boxes show them.
+QComboBox* historyBox(QWidget* parent, const char* name, const QString& text, const TwipsRect& at,
+                      QStringListModel* history) {
+    QComboBox* box = combo(parent, name, QString(), at);
+    box->setModel(history);
+    box->setEditText(text);
     return box;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption, double l, double t) {
-    auto* b = named(new QPushButton(QString::fromLatin1(caption), parent), name);
-    b->setFont(platform::designFont("MS Sans Serif", 9.75));
+QPushButton* pushButton(QWidget* parent, const char* name, const char* caption, const TwipsRect& at) {
+    QPushButton* b = button(parent, name, QString::fromLatin1(caption), at);
     b->setAutoDefault(true); // Enter on a focused button presses that button
-    b->setGeometry(twipsRect(l, t, 1185, 350));
     return b;
 }
 } // namespace
@@ -157,11 +105,10 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
     buildControls();
     buildMenus();
 
-    connect(cboAddr, &QComboBox::editTextChanged, m_session, &ConsoleSession::setAddress);
-    connect(cboPort, &QComboBox::editTextChanged, m_session, &ConsoleSession::setPort);
-    connect(txtPassword, &QLineEdit::textChanged, m_session, &ConsoleSession::setPassword);
-    m_session->setAddress(cboAddr->currentText());
-    m_session->setPort(cboPort->currentText());
+    // The boxes keep what is typed; the session reads them when it sends or saves.
+    m_session->readFieldsFrom([this] {
+        return ConnectionFields{cboAddr->currentText(), cboPort->currentText(), txtPassword->text()};
+    });
     connect(m_session, &ConsoleSession::paneText, txtOutput, &ConsolePane::appendText);
     // An entry just written means the file exists: no need to look for it at every reply.
     connect(m_session, &ConsoleSession::logWritten, this, [this] {
@@ -200,54 +147,61 @@ frmMain::~frmMain() {
     Form_Unload();
 }
 
-void frmMain::buildControls() {
-    auto* central = new QWidget(this);
-    setCentralWidget(central);
-    // Below the laid-out controls; the resize rules get the height without it.
-    lblStatus = named(platform::plainLabel(statusBar()), "lblStatus");
+// Below the laid-out controls; the resize rules get the height without it.
+void frmMain::buildStatusLine() {
+    lblStatus = platform::plainLabel(statusBar());
+    named(lblStatus, "lblStatus");
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     // A long text is cut, never a reason for the window to grow; the tip shows it whole.
     lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     lblStatus->setContentsMargins(4, 0, 4, 0);
     statusBar()->addWidget(lblStatus, 1);
+}
 
-    auto frame = [central](const char* name) { return named(new QGroupBox(central), name); };
+void frmMain::buildControls() {
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    buildStatusLine();
 
-    fraSettings = frame("fraSettings");
-    label(fraSettings, "Label1", "Server Address", 0, 285, 1215);
-    cboAddr = combo(fraSettings, "cboAddr", "", 1320, 240, 1815);
-    label(fraSettings, "Label2", "Server Port", 3120, 285, 975);
-    cboPort = combo(fraSettings, "cboPort", "27960", 4200, 240, 1335);
-    label(fraSettings, "Label3", "Rcon Password", 5520, 285, 1335);
-    txtPassword = named(new QLineEdit(fraSettings), "txtPassword");
+    fraSettings = frame(central, "fraSettings", {});
+    label(fraSettings, "Label1", QStringLiteral("Server Address"), {0, 285, 1215, 255});
+    cboAddr =
+        historyBox(fraSettings, "cboAddr", QString(), {1320, 240, 1815, 330}, m_session->serverHistory());
+    label(fraSettings, "Label2", QStringLiteral("Server Port"), {3120, 285, 975, 255});
+    cboPort = historyBox(fraSettings, "cboPort", QString::number(kDefaultServerPort), {4200, 240, 1335, 330},
+                         m_session->portHistory());
+    label(fraSettings, "Label3", QStringLiteral("Rcon Password"), {5520, 285, 1335, 255});
+    txtPassword = new QLineEdit(fraSettings);
+    named(txtPassword, "txtPassword");
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setStyle(new AsteriskStyle(txtPassword));
     txtPassword->setFont(platform::designFont("MS Sans Serif", 8.25));
-    txtPassword->setGeometry(twipsRect(6960, 285, 1455, 285));
+    place(txtPassword, {6960, 285, 1455, 285});
 
-    txtOutput = named(new ConsolePane(central), "txtOutput");
+    txtOutput = new ConsolePane(central);
+    named(txtOutput, "txtOutput");
 
-    fraInput = frame("fraInput");
-    label(fraInput, "lblCommand", "Command", 120, 240, 1695);
-    lblNotice = label(fraInput, "lblNotice", "", 1680, 240, 5055);
-    lblNotice->setText(kNotice);
+    fraInput = frame(central, "fraInput", {});
+    label(fraInput, "lblCommand", QStringLiteral("Command"), {120, 240, 1695, 255});
+    lblNotice = label(fraInput, "lblNotice", kNotice, {});
     lblNotice->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    cboCommand = combo(fraInput, "cboCommand", "status", 120, 480, 7080);
+    cboCommand =
+        historyBox(fraInput, "cboCommand", QStringLiteral("status"), {}, m_session->commandHistory());
     // The box's own inline completion from its drop-down list would fight the command completion.
     cboCommand->setCompleter(nullptr);
-    cmdConnect = button(fraInput, "cmdConnect", "Send", 7320, 480);
+    cmdConnect = pushButton(fraInput, "cmdConnect", "Send", {});
     cmdConnect->setDefault(true);
 
-    fraCommands = frame("fraCommands");
-    QPushButton* cmdServerStatus = button(fraCommands, "cmdServerStatus", "Status", 120, 260);
-    QPushButton* cmdServerInfo = button(fraCommands, "cmdServerInfo", "ServerInfo", 1440, 260);
-    QPushButton* cmdSay = button(fraCommands, "cmdSay", "Say", 2760, 260);
-    cmdExit = button(fraCommands, "cmdExit", "Exit", 7320, 260);
+    fraCommands = frame(central, "fraCommands", {});
+    QPushButton* cmdServerStatus =
+        pushButton(fraCommands, "cmdServerStatus", "Status", {120, 260, 1185, 350});
+    QPushButton* cmdServerInfo =
+        pushButton(fraCommands, "cmdServerInfo", "ServerInfo", {1440, 260, 1185, 350});
+    QPushButton* cmdSay = pushButton(fraCommands, "cmdSay", "Say", {2760, 260, 1185, 350});
+    cmdExit = pushButton(fraCommands, "cmdExit", "Exit", {});
 
-    QWidget* order[] = {cboCommand,      cboAddr,       cboPort, txtPassword, cmdConnect,
-                        cmdServerStatus, cmdServerInfo, cmdSay,  cmdExit,     txtOutput};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    tabChain({cboCommand, cboAddr, cboPort, txtPassword, cmdConnect, cmdServerStatus, cmdServerInfo, cmdSay,
+              cmdExit, txtOutput});
     // Keys reach a box, which hands them to its line edit without filters; tests may aim at either.
     for (QWidget* w :
          std::initializer_list<QWidget*>{cboAddr, cboAddr->lineEdit(), cboPort, cboPort->lineEdit(),
@@ -431,13 +385,16 @@ void frmMain::buildMenus() {
 // ---- lifecycle
 
 void frmMain::Form_Load() {
-    const LoadedHistories histories = m_session->LoadSettings(placementBasis());
+    LoadedEditTexts edits;
+    changeHistories({cboAddr, cboPort, cboCommand},
+                    [&] { edits = m_session->LoadSettings(placementBasis()); });
     const AppSettings& s = m_session->settings();
     mnuViewThemeBigScreen->setChecked(s.BigScreenMode);
     mnuCommandsAutoQuery->setChecked(s.AutoQuery);
-    loadHistoryInto(cboAddr, histories.servers);
-    loadHistoryInto(cboPort, histories.ports);
-    loadHistoryInto(cboCommand, histories.commands);
+    if (edits.address)
+        cboAddr->setEditText(*edits.address);
+    if (edits.port)
+        cboPort->setEditText(*edits.port);
 
     m_allowComplete = true;
     m_session->setAutoQuery(s.AutoQuery);
@@ -445,9 +402,9 @@ void frmMain::Form_Load() {
     // A face or size the pane cannot show falls back to the default look's.
     ThemeLook look = m_session->look();
     if (!platform::isFaceAvailable(look.face))
-        look.face = ThemeLook{}.face;
+        look.face = theme(ThemeId::Default).look.face;
     if (look.size < 1 || look.size > 512)
-        look.size = ThemeLook{}.size;
+        look.size = theme(ThemeId::Default).look.size;
     m_session->setLook(look);
     if (s.SavePassword)
         txtPassword->setText(s.Password);
@@ -507,8 +464,16 @@ void frmMain::SaveSettings() {
     window.top = platform::pixelsToTwips(outer.y());
     window.width = platform::pixelsToTwips(outer.width());
     window.height = platform::pixelsToTwips(outer.height());
-    window.password = txtPassword->text();
-    m_session->SaveSettings(window, {entriesOf(cboAddr), entriesOf(cboPort), entriesOf(cboCommand)});
+    const platform::Result<QString> saved = m_session->SaveSettings(window);
+    // The status line goes with the window: what the exit could not do is said in a box.
+    QString said;
+    if (!saved)
+        said = kSettingsNotSaved.arg(saved.why());
+    else if (!saved->isEmpty())
+        said = kSettingsKept.arg(*saved);
+    if (!said.isEmpty())
+        m_desktop.messageBox(this, said, kAppTitle, platform::Desktop::Icon::Warning,
+                             platform::Desktop::Buttons::Ok);
 }
 
 int frmMain::windowStateValue() const {
@@ -521,22 +486,13 @@ int frmMain::windowStateValue() const {
 
 void frmMain::applyPlacement() {
     const AppSettings& s = m_session->settings();
-    auto inTwips = [](const QRect& r) {
-        return QRectF(platform::pixelsToTwips(r.x()), platform::pixelsToTwips(r.y()),
-                      platform::pixelsToTwips(r.width()), platform::pixelsToTwips(r.height()));
-    };
-    QList<QRectF> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.append(inTwips(screen->geometry()));
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const WindowPlacement p =
-        usablePlacement({s.WindowLeft, s.WindowTop, double(s.WindowWidth), double(s.WindowHeight)}, screens,
-                        primary ? inTwips(primary->geometry()) : QRectF());
-    // The stored size is the outer size; the frame the desktop adds is known only once shown.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    move(twipsToPixels(p.left), twipsToPixels(p.top));
-    resize(qMax(1, twipsToPixels(p.width) - frame.width()),
-           qMax(1, twipsToPixels(p.height) - frame.height()));
+    const WindowPlacement outer =
+        usablePlacement({s.WindowLeft, s.WindowTop, double(s.WindowWidth), double(s.WindowHeight)},
+                        screenAreas(), primaryScreenArea());
+    // The stored size is the outer size; the frame the desktop adds is known only once it has framed
+    // the window, which may come after the window is shown and after its first resize.
+    const QSize frame = frameOf(this);
+    placeWindow(this, outer, frame);
     m_placementPending = frame.isNull();
 }
 
@@ -548,10 +504,15 @@ void frmMain::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
+// A window manager frames the window by moving it into its frame.
+void frmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    placeOnceFramed();
+}
+
 // Once the window has its frame, the stored outer size can be matched exactly.
 void frmMain::placeOnceFramed() {
-    if (m_placementPending && isVisible() && frameGeometry().size() != geometry().size() &&
-        windowStateValue() == 0) {
+    if (m_placementPending && isVisible() && !frameOf(this).isNull() && windowStateValue() == 0) {
         m_placementPending = false;
         applyPlacement();
     }
@@ -591,7 +552,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         // The command box sees each key before it acts on it, as a key-down event does.
         if (watched == cboCommand || watched == cboCommand->lineEdit())
-            cboCommand_KeyDown(virtualKeyCode(key));
+            cboCommand_KeyDown(key);
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             cmdConnect_Click();
             return true;
@@ -601,26 +562,29 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::cmdConnect_Click() {
-    auto refuse = [this](const char* message, QWidget* focus) {
-        m_desktop.messageBox(this, QString::fromLatin1(message), kAppTitle, platform::Desktop::Icon::None,
+    auto refuse = [this](const QString& message, QWidget* focus) {
+        m_desktop.messageBox(this, message, kAppTitle, platform::Desktop::Icon::None,
                              platform::Desktop::Buttons::Ok);
         focus->setFocus();
     };
     if (cboAddr->currentText().trimmed().isEmpty())
-        return refuse("You must provide a server address.", cboAddr);
+        return refuse(QStringLiteral("You must provide a server address."), cboAddr);
     if (cboPort->currentText().trimmed().isEmpty())
-        return refuse("You must provide a server port.  Default: 27960", cboPort);
+        return refuse(QStringLiteral("You must provide a server port.  Default: %1").arg(kDefaultServerPort),
+                      cboPort);
     if (cboCommand->currentText().trimmed().isEmpty()) {
         cboCommand->setFocus();
         return;
     }
     if (txtPassword->text().trimmed().isEmpty())
-        return refuse("You must provide the rcon password.", txtPassword);
+        return refuse(QStringLiteral("You must provide the rcon password."), txtPassword);
 
     m_session->SendCommand(cboCommand->currentText().trimmed());
-    for (QComboBox* box : {cboPort, cboAddr, cboCommand})
-        if (!IsInHistory(entriesOf(box), box->currentText()))
-            insertEntry(box, 0, box->currentText());
+    changeHistories({cboPort, cboAddr, cboCommand}, [this] {
+        ConsoleSession::AddToHistory(m_session->portHistory(), cboPort->currentText());
+        ConsoleSession::AddToHistory(m_session->serverHistory(), cboAddr->currentText());
+        ConsoleSession::AddToHistory(m_session->commandHistory(), cboCommand->currentText());
+    });
     cboCommand->setEditText(QString());
     cboCommand->setFocus();
 }
@@ -643,12 +607,8 @@ void frmMain::mnuCommandsPlayers_Click() {
     m_players->activateWindow();
 }
 
-ServerTarget frmMain::boxesTarget() const {
-    return {cboAddr->currentText(), cboPort->currentText(), txtPassword->text()};
-}
-
 void frmMain::mnuCommandsRestart_Click() {
-    const ServerTarget target = boxesTarget();
+    const ConnectionFields target = m_session->fields();
     frmRestart dialog(m_desktop, m_lastPlan,
                       target.address.trimmed() + QLatin1Char(':') + target.port.trimmed(),
                       m_schedules->counting(), this);
@@ -735,16 +695,17 @@ void frmMain::cmdSay_Click() {
 
 // ---- autocomplete
 
-void frmMain::cboCommand_KeyDown(int keyCode) {
+void frmMain::cboCommand_KeyDown(int key) {
     if (!m_session->settings().UseAutoComplete)
         return;
-    switch (keyCode) {
-    case kKeyDelete:
-    case kKeyBackspace:
+    switch (key) {
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
         m_allowComplete = false;
         break;
-    case kKeySpace:
-    case kKeyTab:
+    case Qt::Key_Space:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
         cboCommand->lineEdit()->setCursorPosition(int(cboCommand->currentText().size()));
         m_allowComplete = true;
         break;
@@ -820,27 +781,30 @@ void frmMain::mnuEditSelectAll_Click() {
 }
 
 void frmMain::mnuFileClearHistory_Click() {
-    clearHistory(QStringLiteral("This will remove all Servers and Ports from history.  Continue?"),
-                 QStringLiteral("Server History"), {cboAddr, cboPort}, false);
+    if (confirmed(QStringLiteral("This will remove all Servers and Ports from history.  Continue?"),
+                  QStringLiteral("Server History")))
+        changeHistories({cboAddr, cboPort}, [this] { m_session->clearServerHistory(); });
 }
 
 void frmMain::mnuFileClearCommandHistory_Click() {
-    clearHistory(QStringLiteral("This will remove all commands from history.  Continue?"),
-                 QStringLiteral("Command History"), {cboCommand}, true);
+    if (confirmed(QStringLiteral("This will remove all commands from history.  Continue?"),
+                  QStringLiteral("Command History")))
+        changeHistories({cboCommand}, [this] { m_session->clearCommandHistory(); });
 }
 
-void frmMain::clearHistory(const QString& question, const QString& title,
-                           std::initializer_list<QComboBox*> boxes, bool leaveEmptyEntry) {
-    if (m_desktop.messageBox(this, question, title, platform::Desktop::Icon::Question,
-                             platform::Desktop::Buttons::YesNo) != Answer::Yes)
-        return;
-    for (QComboBox* box : boxes) {
-        const QString edit = box->currentText();
-        box->clear();
-        if (leaveEmptyEntry)
-            insertEntry(box, 0, QString());
-        box->setEditText(edit);
-    }
+bool frmMain::confirmed(const QString& question, const QString& title) {
+    return m_desktop.messageBox(this, question, title, platform::Desktop::Icon::Question,
+                                platform::Desktop::Buttons::YesNo) == Answer::Yes;
+}
+
+// A box whose list changes shows its first entry: each keeps the text typed in it instead.
+void frmMain::changeHistories(std::initializer_list<QComboBox*> boxes, const std::function<void()>& change) {
+    QStringList typed;
+    for (const QComboBox* box : boxes)
+        typed << box->currentText();
+    change();
+    for (QComboBox* box : boxes)
+        box->setEditText(typed.takeFirst());
 }
 
 // ---- dialogs
@@ -855,6 +819,9 @@ void frmMain::mnuViewOptions_Click() {
 void frmMain::mnuHelpAbout_Click() {
     // exec() runs its own event loop, so the session's sockets and timers are served meanwhile.
     frmAbout about(m_desktop, desktopSystemKeys(), this);
+    connect(&about, &frmAbout::errorLogNotWritten, m_session, [this](const QString& why) {
+        m_session->fileNotWritten(WrittenFile::ErrorLog, platform::Failure{why});
+    });
     about.exec();
 }
 

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 
 class QAction;
@@ -48,6 +49,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -55,6 +57,7 @@ private:
     static const MenuRow kMenuRows[];
 
     void buildControls();
+    void buildStatusLine();
     void buildMenus();
     void Form_Unload();
     void Form_Resize();
@@ -76,8 +79,8 @@ private:
     void mnuEditSelectAll_Click();
     void mnuFileClearHistory_Click();
     void mnuFileClearCommandHistory_Click();
-    void clearHistory(const QString& question, const QString& title, std::initializer_list<QComboBox*> boxes,
-                      bool leaveEmptyEntry);
+    bool confirmed(const QString& question, const QString& title);
+    void changeHistories(std::initializer_list<QComboBox*> boxes, const std::function<void()>& change);
     void mnuCommandsStatus_Click();
     void mnuCommandsInfo_Click();
     void mnuCommandsAutoQuery_Click();
@@ -85,7 +88,6 @@ private:
     void mnuCommandsRestart_Click();
     void mnuCommandsCancelRestart_Click();
     void mnuCommandsMessages_Click();
-    ServerTarget boxesTarget() const;
     void mnuCommandsHistory_Click();
     void mnuCommandsBans_Click();
     void mnuViewActivity_Click();
@@ -93,8 +95,8 @@ private:
     void mnuViewStatusBar_Click();
     void showStatusBar(bool on);
     void cmdSay_Click();
-    // keyCode in the desktop's virtual-key numbering (8 Backspace, 9 Tab, 32 Space, 46 Delete).
-    void cboCommand_KeyDown(int keyCode);
+    // A Qt key, before the box acts on it.
+    void cboCommand_KeyDown(int key);
     void cboCommand_Change();
     void openInEditor(const QString& path);
     void mnuViewOptions_Click();

@@ -1,10 +1,10 @@
 #include "frmOptions.h"
 
+#include "Controls.h"
 #include "OptionsRules.h"
 #include "WidgetLook.h"
 
 #include <Desktop.h>
-#include <Faces.h>
 #include <Twips.h>
 
 #include <QCheckBox>
@@ -15,8 +15,8 @@
 
 namespace console {
 
-using platform::twipsRect;
 using platform::twipsToPixels;
+using namespace controls;
 
 namespace {
 const QString kSeconds = QStringLiteral("Seconds");
@@ -30,57 +30,37 @@ frmOptions::frmOptions(platform::Desktop& desktop, const AppSettings& settings, 
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(twipsToPixels(5400), twipsToPixels(2415));
 
-    auto frame = [this](double l, double t, double w, double h) {
-        auto* box = new QGroupBox(this);
-        box->setGeometry(twipsRect(l, t, w, h));
-        return box;
-    };
-    auto named = [](QWidget* w, const char* name, double l, double t, double width, double h) {
-        w->setObjectName(QLatin1String(name));
-        w->setGeometry(twipsRect(l, t, width, h));
-    };
-    auto check = [&](QWidget* parent, const char* name, const char* caption, double l, double t, double w,
-                     double h) {
-        auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
-        named(box, name, l, t, w, h);
-        return box;
-    };
-    auto button = [&](QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-        b->setFont(platform::designFont("MS Sans Serif", 9.75));
+    auto optionsButton = [](QWidget* parent, const char* name, const char* caption, const TwipsRect& at) {
+        QPushButton* b = button(parent, name, QString::fromLatin1(caption), at);
         b->setAutoDefault(false);
-        named(b, name, l, t, w, 350);
         return b;
     };
 
-    QGroupBox* frame1 = frame(120, 0, 2415, 1815);
-    ckLog = check(frame1, "ckLog", "Save Console Log", 240, 240, 2055, 350);
-    ckSavePwd = check(frame1, "ckSavePwd", "Save Password On Exit", 240, 600, 2055, 350);
-    ckHideColorTags = check(frame1, "ckHideColorTags", "Hide Fun Name Codes", 240, 960, 2055, 350);
-    ckEnableAutoComplete = check(frame1, "ckEnableAutoComplete", "Enable AutoComplete", 240, 1320, 1935, 350);
-    QGroupBox* frame2 = frame(2640, 0, 2655, 1095);
-    ckQueryStat = check(frame2, "ckQueryStat", "Auto-Query Status", 240, 240, 2295, 375);
+    QGroupBox* frame1 = frame(this, "Frame1", {120, 0, 2415, 1815});
+    ckLog = check(frame1, "ckLog", QStringLiteral("Save Console Log"), {240, 240, 2055, 350});
+    ckSavePwd = check(frame1, "ckSavePwd", QStringLiteral("Save Password On Exit"), {240, 600, 2055, 350});
+    ckHideColorTags =
+        check(frame1, "ckHideColorTags", QStringLiteral("Hide Fun Name Codes"), {240, 960, 2055, 350});
+    ckEnableAutoComplete =
+        check(frame1, "ckEnableAutoComplete", QStringLiteral("Enable AutoComplete"), {240, 1320, 1935, 350});
+    QGroupBox* frame2 = frame(this, "Frame2", {2640, 0, 2655, 1095});
+    ckQueryStat = check(frame2, "ckQueryStat", QStringLiteral("Auto-Query Status"), {240, 240, 2295, 375});
     txtMinutes = new QLineEdit(QStringLiteral("5"), frame2);
-    named(txtMinutes, "txtMinutes", 480, 600, 615, 315);
-    cboTimePeriod = new QComboBox(frame2);
-    cboTimePeriod->setEditable(true);
-    cboTimePeriod->setInsertPolicy(QComboBox::NoInsert);
+    named(txtMinutes, "txtMinutes");
+    place(txtMinutes, {480, 600, 615, 315});
+    cboTimePeriod = combo(frame2, "cboTimePeriod", QString(), {1200, 600, 1335, 315});
     cboTimePeriod->addItems({kMinutes, kSeconds});
     cboTimePeriod->setEditText(kMinutes);
-    named(cboTimePeriod, "cboTimePeriod", 1200, 600, 1335, 315);
-    QPushButton* cmdShowThemes =
-        button(frame(2640, 1100, 2655, 720), "cmdShowThemes", "Themes...", 240, 240, 2145);
-    QPushButton* cmdDefaults = button(this, "cmdDefaults", "Defaults", 120, 1935, 1185);
-    QPushButton* cmdCancel = button(this, "cmdCancel", "Cancel", 1440, 1935, 1185);
-    cmdApply = button(this, "cmdApply", "Apply", 2760, 1935, 1185);
-    QPushButton* cmdOK = button(this, "cmdOK", "OK", 4080, 1935, 1185);
+    QPushButton* cmdShowThemes = optionsButton(frame(this, "Frame3", {2640, 1100, 2655, 720}),
+                                               "cmdShowThemes", "Themes...", {240, 240, 2145, 350});
+    QPushButton* cmdDefaults = optionsButton(this, "cmdDefaults", "Defaults", {120, 1935, 1185, 350});
+    QPushButton* cmdCancel = optionsButton(this, "cmdCancel", "Cancel", {1440, 1935, 1185, 350});
+    cmdApply = optionsButton(this, "cmdApply", "Apply", {2760, 1935, 1185, 350});
+    QPushButton* cmdOK = optionsButton(this, "cmdOK", "OK", {4080, 1935, 1185, 350});
     cmdOK->setDefault(true);
 
-    QWidget* order[] = {ckLog,       ckSavePwd,  ckHideColorTags, ckEnableAutoComplete,
-                        ckQueryStat, txtMinutes, cboTimePeriod,   cmdShowThemes,
-                        cmdApply,    cmdOK,      cmdCancel,       cmdDefaults};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    tabChain({ckLog, ckSavePwd, ckHideColorTags, ckEnableAutoComplete, ckQueryStat, txtMinutes, cboTimePeriod,
+              cmdShowThemes, cmdApply, cmdOK, cmdCancel, cmdDefaults});
 
     for (QCheckBox* box : {ckLog, ckSavePwd, ckHideColorTags, ckEnableAutoComplete})
         connect(box, &QCheckBox::toggled, this, &frmOptions::SetDirty);
@@ -122,12 +102,12 @@ void frmOptions::ckQueryStat_Click() {
 
 void frmOptions::txtMinutes_Change() {
     SetDirty();
-    const MinutesCheck check = checkMinutes(txtMinutes->text());
-    if (check.valid)
+    const std::optional<MinutesCorrection> correction = checkMinutes(txtMinutes->text());
+    if (!correction)
         return;
-    m_desktop.messageBox(this, check.message, QStringLiteral("vorlanix"), platform::Desktop::Icon::Warning,
-                         platform::Desktop::Buttons::Ok);
-    txtMinutes->setText(check.corrected);
+    m_desktop.messageBox(this, correction->message, QStringLiteral("vorlanix"),
+                         platform::Desktop::Icon::Warning, platform::Desktop::Buttons::Ok);
+    txtMinutes->setText(correction->corrected);
 }
 
 void frmOptions::cmdApply_Click() {

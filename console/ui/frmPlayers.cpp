@@ -2,7 +2,9 @@
 
 #include "ColourNameDelegate.h"
 #include "ConsoleSession.h"
+#include "Placement.h"
 #include "Records.h"
+#include "Screens.h"
 #include "ServerQuery.h"
 #include "WidgetLook.h"
 
@@ -209,11 +211,23 @@ void frmPlayers::showLook() {
         setBoxColours(m_table, look.back, look.fore);
 }
 
+// Kept as the frame's position and the client's size. Before it is shown the window's own frame is not
+// known: the main window's stands in for it, so the whole window lands on a screen.
 void frmPlayers::applyPlacement() {
     const AppSettings& s = m_session.settings();
-    resize(platform::twipsToPixels(s.PlayersWidth), platform::twipsToPixels(s.PlayersHeight));
-    if (s.PlayersLeft >= 0 && s.PlayersTop >= 0)
-        move(platform::twipsToPixels(s.PlayersLeft), platform::twipsToPixels(s.PlayersTop));
+    const QSize frame = parentWidget() ? frameOf(parentWidget()) : QSize();
+    const double frameWidth = platform::pixelsToTwips(frame.width());
+    const double frameHeight = platform::pixelsToTwips(frame.height());
+    WindowPlacement outer{s.PlayersLeft, s.PlayersTop, s.PlayersWidth + frameWidth,
+                          s.PlayersHeight + frameHeight};
+    const AppSettings defaults;
+    if (s.PlayersLeft == defaults.PlayersLeft && s.PlayersTop == defaults.PlayersTop && parentWidget()) {
+        // Never placed: centred over the main window.
+        const QRect over = parentWidget()->frameGeometry();
+        outer.left = platform::pixelsToTwips(over.center().x()) - outer.width / 2;
+        outer.top = platform::pixelsToTwips(over.center().y()) - outer.height / 2;
+    }
+    placeWindow(this, fitOnScreen(outer, screenAreas(), primaryScreenArea()), frame);
 }
 
 void frmPlayers::rememberPlacement() {

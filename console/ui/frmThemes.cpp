@@ -1,5 +1,6 @@
 #include "frmThemes.h"
 
+#include "Controls.h"
 #include "WidgetLook.h"
 
 #include <Desktop.h>
@@ -16,8 +17,8 @@
 
 namespace console {
 
-using platform::twipsRect;
 using platform::twipsToPixels;
+using namespace controls;
 
 const QString frmThemes::kSampleText =
     QStringLiteral("8:37:56 PM:> status\r\n"
@@ -37,38 +38,23 @@ frmThemes::frmThemes(platform::Desktop& desktop, const ThemeLook& look, const QS
     setWindowTitle(QStringLiteral("Customize Themes"));
     setFixedSize(twipsToPixels(7815), twipsToPixels(3375));
 
-    auto place = [](QWidget* w, const char* name, double l, double t, double width, double h) {
-        w->setObjectName(QLatin1String(name));
-        w->setGeometry(twipsRect(l, t, width, h));
-    };
-    auto button = [&](QWidget* parent, const char* name, const char* caption, double l, double t, double w) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), parent);
-        b->setFont(platform::designFont("MS Sans Serif", 9.75));
-        place(b, name, l, t, w, 350);
-        return b;
-    };
-
-    auto* frame2 = new QGroupBox(this);
-    frame2->setGeometry(twipsRect(120, 0, 2055, 2775));
-    auto* label1 = new QLabel(QStringLiteral("Select Theme: "), frame2);
-    label1->setGeometry(twipsRect(120, 240, 1215, 255));
-    cboTheme = new QComboBox(frame2);
-    cboTheme->setEditable(true);
-    cboTheme->setInsertPolicy(QComboBox::NoInsert);
+    QGroupBox* frame2 = frame(this, "Frame2", {120, 0, 2055, 2775});
+    QLabel* label1 = label(frame2, "Label1", QStringLiteral("Select Theme: "), {120, 240, 1215, 255});
+    label1->setFont(font());
+    cboTheme = combo(frame2, "cboTheme", QString(), {120, 480, 1815, 315});
     for (const Theme& t : themeCatalogue())
         cboTheme->addItem(t.caption);
     cboTheme->setEditText(theme(ThemeId::Default).caption);
-    place(cboTheme, "cboTheme", 120, 480, 1815, 315);
-    ckBigScreenMode = new QCheckBox(QStringLiteral("Big Screen Mode"), frame2);
-    place(ckBigScreenMode, "ckBigScreenMode", 120, 960, 1815, 195);
-    cmdColorBack = button(frame2, "cmdColorBack", "Background", 120, 1320, 1815);
-    cmdColorFore = button(frame2, "cmdColorFore", "Font Color", 120, 1800, 1815);
-    cmdShowFont = button(frame2, "cmdShowFont", "Font Face", 120, 2280, 1815);
+    ckBigScreenMode =
+        check(frame2, "ckBigScreenMode", QStringLiteral("Big Screen Mode"), {120, 960, 1815, 195});
+    cmdColorBack = button(frame2, "cmdColorBack", QStringLiteral("Background"), {120, 1320, 1815, 350});
+    cmdColorFore = button(frame2, "cmdColorFore", QStringLiteral("Font Color"), {120, 1800, 1815, 350});
+    cmdShowFont = button(frame2, "cmdShowFont", QStringLiteral("Font Face"), {120, 2280, 1815, 350});
 
-    auto* frame1 = new QGroupBox(this);
-    frame1->setGeometry(twipsRect(2280, 0, 5415, 2775));
+    QGroupBox* frame1 = frame(this, "Frame1", {2280, 0, 5415, 2775});
     txtFontSample = new QPlainTextEdit(frame1);
-    place(txtFontSample, "txtFontSample", 120, 240, 5175, 2415);
+    named(txtFontSample, "txtFontSample");
+    place(txtFontSample, {120, 240, 5175, 2415});
     txtFontSample->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtFontSample->setReadOnly(true);
     txtFontSample->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -77,16 +63,15 @@ frmThemes::frmThemes(platform::Desktop& desktop, const ThemeLook& look, const QS
     shown.remove(QLatin1Char('\r'));
     txtFontSample->setPlainText(shown);
 
-    QPushButton* cmdDefaults = button(this, "cmdDefaults", "Defaults", 2520, 2895, 1185);
-    QPushButton* cmdCancel = button(this, "cmdCancel", "Cancel", 3840, 2895, 1185);
-    cmdApply = button(this, "cmdApply", "Apply", 5160, 2895, 1185);
-    QPushButton* cmdOK = button(this, "cmdOK", "OK", 6480, 2895, 1185);
+    QPushButton* cmdDefaults =
+        button(this, "cmdDefaults", QStringLiteral("Defaults"), {2520, 2895, 1185, 350});
+    QPushButton* cmdCancel = button(this, "cmdCancel", QStringLiteral("Cancel"), {3840, 2895, 1185, 350});
+    cmdApply = button(this, "cmdApply", QStringLiteral("Apply"), {5160, 2895, 1185, 350});
+    QPushButton* cmdOK = button(this, "cmdOK", QStringLiteral("OK"), {6480, 2895, 1185, 350});
     cmdOK->setDefault(true);
 
-    QWidget* order[] = {cboTheme, ckBigScreenMode, cmdColorBack, cmdColorFore, cmdShowFont,
-                        cmdOK,    cmdApply,        cmdCancel,    cmdDefaults,  txtFontSample};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    tabChain({cboTheme, ckBigScreenMode, cmdColorBack, cmdColorFore, cmdShowFont, cmdOK, cmdApply, cmdCancel,
+              cmdDefaults, txtFontSample});
 
     connect(cboTheme, &QComboBox::activated, this, &frmThemes::cboTheme_Click);
     // Typing in the selector changes what Apply files the look under.

@@ -92,34 +92,47 @@ QString referenceFilePath(const QString& name) {
     return folders.first() + name;
 }
 
-bool appendToRegularFile(const QString& path, const QByteArray& bytes) {
+Result<> appendToRegularFile(const QString& path, const QByteArray& bytes) {
+    const auto cannot = [&path](const QString& why) {
+        return Failure{QStringLiteral("cannot write %1: %2").arg(path, why)};
+    };
+    const QString notAFile = QStringLiteral("it is not a regular file");
 #ifdef Q_OS_UNIX
     const QByteArray name = QFile::encodeName(path);
     struct stat status {};
-    if (::stat(name.constData(), &status) == 0 ? !S_ISREG(status.st_mode) : errno != ENOENT)
-        return false;
+    const int found = ::stat(name.constData(), &status);
+    if (found == 0 && !S_ISREG(status.st_mode))
+        return cannot(notAFile);
+    if (found != 0 && errno != ENOENT)
+        return cannot(qt_error_string(errno));
     // Non-blocking, so that a pipe put in its place meanwhile cannot hold the program; checked again once
     // open.
     const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0)
-        return false;
-    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+        return cannot(qt_error_string(errno));
+    QString why;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        why = notAFile;
     qsizetype done = 0;
-    while (ok && done < bytes.size()) {
+    while (why.isEmpty() && done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (written < 0 && errno == EINTR)
             continue;
-        ok = written > 0;
-        done += ok ? written : 0;
+        if (written <= 0)
+            why = written < 0 ? qt_error_string(errno) : QStringLiteral("nothing more could be written");
+        else
+            done += written;
     }
     ::close(fd);
-    return ok;
+    return why.isEmpty() ? Result<>() : cannot(why);
 #else
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
-        return false;
+        return cannot(notAFile);
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Append) && file.write(bytes) == bytes.size();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size())
+        return cannot(file.errorString());
+    return {};
 #endif
 }
 

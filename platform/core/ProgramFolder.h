@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -29,8 +31,9 @@ QString writtenFilePath(const QString& name);
 QString referenceFilePath(const QString& name);
 
 // Appends the bytes to the file when it is a regular file or does not exist yet; a named pipe, a
-// device or a folder in its place is never written and never waited for. False when nothing was written.
-bool appendToRegularFile(const QString& path, const QByteArray& bytes);
+// device or a folder in its place is never written and never waited for. Fails, naming the path and
+// the reason, when not all of it was written.
+Result<> appendToRegularFile(const QString& path, const QByteArray& bytes);
 
 // Appends the platform's directory separator unless the path is empty or already ends with one.
 QString& AddBackslash(QString& path);

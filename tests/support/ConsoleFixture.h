@@ -17,9 +17,13 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <arpa/inet.h>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -27,6 +31,29 @@ using namespace std::chrono_literals;
 inline QByteArray rcon(const char* password, const QByteArray& command) {
     return QByteArray("\xff\xff\xff\xffrcon ") + password + ' ' + command;
 }
+
+// A port nobody listens on for as long as this lives: bound, never listening, so a connection to it is
+// refused and no other socket can take it meanwhile.
+class ClosedPort {
+public:
+    ClosedPort() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+            m_port = ntohs(address.sin_port);
+    }
+    ~ClosedPort() { ::close(m_fd); }
+    ClosedPort(const ClosedPort&) = delete;
+    ClosedPort& operator=(const ClosedPort&) = delete;
+    int port() const { return m_port; }
+
+private:
+    int m_fd;
+    int m_port = 0;
+};
 
 struct ConsoleFixture {
     ConsoleFixture() {
@@ -100,11 +127,6 @@ struct ConsoleFixture {
             s.write(console::kSettingsSection, keysAndValues[i], keysAndValues[i + 1]);
         QVERIFY2(bool(s.sync()), "the test settings could not be written");
     }
-    // No listener: a port just found free and given back.
-    static int freePort() {
-        QTcpServer probe;
-        return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-    }
     static QString stored(const QString& key) {
         return platform::SettingsStore().read(console::kSettingsSection, key, QStringLiteral("<absent>"));
     }
@@ -121,10 +143,11 @@ struct ConsoleFixture {
     QTemporaryDir folder;
     FakeDesktop desktop;
     UdpPeer peer; // the game server
+    ClosedPort noListener;
     // Reboot exchanges in milliseconds; the one end-to-end test keeps the real four seconds.
-    console::SessionSeams seams = [] {
+    console::SessionSeams seams = [this] {
         console::SessionSeams s;
-        s.listenerPort = freePort();
+        s.listenerPort = noListener.port();
         s.rebootDelay = 100ms;
         s.rebootStandTime = 20ms;
         return s;
