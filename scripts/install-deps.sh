@@ -9,7 +9,14 @@ for p in "${wanted[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Install them as root (there is no sudo here): $here/install-deps.sh" >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
 echo "Installing: ${missing[*]}"
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

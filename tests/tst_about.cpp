@@ -28,9 +28,20 @@ public:
 const QString kTool = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH",
               kWhere = "SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO";
 
-void makeProgram(const QString& path, bool executable = true) {
+// The box shown when no program opens an address or a file.
+QString unopened(const QString& kind, const QString& what, const QString& then) {
+    const QString remedy =
+        kind == "address"
+            ? "xdg-open (package xdg-utils) and a web browser let the console open addresses itself."
+            : "xdg-open (package xdg-utils) or a text editor such as gedit, kate or mousepad lets the "
+              "console "
+              "open files itself.";
+    return "No program could open this " + kind + ":\n\n" + what + "\n\n" + then + "\n" + remedy;
+}
+
+void makeProgram(const QString& path, bool executable = true, const QByteArray& body = {}) {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n") > 0);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n" + body) > 0);
     QVERIFY(file.setPermissions(QFile::ReadOwner | (executable ? QFile::ExeOwner : QFile::Permissions())));
 }
 } // namespace
@@ -176,7 +187,8 @@ private slots:
         QTEST(console::updateVersionText(major, minor), "text");
     }
 
-    // Each item hands its address to the desktop; with a browser or without, the console adds nothing.
+    // Each item hands its address to the desktop. Where nothing takes it, a box names it and says it
+    // is on the clipboard; the pane stays as it was.
     void helpItemOpensItsAddress_data() {
         columns<QString, QString, QString>("menu", "item", "address");
         auto row = [](const char* menu, const char* item, const QString& address) {
@@ -209,10 +221,99 @@ private slots:
         const auto* pane = window.findChild<ConsolePane*>("txtOutput");
         const QString paneBefore = pane->toPlainText();
         action->trigger(); // with a browser, then without
+        QVERIFY(desktop.boxes.isEmpty() && desktop.copied.isEmpty());
         desktop.urlOpens = false;
         action->trigger();
         QCOMPARE(desktop.urls, QStringList({address, address}));
-        QVERIFY(desktop.boxes.isEmpty() && desktop.started.isEmpty() && pane->toPlainText() == paneBefore);
+        QCOMPARE(desktop.copied, QStringList{address});
+        QCOMPARE(desktop.boxes.size(), 1);
+        QCOMPARE(desktop.boxes[0].text,
+                 unopened("address", address, "It is on the clipboard now: paste it into a web browser."));
+        QVERIFY(desktop.started.isEmpty() && pane->toPlainText() == paneBefore);
+    }
+
+    // Nothing opens the address and the clipboard keeps nothing: the box says so, over the box that asked.
+    void aboutPictureWithoutBrowserOrClipboard() {
+        frmAbout about(desktop, desktopSystemKeys());
+        desktop.urlOpens = desktop.clipboardKeeps = false;
+        about.Image1_Click();
+        const QString home = "https://www.velmora.example/velmora/default.asp?from=vorlanix";
+        QVERIFY(desktop.urls == QStringList{home} && desktop.copied == QStringList{home});
+        QCOMPARE(desktop.boxes.size(), 1);
+        QCOMPARE(desktop.boxes[0].text, unopened("address", home, "Type it into a web browser."));
+        QVERIFY(desktop.boxes[0].title == "vorlanix" &&
+                desktop.boxes[0].icon == platform::Desktop::Icon::Warning &&
+                desktop.boxes[0].buttons == platform::Desktop::Buttons::Ok);
+    }
+
+    // The lists open in the editor; where none starts, a box names the file. A missing list does nothing.
+    void fileItemOpensInTheEditor_data() {
+        columns<QString, QString, bool, bool>("item", "file", "there", "editor");
+        row("command list", "mnuViewCommandList", "commands.txt", true, true);
+        row("variable list, no editor", "mnuViewVariables", "variables.txt", true, false);
+        row("word list, no editor", "mnuEditcommandList", "cmdlist.dat", true, false);
+        row("variable list missing", "mnuViewVariables", "variables.txt", false, false);
+    }
+    void fileItemOpensInTheEditor() {
+        QFETCH(QString, item);
+        QFETCH(QString, file);
+        QFETCH(bool, there);
+        QFETCH(bool, editor);
+        const QString path = QDir(m_folder.path()).filePath(file);
+        QFile::remove(path);
+        if (there) {
+            QFile list(path);
+            QVERIFY(list.open(QIODevice::WriteOnly));
+        }
+        desktop.editorOpens = editor;
+        frmMain window(desktop);
+        auto* action = window.findChild<QAction*>(item);
+        QVERIFY(action);
+        action->trigger();
+        QCOMPARE(desktop.editedFiles, there ? QStringList{path} : QStringList{});
+        QStringList texts;
+        for (const FakeDesktop::Box& box : desktop.boxes)
+            texts << box.text;
+        QCOMPARE(texts, there && !editor ? QStringList{unopened("file", path, "Open it in a text editor.")}
+                                         : QStringList{});
+    }
+
+    // The real desktop hears a handler that is missing or gives up at once, and only that: one that
+    // takes the address or the file gets it as one argument and is not blamed.
+    void realDesktopHearsARefusal_data() {
+        columns<bool>("address");
+        row("address", true);
+        row("file", false);
+    }
+    void realDesktopHearsARefusal() {
+        QFETCH(bool, address);
+        const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", path);
+            browser.isNull() ? qunsetenv("BROWSER") : qputenv("BROWSER", browser);
+        });
+        QTemporaryDir bin;
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        qunsetenv("BROWSER");
+        const QString target =
+            address ? "https://www.velmora.example/velmora/a b?x=1&y=2" : m_folder.filePath("my notes.txt");
+        platform::RealDesktop real;
+        QStringList refusals;
+        const auto open = [&](const QString& tag) {
+            const auto refused = [&refusals, tag] { refusals << tag; };
+            address ? real.openUrl(target, refused) : real.openInTextEditor(target, refused);
+        };
+        open("nothing on PATH");
+        QCOMPARE(refusals, QStringList{"nothing on PATH"});
+        const QString handler = bin.filePath("xdg-open");
+        makeProgram(handler, true,
+                    "printf '%s\\n' \"$@\" >\"$0.got\"\n"); // builtins only: PATH holds no tools
+        open("took it");
+        QTRY_COMPARE(ConsoleFixture::readFile(handler + ".got"), target.toUtf8() + '\n');
+        QVERIFY(QFile::remove(handler));        // a new file: the first may still be running its last line
+        makeProgram(handler, true, "exit 3\n"); // xdg-open's "no method available"
+        open("gave up");
+        QTRY_COMPARE(refusals, QStringList({"nothing on PATH", "gave up"}));
     }
 
     // Reports in a row: records appended in order, nothing escaped, one box each; a log that cannot be

@@ -56,14 +56,6 @@ private slots:
     }
     void cleanup() { f.reset(); }
     // Tests shorten every wait; the program keeps its own.
-    void productionTimes() {
-        const SessionSeams s;
-        QCOMPARE(
-            QList<qint64>({s.watch.noReply.count(), s.watch.rebootPoll.count(), s.watch.rebootLimit.count(),
-                           s.playersRefresh.count(), ServerQuery::kRconQuietMs}),
-            QList<qint64>({2000, 2000, 120000, 5000, 1000}));
-    }
-
     void replies_data() {
         // Commands split at '|', the replies after the first; PORT is the server's.
         columns<QString, QByteArrayList, QString>("commands", "replies", "expected");
@@ -302,7 +294,8 @@ private slots:
         QCOMPARE(shown->isHidden(), shown->text().isEmpty());
     }
 
-    // Every cell on the pane's colours; every colour code readable on them, whatever the theme.
+    // Every cell on the pane's colours, following a theme chosen while the window is open; every colour
+    // code readable on them, whatever the theme.
     void themes_data() {
         columns<ThemeLook>("look");
         for (const Theme& t : themeCatalogue())
@@ -310,10 +303,10 @@ private slots:
     }
     void themes() {
         QFETCH(ThemeLook, look);
-        f->session().setLook(look);
         auto w = playersWindow();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        f->session().setLook(look);
         w->resize(500, 700);
         w->rconStatusArrived(rconTable("0 ^0Mm|1 ^1Mm|2 ^2Mm|3 ^3Mm|4 ^4Mm|5 ^5Mm|6 ^6Mm|7 ^7Mm|8 Mm"));
         auto* table = w->findChild<QTableView*>("tblPlayers");
@@ -369,7 +362,7 @@ private slots:
         UdpPeer server;
         const QString target = "127.0.0.1:" + QString::number(server.port());
         ServerWatch watch({2000ms, 15ms, 150ms});
-        watch.rebootStarted("127.0.0.1", QString::number(server.port()));
+        watch.rebootStarted("127.0.0.1", server.port());
         QCOMPARE(watch.text(), "Rebooting " + target + ": waiting for the server (0 s)");
         int asked = 0;
         while (watch.rebooting())

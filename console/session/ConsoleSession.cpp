@@ -136,7 +136,7 @@ void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
             UDPClient->setRemotePort(*port);
         (void)UDPClient->Connect(); // network failures are never reported
         UDPClient->SendData(buildRconDatagram(LastPassword, command));
-        m_watch->commandSent(LastAddress, QString::number(UDPClient->RemotePort()), command);
+        m_watch->commandSent(LastAddress, quint16(UDPClient->RemotePort()), command);
         if (!LastAddress.isEmpty()) {
             const QString server = LastAddress + QLatin1Char(':') + QString::number(UDPClient->RemotePort());
             m_audit->sent(server, command, origin);
@@ -167,7 +167,7 @@ bool ConsoleSession::startRestart(const ConnectionFields& to, const QString& com
     }
     SendCommand(command, to);
     m_quitAwaitsVerdict = true;
-    m_watch->rebootStarted(LastAddress, QString::number(UDPClient->RemotePort()), how);
+    m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()), how);
     return true;
 }
 
@@ -228,7 +228,7 @@ void ConsoleSession::TCPClient_Connect() {
     else
         SendCommand(QStringLiteral("quit"));
     m_quitAwaitsVerdict = true;
-    m_watch->rebootStarted(LastAddress, QString::number(UDPClient->RemotePort()),
+    m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()),
                            m_restart ? ServerWatch::How::Restart : ServerWatch::How::Reboot);
 }
 
@@ -266,6 +266,7 @@ void ConsoleSession::applyOptions(const AppSettings& edited) {
 
 void ConsoleSession::setLook(const ThemeLook& look) {
     console::setLook(m_settings, look);
+    emit lookChanged();
 }
 
 ThemeLook ConsoleSession::look() const {

@@ -161,6 +161,8 @@ signals:
     void RebootSent();
     // The saved password, once the desktop's keyring has answered at start.
     void keyringPassword(const QString& password);
+    // The pane's look changed; windows that share it follow.
+    void lookChanged();
     // The status line's text; empty clears it.
     void statusText(const QString& text);
     // The server turned an rcon command down.

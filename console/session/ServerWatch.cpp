@@ -48,14 +48,14 @@ void ServerWatch::show(const QString& text) {
     emit textChanged(text);
 }
 
-void ServerWatch::commandSent(const QString& host, const QString& port, const QString& command) {
+void ServerWatch::commandSent(const QString& host, quint16 port, const QString& command) {
     // A server told to quit may well go without a word.
     if (command.trimmed().compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0)
         return;
     // The clock runs from the oldest send still unanswered; later sends do not push it back.
     if (m_noReply->isActive())
         return;
-    m_target = host + QLatin1Char(':') + port;
+    m_target = host + QLatin1Char(':') + QString::number(port);
     m_noReply->start();
 }
 
@@ -78,12 +78,12 @@ QString ServerWatch::words(const QString& reboot, const QString& restart) const 
     return m_how == How::Reboot ? reboot : restart;
 }
 
-void ServerWatch::rebootStarted(const QString& host, const QString& port, How how) {
+void ServerWatch::rebootStarted(const QString& host, quint16 port, How how) {
     m_how = how;
     m_noReply->stop();
     m_query->cancel();
-    m_query->setServer(host, port.toInt());
-    m_rebootTarget = host + QLatin1Char(':') + port;
+    m_query->setServer(host, port);
+    m_rebootTarget = host + QLatin1Char(':') + QString::number(port);
     m_seenGone = false;
     m_sinceQuit.start();
     m_limit->start();

@@ -39,7 +39,7 @@ public:
     explicit ServerWatch(const WatchTiming& timing = {}, QObject* parent = nullptr);
 
     // An rcon command went to host:port.
-    void commandSent(const QString& host, const QString& port, const QString& command);
+    void commandSent(const QString& host, quint16 port, const QString& command);
     // A datagram came in on the rcon channel.
     void replyArrived(const QByteArray& datagram);
     // Reboot: the typed "reboot". Restart: a scheduled one that takes the server down. InPlace: a
@@ -47,7 +47,7 @@ public:
     enum class How { Reboot, Restart, InPlace };
     // "quit" (or the restart's command) went to the game server at host:port: count, and ask until
     // it is back.
-    void rebootStarted(const QString& host, const QString& port, How how = How::Reboot);
+    void rebootStarted(const QString& host, quint16 port, How how = How::Reboot);
     // The server refused that "quit": nothing restarts.
     void rebootRefused(ReplyKind kind);
     // The listener never got "reboot": the server was told to quit and nothing will start it.

@@ -191,7 +191,7 @@ void frmAbout::cmdSysInfo_Click() {
 }
 
 void frmAbout::Image1_Click() {
-    OpenWebPage(m_desktop, velmoraHomeAddress());
+    OpenWebPage(m_desktop, this, velmoraHomeAddress());
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event) {

@@ -369,7 +369,7 @@ void frmMain::buildMenus() {
             connect(action, &QAction::triggered, this, row.handler);
         if (const MenuRow::Text address = row.address)
             connect(action, &QAction::triggered, this,
-                    [this, address] { OpenWebPage(m_desktop, address()); });
+                    [this, address] { OpenWebPage(m_desktop, this, address()); });
         if (const MenuRow::Text path = row.file)
             connect(action, &QAction::triggered, this, [this, path] { openInEditor(path()); });
         if (row.theme >= 0) {
@@ -735,7 +735,7 @@ void frmMain::UpdateLogMenu() {
 }
 
 void frmMain::mnuFileLog_Click() {
-    m_desktop.openInTextEditor(logPath());
+    OpenInTextEditor(m_desktop, this, logPath());
 }
 
 void frmMain::mnuFileDelete_Click() {
@@ -749,7 +749,7 @@ void frmMain::mnuFileDelete_Click() {
 
 void frmMain::openInEditor(const QString& path) {
     if (platform::FileExists(path))
-        m_desktop.openInTextEditor(path);
+        OpenInTextEditor(m_desktop, this, path);
 }
 
 // ---- edit menu and histories

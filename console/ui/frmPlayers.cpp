@@ -10,6 +10,7 @@
 
 #include <Desktop.h>
 #include <PlainText.h>
+#include <Port.h>
 #include <Twips.h>
 
 #include <QFormLayout>
@@ -175,6 +176,7 @@ frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWid
     connect(m_query, &ServerQuery::statusReceived, this, &frmPlayers::statusArrived);
     connect(m_query, &ServerQuery::rconStatusReceived, this, &frmPlayers::rconStatusArrived);
     connect(m_query, &ServerQuery::rconRefused, this, &frmPlayers::rconRefused);
+    connect(&m_session, &ConsoleSession::lookChanged, this, &frmPlayers::showLook);
     showLook();
     updateButtons();
     updateNote();
@@ -196,13 +198,6 @@ void frmPlayers::hideEvent(QHideEvent* event) {
     m_query->cancel();
     rememberPlacement();
     QDialog::hideEvent(event);
-}
-
-// The theme is chosen in the main window; coming back here, or the next refresh, shows it.
-void frmPlayers::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange)
-        showLook();
-    QDialog::changeEvent(event);
 }
 
 void frmPlayers::showLook() {
@@ -239,13 +234,11 @@ void frmPlayers::rememberPlacement() {
 }
 
 void frmPlayers::refresh() {
-    showLook();
     const QString host = m_session.address().trimmed();
     const QString port = m_session.port().trimmed();
     const QString password = m_session.password().trimmed();
-    bool portOk = false;
-    const int portNumber = port.toInt(&portOk);
-    if (host.isEmpty() || !portOk || portNumber < 1 || portNumber > 65535) {
+    const std::optional<quint16> portNumber = platform::parsePort(port);
+    if (host.isEmpty() || !portNumber) {
         m_query->cancel();
         m_statusAnswered = true;
         m_silence = QStringLiteral("Enter the server's address and port in the main window.");
@@ -255,7 +248,7 @@ void frmPlayers::refresh() {
     m_silence = m_statusAnswered
                     ? QString()
                     : QStringLiteral("No reply from %1:%2").arg(m_query->host()).arg(m_query->port());
-    m_query->setServer(host, portNumber);
+    m_query->setServer(host, *portNumber);
     m_statusAnswered = false;
     m_query->requestStatus();
     if (password.isEmpty()) {

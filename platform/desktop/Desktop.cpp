@@ -3,10 +3,13 @@
 #include "PlainText.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
+#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -99,8 +102,45 @@ std::optional<QString> RealDesktop::askText(QWidget* parent, const QString& titl
     return dialog.textValue();
 }
 
-bool RealDesktop::openUrl(const QString& address) {
-    return QDesktopServices::openUrl(QUrl(address));
+namespace {
+// A handler that gives up does so at once: xdg-open walks its list of browsers or editors and says
+// "no method available" within a second or two. One still running after this has taken the file
+// or address, and how it ends later (a browser closed hours on) says nothing about the hand-over.
+constexpr int kRefusalWindowMs = 15000;
+
+// Starts the handler as a child of its own, so that its exit status can be heard, and lets it run
+// on unbothered when the program ends. Its output goes where ours goes: a pipe nobody reads would
+// stall a long-running browser.
+void hand(const QString& program, const QStringList& arguments, std::function<void()> refused) {
+    auto* handler = new QProcess;
+    handler->setProgram(program);
+    handler->setArguments(arguments);
+    handler->setProcessChannelMode(QProcess::ForwardedChannels);
+    handler->setStandardInputFile(QProcess::nullDevice());
+    const QDeadlineTimer window(kRefusalWindowMs);
+    QObject::connect(handler, &QProcess::finished, handler,
+                     [handler, refused, window](int code, QProcess::ExitStatus status) {
+                         if ((status != QProcess::NormalExit || code != 0) && !window.hasExpired())
+                             refused();
+                         handler->deleteLater();
+                     });
+    QObject::connect(handler, &QProcess::errorOccurred, handler,
+                     [handler, refused](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         refused();
+                         handler->deleteLater();
+                     });
+    handler->start();
+}
+} // namespace
+
+void RealDesktop::openUrl(const QString& address, std::function<void()> refused) {
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!xdgOpen.isEmpty())
+        hand(xdgOpen, {address}, std::move(refused));
+    else if (!QDesktopServices::openUrl(QUrl(address))) // a browser named by $BROWSER or found by name
+        refused();
 }
 
 namespace {
@@ -133,12 +173,23 @@ QStringList textEditorCommand(const QString& path) {
     return {};
 }
 
-bool RealDesktop::openInTextEditor(const QString& path) {
+void RealDesktop::openInTextEditor(const QString& path, std::function<void()> refused) {
     QStringList command = textEditorCommand(path);
-    if (command.isEmpty())
-        return false;
+    if (command.isEmpty()) {
+        refused();
+        return;
+    }
     const QString program = command.takeFirst();
-    return QProcess::startDetached(program, command);
+    hand(program, command, std::move(refused));
+}
+
+bool RealDesktop::copyToClipboard(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->setText(text);
+    // A display whose clipboard took nothing hands back something else.
+    return clipboard->text() == text;
 }
 
 Result<qint64> RealDesktop::startProgram(const QString& program, const QStringList& arguments,

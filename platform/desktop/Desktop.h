@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -33,9 +34,13 @@ public:
     // Asks for one line of text; nullopt when the user cancels.
     virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
                                            const QString& initial) = 0;
-    virtual bool openUrl(const QString& address) = 0;
-    // Opens the file in the desktop's plain-text editor; the path goes over as one argument.
-    virtual bool openInTextEditor(const QString& path) = 0;
+    // Hands the address to the desktop's default handler. refused runs, at once or from the event
+    // loop, when no program takes it: none is there, or the one handed it gives up straight away.
+    virtual void openUrl(const QString& address, std::function<void()> refused) = 0;
+    // Opens the file in the desktop's plain-text editor, the path as one argument; refused as above.
+    virtual void openInTextEditor(const QString& path, std::function<void()> refused) = 0;
+    // True only when the clipboard then holds the text.
+    virtual bool copyToClipboard(const QString& text) = 0;
     // A passing notice of the desktop (an outcome the user may be away from); text is plain.
     virtual void notify(const QString& title, const QString& text) = 0;
 };
@@ -50,8 +55,9 @@ public:
                            const QString& filter) override;
     std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
                                    const QString& initial) override;
-    bool openUrl(const QString& address) override;
-    bool openInTextEditor(const QString& path) override;
+    void openUrl(const QString& address, std::function<void()> refused) override;
+    void openInTextEditor(const QString& path, std::function<void()> refused) override;
+    bool copyToClipboard(const QString& text) override;
     void notify(const QString& title, const QString& text) override;
     Result<qint64> startProgram(const QString& program, const QStringList& arguments,
                                 const QString& workingFolder) override;

@@ -25,10 +25,11 @@ public:
     QList<std::optional<QColor>> colourAnswers;
     QList<std::optional<QFont>> fontAnswers;
     QList<std::optional<QString>> textAnswers; // when empty, cancelled
-    QStringList fileAnswers, urls, editedFiles;
+    QStringList fileAnswers, urls, editedFiles, copied;
     QList<Started> started;
-    QList<QStringList> notices;                 // title, text
-    bool programStarts = true, urlOpens = true; // urlOpens false: as if no browser were configured
+    QList<QStringList> notices; // title, text
+    // false: as if no program started, no browser were configured, no editor found, no clipboard kept it
+    bool programStarts = true, urlOpens = true, editorOpens = true, clipboardKeeps = true;
 
     Answer messageBox(QWidget*, const QString& text, const QString& title, Icon icon,
                       Buttons buttons) override {
@@ -44,8 +45,17 @@ public:
     std::optional<QString> askText(QWidget*, const QString&, const QString&, const QString&) override {
         return next(textAnswers);
     }
-    bool openUrl(const QString& address) override { return urls.append(address), urlOpens; }
-    bool openInTextEditor(const QString& path) override { return editedFiles.append(path), true; }
+    void openUrl(const QString& address, std::function<void()> refused) override {
+        urls.append(address);
+        if (!urlOpens)
+            refused();
+    }
+    void openInTextEditor(const QString& path, std::function<void()> refused) override {
+        editedFiles.append(path);
+        if (!editorOpens)
+            refused();
+    }
+    bool copyToClipboard(const QString& text) override { return copied.append(text), clipboardKeeps; }
     void notify(const QString& title, const QString& text) override { notices.append({title, text}); }
     platform::Result<qint64> startProgram(const QString& program, const QStringList& arguments,
                                           const QString& workingFolder) override {
