@@ -24,6 +24,7 @@ class QTimer;
 namespace platform {
 class DatagramChannel;
 class PasswordKeyring;
+class SettingsStore;
 } // namespace platform
 
 namespace console {
@@ -35,6 +36,8 @@ class StatusSightings;
 
 // What a test may choose about the session's timing and the listener's port; the program keeps
 // the defaults.
+class ScheduleClock;
+
 struct SessionSeams {
     int listenerPort = platform::RebootClient::kListenerPort;
     std::chrono::milliseconds rebootDelay = platform::RebootClient::kDelay;
@@ -42,6 +45,7 @@ struct SessionSeams {
     std::chrono::milliseconds queryInterval{1000};
     std::chrono::milliseconds playersRefresh{5000}; // the Players window asks again
     WatchTiming watch;
+    ScheduleClock* clock = nullptr; // the schedules' time; the desktop's clock when none
 };
 
 // The address, port and password boxes as typed, untrimmed.
@@ -88,6 +92,14 @@ public:
 
     // The one path by which a command leaves the console. The origin is for the trail of sent commands.
     void SendCommand(const QString& command, CommandOrigin origin = CommandOrigin::User);
+    // The same path, to a server other than the boxes' (a restart set up earlier keeps its server).
+    void SendCommand(const QString& command, const ConnectionFields& to,
+                     CommandOrigin origin = CommandOrigin::Schedule);
+    // A restart the schedules run on `to`: the reboot exchange through the Kestwold when command is
+    // empty, else that rcon command. Its end comes as restartEnded, never as a message box. False,
+    // and nothing sent, while a reboot or restart runs.
+    bool startRestart(const ConnectionFields& to, const QString& command, ServerWatch::How how);
+    bool restartRunning() const { return m_restart.has_value(); }
     // One tick of the auto-query timer.
     void tmrMain_Timer();
 
@@ -103,6 +115,8 @@ public:
     // time, else to the settings file. Gives where a settings file that could not be read was kept
     // (empty when none was), or why nothing could be written.
     platform::Result<QString> SaveSettings(const WindowSnapshot& window);
+    // What else is kept beside the settings at exit (the schedules), written in the same save.
+    std::function<void(platform::SettingsStore&)> alsoSave;
     // The Options dialog's fields of `edited`; the timer follows its AutoQuery.
     void applyOptions(const AppSettings& edited);
     void setAutoQuery(bool on);
@@ -151,6 +165,9 @@ signals:
     void lookChanged();
     // The status line's text; empty clears it.
     void statusText(const QString& text);
+    // The server turned an rcon command down.
+    void refused(ReplyKind kind);
+    void restartEnded(const RebootEnd& end);
 
 private:
     void UDPClient_DataArrival();
@@ -165,7 +182,8 @@ private:
     QSet<WrittenFile> m_unwritten;
     QString LastAddress, LastPort, LastPassword, LastCommand, ReplyText;
     qint32 QueryTicks = 0;
-    bool m_quitAwaitsVerdict = false; // the reboot's "quit" went out, "reboot" not yet
+    bool m_quitAwaitsVerdict = false;          // the reboot's "quit" went out, "reboot" not yet
+    std::optional<ConnectionFields> m_restart; // a scheduled restart runs on it
     platform::DatagramChannel* UDPClient;
     platform::RebootClient* m_reboot;
     platform::PasswordKeyring* m_keyring;
