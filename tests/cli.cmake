@@ -6,3 +6,9 @@ target_compile_definitions(tst_rcon_cli PRIVATE RCON_TOOL="$<TARGET_FILE:vorlani
 add_dependencies(tst_rcon_cli vorlanix-rcon)
 add_test(NAME rcon_cli_needs COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/needs-no-display.sh
          $<TARGET_FILE:vorlanix-rcon>)
+# --restart, down to the real game server restarted through `Kestwold --service`.
+vorlanix_add_test(tst_restart_cli SOURCES tst_restart_cli.cpp LIBS console_cli Qt6::Network TIMEOUT 180)
+target_compile_definitions(tst_restart_cli PRIVATE RCON_TOOL="$<TARGET_FILE:vorlanix-rcon>"
+                                                   KESTWOLD_PATH="$<TARGET_FILE:Kestwold>")
+add_dependencies(tst_restart_cli vorlanix-rcon Kestwold)
+set_tests_properties(tst_restart_cli PROPERTIES COST 1000)

@@ -6,6 +6,8 @@
 
 namespace rcontool {
 
+using namespace console;
+
 namespace {
 const QString kHost = QStringLiteral("host");
 const QString kPort = QStringLiteral("port");
@@ -18,6 +20,14 @@ const QString kInfo = QStringLiteral("info");
 const QString kJson = QStringLiteral("json");
 const QString kHelp = QStringLiteral("help");
 const QString kVersion = QStringLiteral("version");
+const QString kRestart = QStringLiteral("restart");
+const QString kIn = QStringLiteral("in");
+const QString kWarn = QStringLiteral("warn");
+const QString kMessage = QStringLiteral("message");
+const QString kVia = QStringLiteral("via");
+const QString kListenerPort = QStringLiteral("listener-port");
+constexpr int kLongestIn = 24 * 3600;
+constexpr int kDefaultIn = 300;
 constexpr double kLongestTimeoutSeconds = 3600;
 
 void describe(QCommandLineParser& parser) {
@@ -33,7 +43,11 @@ void describe(QCommandLineParser& parser) {
         "VORLANIX_RCON_PASSWORD, the password the console saved (desktop keyring or settings).\n"
         "\n"
         "Exit status: 0 replied, 2 no reply within the timeout, 3 password refused, 4 no rcon\n"
-        "password set on the server, 64 usage."));
+        "password set on the server, 64 usage.\n"
+        "\n"
+        "--restart warns the players with say, restarts the server and waits until it answers again:\n"
+        "exit 0 when it is back, 1 when it is not back within 120 s (or was not restarted), 3 when the\n"
+        "password is refused (then nothing is restarted)."));
     parser.addPositionalArgument(QStringLiteral("COMMAND"),
                                  QStringLiteral("The rcon command, such as status."),
                                  QStringLiteral("COMMAND..."));
@@ -55,6 +69,25 @@ void describe(QCommandLineParser& parser) {
          QStringLiteral("Print the server's getstatus: its map, game type and players. No password.")},
         {kInfo, QStringLiteral("Print the server's getinfo. No password.")},
         {kJson, QStringLiteral("Print the outcome as one JSON object.")},
+        {kRestart,
+         QStringLiteral("Count down, warning the players, then restart the server and wait until it "
+                        "is back.")},
+        {kIn, QStringLiteral("--restart: seconds until the restart (default 300; 0 restarts now)."),
+         QStringLiteral("SECONDS")},
+        {kWarn,
+         QStringLiteral("--restart: when to warn, before the restart (default 5m,1m,30s,10s; "
+                        "\"\" for none)."),
+         QStringLiteral("OFFSETS")},
+        {kMessage,
+         QStringLiteral("--restart: the warning; {time} becomes the time left (default \"Server "
+                        "restarts in {time}\")."),
+         QStringLiteral("TEXT")},
+        {kVia,
+         QStringLiteral("--restart: listener (the Kestwold, default), map_restart, or quit (for a "
+                        "server that systemd or a script starts again)."),
+         QStringLiteral("HOW")},
+        {kListenerPort, QStringLiteral("--restart --via listener: the Kestwold's port (default 1001)."),
+         QStringLiteral("PORT")},
         {{QStringLiteral("h"), kHelp}, QStringLiteral("Show this help and exit.")},
         {{QStringLiteral("v"), kVersion}, QStringLiteral("Show the version and exit.")},
     });
@@ -90,7 +123,56 @@ platform::Result<RconOptions> parseRconOptions(const QStringList& arguments) {
     options.command = parser.positionalArguments().join(QLatin1Char(' ')).trimmed();
     if (parser.isSet(kStatus) && parser.isSet(kInfo))
         return usage(QStringLiteral("--status and --info cannot be combined."));
-    if (parser.isSet(kStatus) || parser.isSet(kInfo)) {
+    if (parser.isSet(kRestart) && (parser.isSet(kStatus) || parser.isSet(kInfo)))
+        return usage(QStringLiteral("--restart cannot be combined with --%1.")
+                         .arg(parser.isSet(kStatus) ? kStatus : kInfo));
+    for (const QString& restartOnly : {kIn, kWarn, kMessage, kVia, kListenerPort})
+        if (parser.isSet(restartOnly) && !parser.isSet(kRestart))
+            return usage(QStringLiteral("--%1 goes with --restart.").arg(restartOnly));
+    if (parser.isSet(kRestart)) {
+        options.mode = RconOptions::Mode::Restart;
+        if (!options.command.isEmpty())
+            return usage(QStringLiteral("--restart takes no command, not '%1'.").arg(options.command));
+        RestartPlan& plan = options.restart;
+        plan.inSeconds = kDefaultIn;
+        if (parser.isSet(kIn)) {
+            bool ok = false;
+            plan.inSeconds = parser.value(kIn).trimmed().toInt(&ok);
+            if (!ok || plan.inSeconds < 0 || plan.inSeconds > kLongestIn)
+                return usage(QStringLiteral("--in needs a number of seconds from 0 to %1, not '%2'.")
+                                 .arg(kLongestIn)
+                                 .arg(parser.value(kIn)));
+        }
+        plan.when = plan.inSeconds == 0 ? RestartPlan::When::Now : RestartPlan::When::In;
+        if (parser.isSet(kWarn)) {
+            const auto warnings = parseWarnings(parser.value(kWarn));
+            if (!warnings)
+                return usage(
+                    QStringLiteral("--warn needs times before the restart such as 5m,1m,30s,10s (each "
+                                   "once, 1 s to 24 h), not '%1'.")
+                        .arg(parser.value(kWarn)));
+            plan.warnings = *warnings;
+        }
+        if (parser.isSet(kMessage)) {
+            plan.message = parser.value(kMessage);
+            if (plan.message.trimmed().isEmpty() || plan.message.size() > kLongestSay)
+                return usage(
+                    QStringLiteral("--message needs a text of at most %1 characters.").arg(kLongestSay));
+        }
+        if (parser.isSet(kVia)) {
+            const auto via = viaByName(parser.value(kVia));
+            if (!via || *via == RestartPlan::Via::Custom)
+                return usage(QStringLiteral("--via needs listener, map_restart or quit, not '%1'.")
+                                 .arg(parser.value(kVia)));
+            plan.via = *via;
+        }
+        if (parser.isSet(kListenerPort)) {
+            options.listenerPort = platform::parsePort(parser.value(kListenerPort));
+            if (!options.listenerPort)
+                return usage(QStringLiteral("--listener-port needs a port from 1 to 65535, not '%1'.")
+                                 .arg(parser.value(kListenerPort)));
+        }
+    } else if (parser.isSet(kStatus) || parser.isSet(kInfo)) {
         options.mode = parser.isSet(kStatus) ? RconOptions::Mode::Status : RconOptions::Mode::Info;
         if (!options.command.isEmpty())
             return usage(QStringLiteral("--%1 takes no command, not '%2'.")

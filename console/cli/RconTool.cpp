@@ -1,5 +1,7 @@
 #include "RconTool.h"
 
+#include "RestartTool.h"
+
 #include <AppSettings.h>
 #include <History.h>
 #include <Port.h>
@@ -296,13 +298,15 @@ int runRconTool(const RconOptions& options, QTextStream& out, QTextStream& err) 
         return kUsage;
     }
     const ReplyCleaning cleaning{settings.HideFunNameCodes, options.stripColours};
-    if (options.mode != RconOptions::Mode::Command)
+    if (options.mode == RconOptions::Mode::Status || options.mode == RconOptions::Mode::Info)
         return askServer(options, *target, cleaning, out, err);
     const auto password = findPassword(options, settings, err);
     if (!password) {
         err << kProgram << password.why() << '\n';
         return kUsage;
     }
+    if (options.mode == RconOptions::Mode::Restart)
+        return runRestart(options, target->host, target->port, *password, out, err);
     return sendCommand(options, *target, *password, cleaning, out, err);
 }
 

@@ -17,6 +17,8 @@
 #include <QTime>
 #include <QTimer>
 
+#include <utility>
+
 namespace console {
 
 namespace {
@@ -89,12 +91,25 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
         emit RebootSent();
     });
     connect(m_watch, &ServerWatch::textChanged, this, &ConsoleSession::statusText);
-    connect(m_reboot, &platform::RebootClient::Failed, this,
-            [this] { emit notify(kRebootFailed, kRebootFailedTitle); });
+    connect(m_watch, &ServerWatch::rebootEnded, this, [this](const RebootEnd& end) {
+        m_quitAwaitsVerdict = false;
+        if (m_restart) {
+            m_restart.reset();
+            emit restartEnded(end);
+        }
+    });
+    connect(m_reboot, &platform::RebootClient::Failed, this, [this] {
+        if (m_restart)
+            m_watch->restartUnreachable(m_restart->address.trimmed());
+        else
+            emit notify(kRebootFailed, kRebootFailedTitle);
+    });
     connect(m_reboot, &platform::RebootClient::DroppedAfterStep, this, [this] {
         m_quitAwaitsVerdict = false;
+        const bool scheduled = m_restart.has_value();
         m_watch->rebootAbandoned();
-        emit notify(kRebootDropped, kRebootFailedTitle);
+        if (!scheduled)
+            emit notify(kRebootDropped, kRebootFailedTitle);
     });
     connect(m_records, &Records::damaged, this, [this](const QString& keptAs, const QString& why) {
         emit notify(kRecordsDamaged.arg(why, keptAs), kRecordsTitle);
@@ -103,8 +118,9 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
             [this](const QString& why) { emit statusText(QStringLiteral("No records are kept: ") + why); });
     connect(m_banKeeper, &BanKeeper::statusText, this, &ConsoleSession::statusText);
     // The trail keeps a reboot once the listener has taken it.
-    connect(m_reboot, &platform::RebootClient::RebootSent, this,
-            [this] { m_audit->rebootSent(LastAddress, CommandOrigin::User); });
+    connect(m_reboot, &platform::RebootClient::RebootSent, this, [this] {
+        m_audit->rebootSent(LastAddress, m_restart ? CommandOrigin::Schedule : CommandOrigin::User);
+    });
 }
 
 QString ConsoleSession::currentServer() const {
@@ -115,12 +131,11 @@ QString ConsoleSession::currentServer() const {
 }
 
 void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
-    queueCommand(command, origin, urgencyOf(origin), {});
+    queueCommand(fields(), command, origin, urgencyOf(origin), {});
 }
 
-void ConsoleSession::queueCommand(const QString& command, CommandOrigin origin, Urgency urgency,
-                                  std::function<void()> afterSend) {
-    const ConnectionFields typed = fields();
+void ConsoleSession::queueCommand(const ConnectionFields& typed, const QString& command, CommandOrigin origin,
+                                  Urgency urgency, std::function<void()> afterSend) {
     LastAddress = typed.address.trimmed();
     LastPort = typed.port.trimmed();
     LastPassword = typed.password.trimmed();
@@ -201,6 +216,26 @@ void ConsoleSession::showWait() {
         emit statusText(text);
 }
 
+void ConsoleSession::SendCommand(const QString& command, const ConnectionFields& to, CommandOrigin origin) {
+    queueCommand(to, command, origin, urgencyOf(origin), {});
+}
+
+bool ConsoleSession::startRestart(const ConnectionFields& to, const QString& command, ServerWatch::How how) {
+    if (m_restart || m_reboot->isRunning() || m_watch->rebooting())
+        return false;
+    m_restart = to;
+    if (command.isEmpty()) {
+        SendCommand(QStringLiteral("reboot"), to);
+        return true;
+    }
+    // The command may wait for the server's budget: until it goes, a reply is an earlier command's.
+    queueCommand(to, command, CommandOrigin::Schedule, Urgency::User, [this, how] {
+        m_quitAwaitsVerdict = true;
+        m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()), how);
+    });
+    return true;
+}
+
 void ConsoleSession::UDPClient_DataArrival() {
     const QByteArray datagram = UDPClient->GetBytes();
     ReplyText = cleanReply(QString::fromLatin1(datagram), m_settings.HideFunNameCodes);
@@ -211,19 +246,28 @@ void ConsoleSession::UDPClient_DataArrival() {
     m_audit->replyArrived(datagram);
     m_sightings->replyArrived(ReplyText);
     m_banKeeper->replyArrived(ReplyText);
+    const ReplyKind kind = classifyReply(datagram);
+    if (kind != ReplyKind::Ordinary)
+        emit refused(kind);
     if (m_quitAwaitsVerdict)
-        quitVerdict(classifyReply(datagram));
+        quitVerdict(kind);
 }
 
 // A refused "quit" left the server running: asking the listener now would start a second copy
 // beside it, or be ignored, and either way the report would claim a reboot that never happened.
 void ConsoleSession::quitVerdict(ReplyKind kind) {
-    if (kind == ReplyKind::Ordinary)
+    if (kind == ReplyKind::Ordinary) {
+        // A restart by rcon alone was taken: later refusals answer other commands.
+        if (m_restart && !m_reboot->isRunning())
+            m_quitAwaitsVerdict = false;
         return;
+    }
     m_quitAwaitsVerdict = false;
     m_reboot->Cancel();
+    const bool scheduled = m_restart.has_value();
     m_watch->rebootRefused(kind);
-    emit notify(refusalText(kind) + kQuitRefused, kRebootFailedTitle);
+    if (!scheduled)
+        emit notify(refusalText(kind) + kQuitRefused, kRebootFailedTitle);
 }
 
 void ConsoleSession::WriteLog(const QString& text) {
@@ -246,10 +290,13 @@ void ConsoleSession::fileNotWritten(WrittenFile file, const platform::Failure& f
 void ConsoleSession::TCPClient_Connect() {
     // The quit may wait for the server's budget: until it goes, a reply is an earlier command's.
     // It continues the reboot command, which has had its turn, so it goes ahead of what was typed since.
-    queueCommand(QStringLiteral("quit"), CommandOrigin::User, Urgency::Next, [this] {
-        m_quitAwaitsVerdict = true;
-        m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()));
-    });
+    const bool restart = m_restart.has_value();
+    queueCommand(restart ? *m_restart : fields(), QStringLiteral("quit"),
+                 restart ? CommandOrigin::Schedule : CommandOrigin::User, Urgency::Next, [this, restart] {
+                     m_quitAwaitsVerdict = true;
+                     m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()),
+                                            restart ? ServerWatch::How::Restart : ServerWatch::How::Reboot);
+                 });
 }
 
 void ConsoleSession::tmrMain_Timer() {
@@ -335,6 +382,8 @@ platform::Result<QString> ConsoleSession::SaveSettings(const WindowSnapshot& win
     saveHistory(store, kServerHistory, m_servers->stringList());
     saveHistory(store, kPortHistory, m_ports->stringList());
     saveHistory(store, kCommandHistory, m_commands->stringList());
+    if (alsoSave)
+        alsoSave(store);
     if (const platform::Result<> written = store.sync(); !written)
         return platform::Failure{written.why()};
     return store.keptCopy();
@@ -373,6 +422,7 @@ void ConsoleSession::Close() {
     m_autoQueryWaits = false;
     UDPClient->Close();
     m_quitAwaitsVerdict = false;
+    m_restart.reset();
     m_reboot->Cancel();
     m_watch->stop();
     tmrMain->stop();

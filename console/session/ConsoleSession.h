@@ -25,6 +25,7 @@ class QTimer;
 namespace platform {
 class DatagramChannel;
 class PasswordKeyring;
+class SettingsStore;
 } // namespace platform
 
 namespace console {
@@ -36,6 +37,8 @@ class StatusSightings;
 
 // What a test may choose about the session's timing and the listener's port; the program keeps
 // the defaults.
+class ScheduleClock;
+
 struct SessionSeams {
     int listenerPort = platform::RebootClient::kListenerPort;
     std::chrono::milliseconds rebootDelay = platform::RebootClient::kDelay;
@@ -44,6 +47,7 @@ struct SessionSeams {
     std::chrono::milliseconds playersRefresh{5000}; // the Players window asks again
     WatchTiming watch;
     PacerClock* pacerClock = nullptr; // the pacers' time; the desktop's steady clock when none
+    ScheduleClock* clock = nullptr;   // the schedules' time; the desktop's clock when none
 };
 
 // The address, port and password boxes as typed, untrimmed.
@@ -95,6 +99,14 @@ public:
     void SendCommand(const QString& command, CommandOrigin origin = CommandOrigin::User);
     // Every datagram to a server passes these, the Players window's and the reboot check's too.
     ServerPacers& pacers() const { return *m_pacers; }
+    // The same path, to a server other than the boxes' (a restart set up earlier keeps its server).
+    void SendCommand(const QString& command, const ConnectionFields& to,
+                     CommandOrigin origin = CommandOrigin::Schedule);
+    // A restart the schedules run on `to`: the reboot exchange through the Kestwold when command is
+    // empty, else that rcon command. Its end comes as restartEnded, never as a message box. False,
+    // and nothing sent, while a reboot or restart runs.
+    bool startRestart(const ConnectionFields& to, const QString& command, ServerWatch::How how);
+    bool restartRunning() const { return m_restart.has_value(); }
     // One tick of the auto-query timer.
     void tmrMain_Timer();
 
@@ -110,6 +122,8 @@ public:
     // time, else to the settings file. Gives where a settings file that could not be read was kept
     // (empty when none was), or why nothing could be written.
     platform::Result<QString> SaveSettings(const WindowSnapshot& window);
+    // What else is kept beside the settings at exit (the schedules), written in the same save.
+    std::function<void(platform::SettingsStore&)> alsoSave;
     // The Options dialog's fields of `edited`; the timer follows its AutoQuery.
     void applyOptions(const AppSettings& edited);
     void setAutoQuery(bool on);
@@ -158,6 +172,9 @@ signals:
     void lookChanged();
     // The status line's text; empty clears it.
     void statusText(const QString& text);
+    // The server turned an rcon command down.
+    void refused(ReplyKind kind);
+    void restartEnded(const RebootEnd& end);
 
 private:
     // What SendCommand read from the fields, kept until the command goes.
@@ -166,8 +183,8 @@ private:
         CommandOrigin origin;
         std::function<void()> afterSend; // runs once the datagram has gone
     };
-    void queueCommand(const QString& command, CommandOrigin origin, Urgency urgency,
-                      std::function<void()> afterSend);
+    void queueCommand(const ConnectionFields& typed, const QString& command, CommandOrigin origin,
+                      Urgency urgency, std::function<void()> afterSend);
     void sendNow(const Outgoing& out);
     void showWait();
     void UDPClient_DataArrival();
@@ -187,6 +204,7 @@ private:
     QString m_waitText;               // what the status line says about a wait, if anything
     QString m_shownStatus;            // the status line as last set
     ServerPacers* m_pacers;
+    std::optional<ConnectionFields> m_restart; // a scheduled restart runs on it
     platform::DatagramChannel* UDPClient;
     platform::RebootClient* m_reboot;
     platform::PasswordKeyring* m_keyring;

@@ -9,17 +9,26 @@ namespace console {
 
 namespace {
 const QString kRebooting = QStringLiteral("Rebooting %1: waiting for the server (%2 s)");
+const QString kRestarting = QStringLiteral("Restarting %1: waiting for the server (%2 s)");
 const QString kBack = QStringLiteral("Server back after %1 s: %2 on %3");
 const QString kNoAnswer = QStringLiteral("No answer from %1 %2 s after the reboot");
+const QString kNoAnswerRestart = QStringLiteral("No answer from %1 %2 s after the restart");
 const QString kNeverWent = QStringLiteral("%1 still answers %2 s after the reboot: the server did not quit");
+const QString kNeverWentRestart =
+    QStringLiteral("%1 still answers %2 s after the restart: the server did not quit");
 const QString kRefused = QStringLiteral("Reboot of %1 cancelled: %2; nothing was restarted");
+const QString kRefusedRestart = QStringLiteral("Restart of %1 cancelled: %2; nothing was restarted");
 const QString kAbandoned = QStringLiteral("Reboot of %1 not done: the Kestwold dropped the request");
+const QString kAbandonedRestart = QStringLiteral("Restart of %1 not done: the Kestwold dropped the request");
+const QString kUnreachable = QStringLiteral(
+    "Restart of %1 not done: the Kestwold is not running there; the game server was not shut down");
 constexpr int kCountMs = 1000;
 } // namespace
 
 ServerWatch::ServerWatch(ServerPacers& pacers, const WatchTiming& timing, QObject* parent)
     : QObject(parent), m_noReply(new QTimer(this)), m_poll(new QTimer(this)), m_limit(new QTimer(this)),
-      m_count(new QTimer(this)), m_query(new ServerQuery(pacers, this)) {
+      m_count(new QTimer(this)), m_query(new ServerQuery(pacers, this)),
+      m_settleMs(timing.inPlaceSettle.count()) {
     m_noReply->setSingleShot(true);
     m_noReply->setInterval(timing.noReply);
     m_poll->setInterval(timing.rebootPoll);
@@ -66,7 +75,12 @@ bool ServerWatch::rebooting() const {
     return m_limit->isActive();
 }
 
-void ServerWatch::rebootStarted(const QString& host, quint16 port) {
+QString ServerWatch::words(const QString& reboot, const QString& restart) const {
+    return m_how == How::Reboot ? reboot : restart;
+}
+
+void ServerWatch::rebootStarted(const QString& host, quint16 port, How how) {
+    m_how = how;
     m_noReply->stop();
     m_query->cancel();
     m_query->setServer(host, port);
@@ -81,7 +95,7 @@ void ServerWatch::rebootStarted(const QString& host, quint16 port) {
 }
 
 void ServerWatch::showCount() {
-    show(kRebooting.arg(m_rebootTarget).arg(secondsSinceQuit()));
+    show(words(kRebooting, kRestarting).arg(m_rebootTarget).arg(secondsSinceQuit()));
 }
 
 qint64 ServerWatch::secondsSinceQuit() const {
@@ -96,27 +110,41 @@ void ServerWatch::pollServer() {
 }
 
 void ServerWatch::serverBack(const InfoPairs& info) {
-    // An answer before the server was seen gone comes from the server that was told to quit.
-    if (!rebooting() || !m_seenGone)
+    // An answer before the server was seen gone comes from the server that was told to quit. One
+    // that restarts in place is back once it answers after the restart's own delay.
+    const bool settled = m_how == How::InPlace && m_sinceQuit.elapsed() >= m_settleMs;
+    if (!rebooting() || !(m_seenGone || settled))
         return;
     const ServerSummary s = summarize(info);
-    endReboot(kBack.arg(secondsSinceQuit()).arg(withoutColours(s.hostname), s.map));
+    endReboot(RebootEnd::Kind::Back, kBack.arg(secondsSinceQuit()).arg(withoutColours(s.hostname), s.map));
 }
 
 void ServerWatch::giveUp() {
     const qint64 limit = (m_limit->interval() + 500) / 1000;
-    endReboot(m_seenGone ? kNoAnswer.arg(m_rebootTarget).arg(limit)
-                         : kNeverWent.arg(m_rebootTarget).arg(limit));
+    if (m_seenGone || m_how == How::InPlace)
+        endReboot(RebootEnd::Kind::NoAnswer,
+                  words(kNoAnswer, kNoAnswerRestart).arg(m_rebootTarget).arg(limit));
+    else
+        endReboot(RebootEnd::Kind::NeverWent,
+                  words(kNeverWent, kNeverWentRestart).arg(m_rebootTarget).arg(limit));
 }
 
 void ServerWatch::rebootRefused(ReplyKind kind) {
     if (rebooting())
-        endReboot(kRefused.arg(m_rebootTarget, refusalText(kind)));
+        endReboot(RebootEnd::Kind::Refused,
+                  words(kRefused, kRefusedRestart).arg(m_rebootTarget, refusalText(kind)));
 }
 
 void ServerWatch::rebootAbandoned() {
     if (rebooting())
-        endReboot(kAbandoned.arg(m_rebootTarget));
+        endReboot(RebootEnd::Kind::Abandoned, words(kAbandoned, kAbandonedRestart).arg(m_rebootTarget));
+}
+
+void ServerWatch::restartUnreachable(const QString& host) {
+    stop();
+    const QString text = kUnreachable.arg(host);
+    show(text);
+    emit rebootEnded({RebootEnd::Kind::Unreachable, text});
 }
 
 void ServerWatch::stop() {
@@ -127,9 +155,10 @@ void ServerWatch::stop() {
     m_query->cancel();
 }
 
-void ServerWatch::endReboot(const QString& text) {
+void ServerWatch::endReboot(RebootEnd::Kind kind, const QString& text) {
     stop();
     show(text);
+    emit rebootEnded({kind, text});
 }
 
 } // namespace console

@@ -19,6 +19,15 @@ struct WatchTiming {
     std::chrono::milliseconds noReply{2000};
     std::chrono::milliseconds rebootPoll{2000};
     std::chrono::milliseconds rebootLimit{120000};
+    // A restart in place (map_restart) answers all along: back once it answers this long after.
+    std::chrono::milliseconds inPlaceSettle{6000};
+};
+
+// How a reboot or restart ended, as the status line words it.
+struct RebootEnd {
+    enum class Kind { Back, NoAnswer, NeverWent, Refused, Abandoned, Unreachable };
+    Kind kind;
+    QString text;
 };
 
 // The status line's words: it explains a silent server or a refused password, and through a remote
@@ -35,12 +44,18 @@ public:
     void commandSent(const QString& host, quint16 port, const QString& command);
     // A datagram came in on the rcon channel.
     void replyArrived(const QByteArray& datagram);
-    // "quit" went to the game server at host:port ahead of a reboot: count, and ask until it is back.
-    void rebootStarted(const QString& host, quint16 port);
+    // Reboot: the typed "reboot". Restart: a scheduled one that takes the server down. InPlace: a
+    // scheduled one the server may answer through (map_restart, a command of the user's).
+    enum class How { Reboot, Restart, InPlace };
+    // "quit" (or the restart's command) went to the game server at host:port: count, and ask until
+    // it is back.
+    void rebootStarted(const QString& host, quint16 port, How how = How::Reboot);
     // The server refused that "quit": nothing restarts.
     void rebootRefused(ReplyKind kind);
     // The listener never got "reboot": the server was told to quit and nothing will start it.
     void rebootAbandoned();
+    // The Kestwold could not be reached for a scheduled restart; nothing was sent to the server.
+    void restartUnreachable(const QString& host);
     bool rebooting() const;
     // Asks nothing more and leaves the line as it is, as the console does when it closes.
     void stop();
@@ -49,6 +64,7 @@ public:
 
 signals:
     void textChanged(const QString& text);
+    void rebootEnded(const RebootEnd& end);
 
 private:
     void show(const QString& text);
@@ -56,7 +72,8 @@ private:
     void pollServer();
     void serverBack(const InfoPairs& info);
     void giveUp();
-    void endReboot(const QString& text);
+    void endReboot(RebootEnd::Kind kind, const QString& text);
+    QString words(const QString& reboot, const QString& restart) const;
     void showCount();
     qint64 secondsSinceQuit() const;
 
@@ -69,6 +86,8 @@ private:
     QString m_target; // HOST:PORT of the oldest send still without a reply
     QString m_rebootTarget;
     bool m_seenGone = false;
+    How m_how = How::Reboot;
+    qint64 m_settleMs;
     QString m_text;
 };
 

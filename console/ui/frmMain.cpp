@@ -5,6 +5,8 @@
 #include "Controls.h"
 #include "Openers.h"
 #include "Placement.h"
+#include "ScheduleClock.h"
+#include "Schedules.h"
 #include "Screens.h"
 #include "SystemInfo.h"
 #include "Version.h"
@@ -16,8 +18,10 @@
 #include "frmActivity.h"
 #include "frmBans.h"
 #include "frmHistory.h"
+#include "frmMessages.h"
 #include "frmOptions.h"
 #include "frmPlayers.h"
+#include "frmRestart.h"
 #include "frmSay.h"
 #include "frmThemes.h"
 
@@ -25,6 +29,7 @@
 #include <Faces.h>
 #include <PlainText.h>
 #include <ProgramFolder.h>
+#include <SettingsStore.h>
 #include <Twips.h>
 
 #include <QAction>
@@ -58,6 +63,7 @@ const QString kSettingsNotSaved = QStringLiteral("The settings were not saved: %
 const QString kSettingsKept =
     QStringLiteral("The settings file could not be read at start, so it was kept as %1 before the settings "
                    "were saved.");
+const QString kRestartTitle = QStringLiteral("Server restart");
 
 // Every character of the password box shows as "*". A style sheet would do it too, but costs a
 // noticeable share of the start-up time.
@@ -90,6 +96,7 @@ QPushButton* pushButton(QWidget* parent, const char* name, const char* caption, 
 
 frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget* parent)
     : QMainWindow(parent), m_desktop(desktop), m_session(new ConsoleSession(seams, this)),
+      m_schedules(new Schedules(*m_session, seams.clock ? *seams.clock : *new SystemClock(this), this)),
       m_themeItems(new QActionGroup(this)) {
     setWindowTitle(QStringLiteral("Velmora's Tarnwick"));
     // The window's font is every widget's default, so nothing asks for a face no control shows.
@@ -109,14 +116,23 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
         mnuFileDelete->setEnabled(true);
     });
     connect(m_session, &ConsoleSession::autoQueryChanged, mnuCommandsAutoQuery, &QAction::setChecked);
-    connect(m_session, &ConsoleSession::statusText, lblStatus, [this](const QString& text) {
+    auto showStatus = [this](const QString& text) {
         platform::setPlainText(lblStatus, text);
         platform::setPlainToolTip(lblStatus, text);
-    });
+    };
+    connect(m_session, &ConsoleSession::statusText, lblStatus, showStatus);
     connect(m_session, &ConsoleSession::notify, this, [this](const QString& text, const QString& title) {
         m_desktop.messageBox(this, text, title, platform::Desktop::Icon::Information,
                              platform::Desktop::Buttons::Ok);
     });
+    connect(m_schedules, &Schedules::statusText, lblStatus, showStatus);
+    connect(m_schedules, &Schedules::restartFinished, this,
+            [this](const RebootEnd& end) { m_desktop.notify(kRestartTitle, end.text); });
+    connect(m_schedules, &Schedules::countingChanged, mnuCommandsCancelRestart, &QAction::setEnabled);
+    mnuCommandsCancelRestart->setEnabled(false);
+    m_session->alsoSave = [this](platform::SettingsStore& store) {
+        saveSchedules(store, m_schedules->stored());
+    };
     // A password typed before the keyring answered is the user's choice.
     connect(m_session, &ConsoleSession::keyringPassword, this, [this](const QString& password) {
         if (txtPassword->text().isEmpty())
@@ -261,6 +277,10 @@ const MenuRow frmMain::kMenuRows[] = {
     item(1, "mnuCommandsPlayers", "&Players...", "F7", &frmMain::mnuCommandsPlayers_Click),
     item(1, "mnuCommandsHistory", "Player &History...", nullptr, &frmMain::mnuCommandsHistory_Click),
     item(1, "mnuCommandsBans", "&Bans...", nullptr, &frmMain::mnuCommandsBans_Click),
+    item(1, "mnuCommandsRestart", "&Restart Server...", nullptr, &frmMain::mnuCommandsRestart_Click),
+    item(1, "mnuCommandsCancelRestart", "Cancel Restart", nullptr, &frmMain::mnuCommandsCancelRestart_Click,
+         &frmMain::mnuCommandsCancelRestart),
+    item(1, "mnuCommandsMessages", "&Messages...", nullptr, &frmMain::mnuCommandsMessages_Click),
     separator(1, "spac1"),
     item(1, "mnuCommandsAutoQuery", "Auto-&Query Status", nullptr, &frmMain::mnuCommandsAutoQuery_Click,
          &frmMain::mnuCommandsAutoQuery, true),
@@ -398,6 +418,9 @@ void frmMain::Form_Load() {
     CheckThemeMenu(s.CurrentTheme);
     SetBigScreenMode(s.BigScreenMode);
     showStatusBar(s.ShowStatusBar);
+    m_schedules->resume(loadSchedules(platform::SettingsStore()));
+    if (const auto daily = m_schedules->plan())
+        m_lastPlan = *daily;
     cboCommand->setFocus();
 }
 
@@ -418,6 +441,7 @@ void frmMain::Form_Unload() {
     m_unloaded = true;
     if (m_players)
         m_players->rememberPlacement();
+    m_schedules->stop();
     m_session->Close();
     SaveSettings();
     basMain().CommandList.clear();
@@ -581,6 +605,34 @@ void frmMain::mnuCommandsPlayers_Click() {
     m_players->show();
     m_players->raise();
     m_players->activateWindow();
+}
+
+void frmMain::mnuCommandsRestart_Click() {
+    const ConnectionFields target = m_session->fields();
+    frmRestart dialog(m_desktop, m_lastPlan,
+                      target.address.trimmed() + QLatin1Char(':') + target.port.trimmed(),
+                      m_schedules->counting(), this);
+    dialog.exec();
+    if (dialog.cancelConfirmed())
+        return m_schedules->cancelRestart();
+    const auto plan = dialog.confirmedPlan();
+    if (!plan)
+        return;
+    m_lastPlan = *plan;
+    if (const auto started = m_schedules->startRestart(*plan, target); !started)
+        m_desktop.messageBox(this, started.why(), QStringLiteral("Restart Server"),
+                             platform::Desktop::Icon::Warning, platform::Desktop::Buttons::Ok);
+}
+
+void frmMain::mnuCommandsCancelRestart_Click() {
+    m_schedules->cancelRestart();
+}
+
+void frmMain::mnuCommandsMessages_Click() {
+    frmMessages dialog(m_desktop, m_schedules->messages(), this);
+    dialog.exec();
+    if (const auto messages = dialog.confirmedMessages())
+        m_schedules->setMessages(*messages);
 }
 
 // The records' windows stay open beside the console, like the Players window.

@@ -2,6 +2,7 @@
 
 #include "ConsoleSession.h"
 #include "Layout.h"
+#include "RestartPlan.h"
 #include "Themes.h"
 
 #include <QMainWindow>
@@ -25,6 +26,7 @@ class Desktop;
 namespace console {
 
 class ConsolePane;
+class Schedules;
 class frmActivity;
 class frmBans;
 class frmHistory;
@@ -42,6 +44,7 @@ public:
 
     void Form_Load();
     ConsoleSession& session() const { return *m_session; }
+    Schedules& schedules() const { return *m_schedules; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,6 +85,9 @@ private:
     void mnuCommandsInfo_Click();
     void mnuCommandsAutoQuery_Click();
     void mnuCommandsPlayers_Click();
+    void mnuCommandsRestart_Click();
+    void mnuCommandsCancelRestart_Click();
+    void mnuCommandsMessages_Click();
     void mnuCommandsHistory_Click();
     void mnuCommandsBans_Click();
     void mnuViewActivity_Click();
@@ -108,6 +114,8 @@ private:
 
     platform::Desktop& m_desktop;
     ConsoleSession* m_session;
+    Schedules* m_schedules;
+    RestartPlan m_lastPlan;
     MainLayout m_layout;
     QString m_sayText;
     bool m_allowComplete = true;
@@ -137,6 +145,7 @@ private:
     QAction* mnuEditClear = nullptr;
     QAction* mnuEditSelectAll = nullptr;
     QAction* mnuCommandsAutoQuery = nullptr;
+    QAction* mnuCommandsCancelRestart = nullptr;
     QAction* mnuViewThemeBigScreen = nullptr;
     QAction* mnuViewStatusBar = nullptr;
     QActionGroup* m_themeItems;

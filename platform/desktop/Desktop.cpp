@@ -2,6 +2,7 @@
 
 #include "PlainText.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDeadlineTimer>
@@ -14,6 +15,8 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <QUrl>
 
 namespace platform {
@@ -138,6 +141,25 @@ void RealDesktop::openUrl(const QString& address, std::function<void()> refused)
         hand(xdgOpen, {address}, std::move(refused));
     else if (!QDesktopServices::openUrl(QUrl(address))) // a browser named by $BROWSER or found by name
         refused();
+}
+
+namespace {
+constexpr int kNoticeMs = 15000;
+}
+
+void RealDesktop::notify(const QString& title, const QString& text) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable() && !QSystemTrayIcon::supportsMessages())
+        return;
+    // One icon for the program's life, shown only while it has something to say.
+    static QSystemTrayIcon* const icon = [] {
+        auto* i = new QSystemTrayIcon(QApplication::windowIcon(), qApp);
+        QObject::connect(i, &QSystemTrayIcon::messageClicked, i, &QSystemTrayIcon::hide);
+        return i;
+    }();
+    icon->show();
+    // Notification services read markup in the body: the server's words go over escaped.
+    icon->showMessage(bounded(title), bounded(text).toHtmlEscaped(), QSystemTrayIcon::Information);
+    QTimer::singleShot(kNoticeMs, icon, &QSystemTrayIcon::hide);
 }
 
 QStringList textEditorCommand(const QString& path) {

@@ -41,6 +41,8 @@ public:
     virtual void openInTextEditor(const QString& path, std::function<void()> refused) = 0;
     // True only when the clipboard then holds the text.
     virtual bool copyToClipboard(const QString& text) = 0;
+    // A passing notice of the desktop (an outcome the user may be away from); text is plain.
+    virtual void notify(const QString& title, const QString& text) = 0;
 };
 
 class RealDesktop : public Desktop {
@@ -56,6 +58,7 @@ public:
     void openUrl(const QString& address, std::function<void()> refused) override;
     void openInTextEditor(const QString& path, std::function<void()> refused) override;
     bool copyToClipboard(const QString& text) override;
+    void notify(const QString& title, const QString& text) override;
     Result<qint64> startProgram(const QString& program, const QStringList& arguments,
                                 const QString& workingFolder) override;
 };

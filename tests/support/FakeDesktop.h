@@ -27,6 +27,7 @@ public:
     QList<std::optional<QString>> textAnswers; // when empty, cancelled
     QStringList fileAnswers, urls, editedFiles, copied;
     QList<Started> started;
+    QList<QStringList> notices; // title, text
     // false: as if no program started, no browser were configured, no editor found, no clipboard kept it
     bool programStarts = true, urlOpens = true, editorOpens = true, clipboardKeeps = true;
 
@@ -55,6 +56,7 @@ public:
             refused();
     }
     bool copyToClipboard(const QString& text) override { return copied.append(text), clipboardKeeps; }
+    void notify(const QString& title, const QString& text) override { notices.append({title, text}); }
     platform::Result<qint64> startProgram(const QString& program, const QStringList& arguments,
                                           const QString& workingFolder) override {
         started.append({program, arguments, workingFolder});

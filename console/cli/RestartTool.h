@@ -1,0 +1,15 @@
+#pragma once
+
+#include "RconOptions.h"
+
+class QTextStream;
+
+namespace rcontool {
+
+// --restart: the countdown, the restart and the check that the server is back, through the
+// console's own session and schedules, on the running QCoreApplication. Each command sent goes to
+// out with its time, then the outcome as the console's status line words it. Returns the exit status.
+int runRestart(const RconOptions& options, const QString& host, quint16 port, const QString& password,
+               QTextStream& out, QTextStream& err);
+
+} // namespace rcontool
