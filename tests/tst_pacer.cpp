@@ -109,9 +109,15 @@ private slots:
         QVERIFY(!pacers.userWait());
     }
 
-    // A reboot once the burst is spent: its quit waits for its turn, and a refusal of a command sent
-    // before it is not taken for the quit's, so the Kestwold is still asked.
-    void rebootQuitJudgedOnceSent() {
+    // A reboot, or a scheduled restart by rcon, once the burst is spent: its command waits for its
+    // turn, and a refusal of a command sent before it is not taken for the restart's.
+    void restartJudgedOnceSent_data() {
+        columns<QString>("command"); // empty: the reboot through the Kestwold
+        row("reboot's quit", "");
+        row("scheduled map_restart", "map_restart");
+    }
+    void restartJudgedOnceSent() {
+        QFETCH(QString, command);
         f = std::make_unique<ConsoleFixture>();
         sessionClock = std::make_unique<ManualPacerClock>();
         f->seams.pacerClock = sessionClock.get();
@@ -119,18 +125,25 @@ private slots:
         f->seams.listenerPort = kestwold.port();
         f->seams.rebootDelay = std::chrono::milliseconds(1500); // past the quit's turn, taken at once
         ConsoleSession& s = f->session();
-        QSignalSpy status(&s, &ConsoleSession::statusText);
+        QSignalSpy status(&s, &ConsoleSession::statusText), ended(&s, &ConsoleSession::restartEnded);
         for (int i = 0; i < 10; ++i)
             s.SendCommand(QStringLiteral("say %1").arg(i));
         for (int i = 0; i < 10; ++i)
             QCOMPARE(f->peer.next(), rcon("pw", "say " + QByteArray::number(i)));
-        s.SendCommand("reboot");
-        QTRY_VERIFY(!status.isEmpty() && status.last().first().toString() == waiting(2)); // the quit waits
+        if (command.isEmpty())
+            s.SendCommand("reboot");
+        else
+            QVERIFY(s.startRestart(s.fields(), command, ServerWatch::How::InPlace));
+        QTRY_VERIFY(!status.isEmpty() && status.last().first().toString() == waiting(2)); // it waits
         f->peer.reply("\xff\xff\xff\xffprint\nBad rconpassword.\n");
         QCOMPARE(f->peer.next(200), QByteArray("<nothing>"));
+        QCOMPARE(ended.size(), 0);
         sessionClock->advanceTo(std::chrono::milliseconds(1100));
-        QCOMPARE(f->peer.next(), rcon("pw", "quit"));
-        QTRY_COMPARE(kestwold.connections.value(0)->received, QByteArray("reboot"));
+        QCOMPARE(f->peer.next(), rcon("pw", command.isEmpty() ? "quit" : command.toLatin1()));
+        if (command.isEmpty())
+            QTRY_COMPARE(kestwold.connections.value(0)->received, QByteArray("reboot"));
+        else
+            QVERIFY(s.restartRunning());
     }
 
     // A command that waits is echoed and logged when it goes, and the status line counts down the
