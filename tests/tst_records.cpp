@@ -562,7 +562,7 @@ private slots:
         auto* activity = f.window->findChild<frmActivity*>("frmActivity");
         QTRY_COMPARE(activity->findChild<QTableView*>("tblActivity")->model()->rowCount(), 1);
         const QString csv = dir.filePath("trail.csv");
-        f.desktop.textAnswers = {csv};
+        f.desktop.fileAnswers = {csv};
         activity->exportCsv();
         QCOMPARE(QString::fromUtf8(ConsoleFixture::readFile(csv)).section("\r\n", 1),
                  trail(f.session().records()).value(0).at.toLocalTime().toString(Qt::ISODate) + ',' +

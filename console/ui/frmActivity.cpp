@@ -179,9 +179,9 @@ void frmActivity::exportCsv() {
     const QString suggested = QDir::homePath() + QStringLiteral("/vorlanix-activity-") +
                               QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
                               QStringLiteral(".csv");
-    const std::optional<QString> path = m_desktop.askText(
-        this, QStringLiteral("Export CSV"), QStringLiteral("Save the commands shown as:"), suggested);
-    if (!path || path->trimmed().isEmpty())
+    const QString path = m_desktop.chooseSaveFile(this, QStringLiteral("Export CSV"), suggested,
+                                                  QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (path.isEmpty())
         return;
     QString text = csvLine({QStringLiteral("time"), QStringLiteral("user"), QStringLiteral("server"),
                             QStringLiteral("command"), QStringLiteral("source"), QStringLiteral("outcome"),
@@ -189,7 +189,7 @@ void frmActivity::exportCsv() {
     for (const AuditEntry& e : std::as_const(m_rows))
         text += csvLine(fieldsOf(e));
     // Written whole or not at all: a half-written export is worse than none.
-    QSaveFile file(path->trimmed());
+    QSaveFile file(path);
     const bool saved =
         file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.toUtf8().size() && file.commit();
     const QString message =

@@ -88,6 +88,11 @@ QString RealDesktop::chooseOpenFile(QWidget* parent, const QString& title, const
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
+QString RealDesktop::chooseSaveFile(QWidget* parent, const QString& title, const QString& suggested,
+                                    const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, title, suggested, filter);
+}
+
 std::optional<QString> RealDesktop::askText(QWidget* parent, const QString& title, const QString& label,
                                             const QString& initial) {
     QInputDialog dialog(parent);

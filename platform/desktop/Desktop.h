@@ -31,6 +31,9 @@ public:
     // Returns the chosen path, or an empty text when the user cancels.
     virtual QString chooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
                                    const QString& filter) = 0;
+    // Returns the path to write, or an empty text when the user cancels; `suggested` is the first offer.
+    virtual QString chooseSaveFile(QWidget* parent, const QString& title, const QString& suggested,
+                                   const QString& filter) = 0;
     // Asks for one line of text; nullopt when the user cancels.
     virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
                                            const QString& initial) = 0;
@@ -52,6 +55,8 @@ public:
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) override;
     QString chooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
+                           const QString& filter) override;
+    QString chooseSaveFile(QWidget* parent, const QString& title, const QString& suggested,
                            const QString& filter) override;
     std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
                                    const QString& initial) override;

@@ -42,6 +42,9 @@ public:
     QString chooseOpenFile(QWidget*, const QString&, const QString&, const QString&) override {
         return next(fileAnswers);
     }
+    QString chooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override {
+        return next(fileAnswers);
+    }
     std::optional<QString> askText(QWidget*, const QString&, const QString&, const QString&) override {
         return next(textAnswers);
     }
