@@ -29,9 +29,9 @@ constexpr int kPacingRowTwips = 555;
 QString pacingCaption(PacingProfile profile) {
     switch (profile) {
     case PacingProfile::Ioquake3:
-        return QStringLiteral("ioquake3: 10 at once, then one a second");
+        return QStringLiteral("ioquake3 (10 at once, then 1 a second)");
     case PacingProfile::OriginalEngine:
-        return QStringLiteral("original engine: one every half second");
+        return QStringLiteral("original engine (1 every half second)");
     case PacingProfile::NoLimit:
         break;
     }
@@ -76,10 +76,10 @@ frmOptions::frmOptions(platform::Desktop& desktop, const AppSettings& settings, 
     cmdOK->setDefault(true);
     QGroupBox* frame4 = frame(this, "Frame4", {120, 2400, 5175, 480});
     QLabel* lblRatePacing =
-        label(frame4, "lblRatePacing", QStringLiteral("Server &rate limit:"), {240, 165, 1815, 255});
+        label(frame4, "lblRatePacing", QStringLiteral("Server &rate limit:"), {240, 165, 1335, 255});
     cboRatePacing = new QComboBox(frame4);
     named(cboRatePacing, "cboRatePacing");
-    place(cboRatePacing, {2160, 105, 2895, 315});
+    place(cboRatePacing, {1620, 105, 3435, 315});
     for (const QString& name : pacingProfileNames())
         cboRatePacing->addItem(pacingCaption(*pacingProfileNamed(name)), name);
     lblRatePacing->setBuddy(cboRatePacing);
