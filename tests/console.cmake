@@ -5,4 +5,5 @@ vorlanix_add_test(tst_openarena SOURCES tst_openarena.cpp LIBS console_ui TIMEOU
 vorlanix_add_test(tst_session SOURCES tst_session.cpp LIBS console_ui)
 vorlanix_add_test(tst_hostile_setups SOURCES tst_hostile_setups.cpp LIBS console_ui)
 vorlanix_add_test(tst_placement SOURCES tst_placement.cpp LIBS console_ui)
+vorlanix_add_test(tst_pacer SOURCES tst_pacer.cpp LIBS console_ui)
 vorlanix_add_test(tst_schedules SOURCES tst_schedules.cpp LIBS console_ui)

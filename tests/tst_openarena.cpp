@@ -62,6 +62,26 @@ private slots:
         players->close();
     }
 
+    // The server takes ten at once, then one a second, and drops the rest without a word: fifteen
+    // commands typed as fast as keys go all get their replies, in order, the last five once they may.
+    void fifteenTypedAllAnswered() {
+        f->find<QLineEdit>("txtPassword")->setText("secret");
+        QStringList expected;
+        for (int i = 1; i <= 15; ++i) {
+            const QString word = QStringLiteral("typed%1").arg(i, 2, 10, QLatin1Char('0'));
+            expected << word;
+            f->box("cboCommand")->setEditText("echo " + word);
+            QTest::keyClick(f->box("cboCommand"), Qt::Key_Return);
+        }
+        QVERIFY(f->find<QLabel>("lblStatus")->text().startsWith("Waiting "));
+        QTRY_COMPARE_WITH_TIMEOUT(arrived.size(), 15, 15000);
+        for (QString& reply : arrived)
+            reply = reply.trimmed();
+        QCOMPARE(arrived, expected);
+        QCOMPARE(f->paneText().count(":> echo typed"), 15);
+        QTRY_VERIFY(f->find<QLabel>("lblStatus")->text().isEmpty());
+    }
+
     // A long reply: every datagram cleaned by itself and shown in arrival order after the echo; then a
     // refusal on the status line.
     void cvarlistThenRefusal() {

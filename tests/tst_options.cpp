@@ -115,6 +115,32 @@ private slots:
         }
     }
 
+    // The servers' rate limit: shown as stored, chosen from the keyboard, handed out by OK.
+    void rateLimit_data() {
+        columns<QString, int, QString>("stored", "downs", "applied");
+        row("ioquake3 by default, down once", "ioquake3", 1, "original engine");
+        row("original engine, down once", "original engine", 1, "no limit");
+        row("no limit is the last", "no limit", 2, "no limit");
+    }
+    void rateLimit() {
+        QFETCH(QString, stored);
+        QFETCH(int, downs);
+        AppSettings given;
+        given.RatePacing = stored;
+        Options o(given);
+        o.dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&o.dialog));
+        QVERIFY(!o.dirty());
+        QTest::keyClick(&o.dialog, Qt::Key_R, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), o.get<QComboBox>("cboRatePacing"));
+        for (int i = 0; i < downs; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(o.dirty(), stored != "no limit");
+        o.click("cmdOK");
+        QCOMPARE(o.applied.size(), 1);
+        QTEST(o.applied.first().RatePacing, "applied");
+    }
+
     void period_data() {
         columns<QString, QString, QString>("text", "message", "result"); // message empty: accepted as it is
         const QString numeric = "Minutes must be numeric.", high = "Minutes must be less than 32000.",

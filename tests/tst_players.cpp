@@ -361,7 +361,8 @@ private slots:
         QFETCH(QString, expected);
         UdpPeer server;
         const QString target = "127.0.0.1:" + QString::number(server.port());
-        ServerWatch watch({2000ms, 15ms, 150ms});
+        ServerPacers pacers;
+        ServerWatch watch(pacers, {2000ms, 15ms, 150ms});
         watch.rebootStarted("127.0.0.1", server.port());
         QCOMPARE(watch.text(), "Rebooting " + target + ": waiting for the server (0 s)");
         int asked = 0;

@@ -181,7 +181,8 @@ private slots:
                             reply.replace("CHALLENGE", got.mid(got.indexOf(' ') + 1)).replace('#', number));
             }
         });
-        ServerQuery query(nullptr, kQuietMs);
+        ServerPacers pacers;
+        ServerQuery query(pacers, nullptr, kQuietMs);
         query.setServer(QStringLiteral("127.0.0.1"), peer.port());
         QStringList events;
         connect(&query, &ServerQuery::statusReceived, this,
@@ -210,7 +211,8 @@ private slots:
         UdpPeer server;
         const quint16 port = server.port();
         server.socket.close();
-        ServerQuery query;
+        ServerPacers pacers;
+        ServerQuery query(pacers);
         query.setServer(QStringLiteral("127.0.0.1"), port);
         QSignalSpy answers(&query, &ServerQuery::statusReceived);
         query.requestStatus();

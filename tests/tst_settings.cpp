@@ -132,6 +132,9 @@ private slots:
         row("position text", "WindowLeft", "left", "5107.5");
         row("position nan", "WindowTop", "nan", "3247.5");
         row("position beyond any screen", "WindowTop", "1e10", "3247.5");
+        row("rate limit default", "RatePacing", nullptr, "ioquake3");
+        row("rate limit any case", "RatePacing", " Original Engine", "original engine");
+        row("rate limit unknown", "RatePacing", "as fast as it goes", "ioquake3");
     }
     void load() {
         QFETCH(QString, key);
@@ -143,7 +146,10 @@ private slots:
             {"EnableLogging", s.EnableLogging},   {"TimePeriod", s.TimePeriod},
             {"TheWindowState", s.TheWindowState}, {"ColorBack", s.ColorBack},
             {"WindowLeft", s.WindowLeft},         {"WindowTop", s.WindowTop}};
-        QTEST(numbers.contains(key) ? QString::number(numbers[key], 'g', 10) : s.CurrentPort, "loaded");
+        QTEST(numbers.contains(key) ? QString::number(numbers[key], 'g', 10)
+              : key == "RatePacing" ? s.RatePacing
+                                    : s.CurrentPort,
+              "loaded");
         // Loading alone never creates the file.
         QCOMPARE(QFileInfo::exists(SettingsStore().fileName()), !stored.isNull());
     }
@@ -172,7 +178,7 @@ private slots:
         s.SavePassword = state == 0;
         s.TimePeriod = 7, s.TimeScale = 1, s.FormFontSize = 11, s.HideFunNameCodes = 1;
         s.ColorBack = 1, s.ColorFore = 2;
-        s.FormFontName = "Arial", s.CurrentTheme = "DOS";
+        s.FormFontName = "Arial", s.CurrentTheme = "DOS", s.RatePacing = "no limit";
         s.PlayersLeft = 10.5, s.PlayersTop = 20, s.PlayersWidth = 3000, s.PlayersHeight = 4000;
         {
             SettingsStore store;

@@ -8,6 +8,7 @@
 #include <RconCall.h>
 #include <Records.h>
 #include <SavedPassword.h>
+#include <ServerPacers.h>
 #include <ServerQuery.h>
 #include <SettingsStore.h>
 #include <StatusWords.h>
@@ -237,7 +238,8 @@ QString summaryText(const ServerSummary& s, const ReplyCleaning& cleaning) {
 
 int askServer(const RconOptions& options, const Target& target, const ReplyCleaning& cleaning,
               QTextStream& out, QTextStream& err) {
-    ServerQuery query;
+    ServerPacers pacers; // one question: it never waits
+    ServerQuery query(pacers);
     QTimer timeout;
     timeout.setSingleShot(true);
     timeout.setTimerType(Qt::PreciseTimer); // a coarse one may give up a twentieth early

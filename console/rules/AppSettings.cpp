@@ -1,5 +1,6 @@
 #include "AppSettings.h"
 
+#include "RatePacing.h"
 #include "Wire.h"
 
 #include <SettingsStore.h>
@@ -49,6 +50,12 @@ struct Twips {
     Field<double> field;
     double fallback;
 };
+// One of a few names, in any letter case; anything else is the default.
+struct Choice {
+    Field<QString> field;
+    QString fallback;
+    QStringList (*names)();
+};
 // The main window's edge: by default centred on the screen for the window's built-in size, and never
 // negative.
 struct WindowEdge {
@@ -64,7 +71,7 @@ enum class Saved {
 
 struct SettingRow {
     const char* key;
-    std::variant<Text, Flag, Int16, Colour, Twips, WindowEdge> conversion;
+    std::variant<Text, Flag, Int16, Colour, Twips, WindowEdge, Choice> conversion;
     Saved saved = Saved::Value;
 };
 
@@ -104,6 +111,8 @@ const std::vector<SettingRow>& settingRows() {
         {"PlayersTop", Twips{&S::PlayersTop, -1}},
         {"PlayersWidth", Int16{&S::PlayersWidth, 7800, S::kPlayersMinTwips}},
         {"PlayersHeight", Int16{&S::PlayersHeight, 5400, S::kPlayersMinTwips}},
+        {"RatePacing",
+         Choice{&S::RatePacing, pacingProfileName(PacingProfile::Ioquake3), pacingProfileNames}},
     };
     return rows;
 }
@@ -114,7 +123,8 @@ QString textOf(const SettingRow& row, const AppSettings& s) {
                                  [&](const Int16& c) { return QString::number(s.*c.field); },
                                  [&](const Colour& c) { return QString::number(s.*c.field); },
                                  [&](const Twips& c) { return twipsText(s.*c.field); },
-                                 [&](const WindowEdge& c) { return twipsText(s.*c.field); }},
+                                 [&](const WindowEdge& c) { return twipsText(s.*c.field); },
+                                 [&](const Choice& c) { return s.*c.field; }},
                       row.conversion);
 }
 
@@ -192,6 +202,13 @@ AppSettings loadAppSettings(const platform::SettingsStore& store, const Placemen
                     s.*c.field = settingsColour(text(QString::number(c.fallback)), c.fallback);
                 },
                 [&](const Twips& c) { s.*c.field = settingsTwips(text(twipsText(c.fallback)), c.fallback); },
+                [&](const Choice& c) {
+                    const QString stored = text(c.fallback).trimmed();
+                    s.*c.field = c.fallback;
+                    for (const QString& name : c.names())
+                        if (stored.compare(name, Qt::CaseInsensitive) == 0)
+                            s.*c.field = name;
+                },
                 [&](const WindowEdge& c) {
                     const double screen = c.horizontal ? basis.screenWidth : basis.screenHeight;
                     const double window = c.horizontal ? basis.windowWidth : basis.windowHeight;

@@ -43,6 +43,8 @@ struct AppSettings {
     double PlayersTop;
     qint16 PlayersWidth;
     qint16 PlayersHeight;
+    // How fast the servers take requests: a name of RatePacing.h's profiles.
+    QString RatePacing;
     // Smaller than this, in either direction, the Players window is not worth restoring.
     static constexpr qint16 kPlayersMinTwips = 1500;
 

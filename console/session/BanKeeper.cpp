@@ -56,14 +56,20 @@ void BanKeeper::sendNext() {
             m_due.removeFirst();
             continue;
         }
+        // The reply is awaited once the command has gone (commandWentOut), which may be later.
+        m_waiting = true;
         if (!m_send(note.server, *command)) {
+            m_waiting = false;
             m_checked.remove(note.server); // the console talks to another server now: ask again next time
             m_due.clear();
             return;
         }
-        m_waiting = true;
-        m_noReply->start();
     }
+}
+
+void BanKeeper::commandWentOut() {
+    if (m_waiting)
+        m_noReply->start();
 }
 
 void BanKeeper::replyArrived(const QString& text) {

@@ -28,6 +28,9 @@ public:
 
     // A command went to the server; its notes are read at most once a minute.
     void serverContacted(const QString& server);
+    // The removal sent last has left the console: a removal may wait for the server's budget, and
+    // the reply is awaited from now.
+    void commandWentOut();
     // A reply as the pane shows it.
     void replyArrived(const QString& text);
 

@@ -40,16 +40,27 @@ const QString kSettingsUnreadable =
     QStringLiteral("%1. A copy of the file will be kept beside it before the settings are saved at exit.");
 const QString kTranscriptNotWritten = QStringLiteral("The console log is not being kept: %1");
 const QString kErrorLogNotWritten = QStringLiteral("The error log could not be written: %1");
+// While the user's command waits for the server's budget; the half-second engine has its own words.
+const QString kWaiting = QStringLiteral("Waiting %1 s: the server accepts about one command a second");
+const QString kWaitingHalfSecond =
+    QStringLiteral("Waiting %1 s: the server accepts one command every half second");
 const QString kQuitRefused =
     QStringLiteral(", so the Kestwold was not asked to reboot it and nothing was restarted.\r\n\r\n"
                    "NOTE: The game server was not shut down and should still be running.");
+
+// The console's own polling waits behind the user and leaves the last requests to them.
+Urgency urgencyOf(CommandOrigin origin) {
+    return origin == CommandOrigin::AutoQuery || origin == CommandOrigin::BanExpiry ? Urgency::Background
+                                                                                    : Urgency::User;
+}
 } // namespace
 
 ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
-    : QObject(parent), m_seams(seams), UDPClient(new platform::DatagramChannel(this)),
+    : QObject(parent), m_seams(seams), m_pacers(new ServerPacers(seams.pacerClock, this)),
+      UDPClient(new platform::DatagramChannel(this)),
       m_reboot(new platform::RebootClient(this, seams.rebootDelay, seams.rebootStandTime)),
       m_keyring(new platform::PasswordKeyring(kSettingsSection + QStringLiteral("\\Password"), this)),
-      m_watch(new ServerWatch(seams.watch, this)), tmrMain(new QTimer(this)),
+      m_watch(new ServerWatch(*m_pacers, seams.watch, this)), tmrMain(new QTimer(this)),
       m_records(new Records(Records::defaultPath(), this)),
       m_audit(new CommandAudit(*m_records, seams.watch.noReply, this)),
       m_sightings(new StatusSightings(*m_records, this)),
@@ -64,6 +75,8 @@ ConsoleSession::ConsoleSession(const SessionSeams& seams, QObject* parent)
           seams.watch.noReply, this)),
       m_servers(new QStringListModel(this)), m_ports(new QStringListModel(this)),
       m_commands(new QStringListModel(this)) {
+    connect(this, &ConsoleSession::statusText, this, [this](const QString& text) { m_shownStatus = text; });
+    connect(m_pacers, &ServerPacers::userWaitChanged, this, &ConsoleSession::showWait);
     connect(m_keyring, &platform::PasswordKeyring::readFinished, this,
             [this](bool found, const QString& password) {
                 if (found && !password.isEmpty())
@@ -118,17 +131,47 @@ QString ConsoleSession::currentServer() const {
 }
 
 void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
-    const ConnectionFields typed = fields();
+    queueCommand(fields(), command, origin, urgencyOf(origin), {});
+}
+
+void ConsoleSession::queueCommand(const ConnectionFields& typed, const QString& command, CommandOrigin origin,
+                                  Urgency urgency, std::function<void()> afterSend) {
     LastAddress = typed.address.trimmed();
     LastPort = typed.port.trimmed();
     LastPassword = typed.password.trimmed();
     LastCommand = command;
+    const Outgoing out{LastAddress, LastPort, LastPassword, command, origin, std::move(afterSend)};
+
+    const std::optional<quint16> port = platform::parsePort(LastPort);
+    const quint16 toPort = port ? *port : quint16(UDPClient->RemotePort());
+    if (LastAddress.isEmpty() || toPort == 0) {
+        sendNow(out); // reaches no server: nothing to wait for
+        return;
+    }
+    const bool reboot = command.toUpper() == QLatin1String("REBOOT");
+    if (origin == CommandOrigin::AutoQuery) {
+        if (m_autoQueryWaits)
+            return; // the one still waiting asks the same
+        m_autoQueryWaits = true;
+    }
+    m_pacers->submit(LastAddress, toPort, urgency, reboot ? Traffic::NoDatagram : Traffic::Rcon, this,
+                     [this, out] { sendNow(out); });
+}
+
+void ConsoleSession::sendNow(const Outgoing& out) {
+    LastAddress = out.address;
+    LastPort = out.port;
+    LastPassword = out.password;
+    LastCommand = out.command;
+    if (out.origin == CommandOrigin::AutoQuery)
+        m_autoQueryWaits = false;
 
     QString echo;
     if (LastCommand.toUpper() == QLatin1String("REBOOT")) {
         // Refused while an exchange runs: that one carries on alone.
         m_reboot->Start(LastAddress, m_seams.listenerPort);
     } else {
+        const QString& command = out.command;
         echo = buildEchoLine(longTimeText(QTime::currentTime()), command);
         UDPClient->setRemoteHost(LastAddress);
         // A port that is not one leaves the port of the previous send in place.
@@ -139,22 +182,42 @@ void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
         m_watch->commandSent(LastAddress, quint16(UDPClient->RemotePort()), command);
         if (!LastAddress.isEmpty()) {
             const QString server = LastAddress + QLatin1Char(':') + QString::number(UDPClient->RemotePort());
-            m_audit->sent(server, command, origin);
+            m_audit->sent(server, command, out.origin);
             m_sightings->sent(server, command);
             // The Bans window's own exchanges are left to it; any other command finds expired bans.
-            if (origin != CommandOrigin::BanExpiry && origin != CommandOrigin::Bans)
+            if (out.origin == CommandOrigin::BanExpiry)
+                m_banKeeper->commandWentOut();
+            else if (out.origin != CommandOrigin::Bans)
                 m_banKeeper->serverContacted(server);
         }
         emit commandSent(command);
     }
     emit paneText(echo + QLatin1String("\r\n"));
     WriteLog(echo + QLatin1String("\r\n"));
+    if (out.afterSend)
+        out.afterSend();
+}
+
+// The status line counts down while a command of the user's waits, and is cleared after, unless
+// something else has been said there since.
+void ConsoleSession::showWait() {
+    const std::optional<std::chrono::milliseconds> wait = m_pacers->userWait();
+    QString text;
+    if (wait) {
+        const qint64 seconds = qMax<qint64>(1, (wait->count() + 999) / 1000);
+        text = (m_pacers->profile() == PacingProfile::OriginalEngine ? kWaitingHalfSecond : kWaiting)
+                   .arg(seconds);
+    }
+    if (text == m_waitText)
+        return;
+    const bool shown = !m_waitText.isEmpty() && m_shownStatus == m_waitText;
+    m_waitText = text;
+    if (!text.isEmpty() || shown)
+        emit statusText(text);
 }
 
 void ConsoleSession::SendCommand(const QString& command, const ConnectionFields& to, CommandOrigin origin) {
-    auto boxes = std::exchange(m_fieldSource, [to] { return to; });
-    SendCommand(command, origin);
-    m_fieldSource = std::move(boxes);
+    queueCommand(to, command, origin, urgencyOf(origin), {});
 }
 
 bool ConsoleSession::startRestart(const ConnectionFields& to, const QString& command, ServerWatch::How how) {
@@ -165,9 +228,11 @@ bool ConsoleSession::startRestart(const ConnectionFields& to, const QString& com
         SendCommand(QStringLiteral("reboot"), to);
         return true;
     }
-    SendCommand(command, to);
-    m_quitAwaitsVerdict = true;
-    m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()), how);
+    // The command may wait for the server's budget: until it goes, a reply is an earlier command's.
+    queueCommand(to, command, CommandOrigin::Schedule, Urgency::User, [this, how] {
+        m_quitAwaitsVerdict = true;
+        m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()), how);
+    });
     return true;
 }
 
@@ -223,13 +288,15 @@ void ConsoleSession::fileNotWritten(WrittenFile file, const platform::Failure& f
 }
 
 void ConsoleSession::TCPClient_Connect() {
-    if (m_restart)
-        SendCommand(QStringLiteral("quit"), *m_restart);
-    else
-        SendCommand(QStringLiteral("quit"));
-    m_quitAwaitsVerdict = true;
-    m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()),
-                           m_restart ? ServerWatch::How::Restart : ServerWatch::How::Reboot);
+    // The quit may wait for the server's budget: until it goes, a reply is an earlier command's.
+    // It continues the reboot command, which has had its turn, so it goes ahead of what was typed since.
+    const bool restart = m_restart.has_value();
+    queueCommand(restart ? *m_restart : fields(), QStringLiteral("quit"),
+                 restart ? CommandOrigin::Schedule : CommandOrigin::User, Urgency::Next, [this, restart] {
+                     m_quitAwaitsVerdict = true;
+                     m_watch->rebootStarted(LastAddress, quint16(UDPClient->RemotePort()),
+                                            restart ? ServerWatch::How::Restart : ServerWatch::How::Reboot);
+                 });
 }
 
 void ConsoleSession::tmrMain_Timer() {
@@ -261,6 +328,8 @@ void ConsoleSession::applyOptions(const AppSettings& edited) {
     m_settings.SavePassword = edited.SavePassword;
     m_settings.UseAutoComplete = edited.UseAutoComplete;
     m_settings.TimeScale = edited.TimeScale;
+    m_settings.RatePacing = edited.RatePacing;
+    m_pacers->setProfile(pacingProfileNamed(m_settings.RatePacing).value_or(PacingProfile::Ioquake3));
     setAutoQuery(edited.AutoQuery);
 }
 
@@ -286,6 +355,7 @@ LoadedEditTexts ConsoleSession::LoadSettings(const PlacementBasis& basis) {
     if (!store.opened())
         emit statusText(kSettingsUnreadable.arg(store.opened().why()));
     m_settings = loadAppSettings(store, basis);
+    m_pacers->setProfile(pacingProfileNamed(m_settings.RatePacing).value_or(PacingProfile::Ioquake3));
     // A password still in the file is the newer one: a keyring that refused it at the last exit left it
     // there.
     if (m_settings.SavePassword && m_settings.Password.isEmpty())
@@ -348,6 +418,8 @@ void ConsoleSession::setPlayersPlacement(double left, double top, double width, 
 }
 
 void ConsoleSession::Close() {
+    m_pacers->withdraw(this); // what still waits is not sent
+    m_autoQueryWaits = false;
     UDPClient->Close();
     m_quitAwaitsVerdict = false;
     m_restart.reset();

@@ -4,6 +4,7 @@
 #include "History.h"
 #include "Look.h"
 #include "RecordRules.h"
+#include "ServerPacers.h"
 #include "ServerWatch.h"
 
 #include <RebootClient.h>
@@ -45,7 +46,8 @@ struct SessionSeams {
     std::chrono::milliseconds queryInterval{1000};
     std::chrono::milliseconds playersRefresh{5000}; // the Players window asks again
     WatchTiming watch;
-    ScheduleClock* clock = nullptr; // the schedules' time; the desktop's clock when none
+    PacerClock* pacerClock = nullptr; // the pacers' time; the desktop's steady clock when none
+    ScheduleClock* clock = nullptr;   // the schedules' time; the desktop's clock when none
 };
 
 // The address, port and password boxes as typed, untrimmed.
@@ -90,8 +92,13 @@ public:
     // Leaves one empty entry.
     void clearCommandHistory();
 
-    // The one path by which a command leaves the console. The origin is for the trail of sent commands.
+    // The one path by which a command leaves the console. The origin is for the trail of sent commands
+    // and says whose it is: the user's goes ahead of the console's own polling. The fields are read
+    // now; the echo, the log and the datagram follow when the server's pacer lets it go, at once
+    // unless the server's budget is spent.
     void SendCommand(const QString& command, CommandOrigin origin = CommandOrigin::User);
+    // Every datagram to a server passes these, the Players window's and the reboot check's too.
+    ServerPacers& pacers() const { return *m_pacers; }
     // The same path, to a server other than the boxes' (a restart set up earlier keeps its server).
     void SendCommand(const QString& command, const ConnectionFields& to,
                      CommandOrigin origin = CommandOrigin::Schedule);
@@ -170,6 +177,16 @@ signals:
     void restartEnded(const RebootEnd& end);
 
 private:
+    // What SendCommand read from the fields, kept until the command goes.
+    struct Outgoing {
+        QString address, port, password, command;
+        CommandOrigin origin;
+        std::function<void()> afterSend; // runs once the datagram has gone
+    };
+    void queueCommand(const ConnectionFields& typed, const QString& command, CommandOrigin origin,
+                      Urgency urgency, std::function<void()> afterSend);
+    void sendNow(const Outgoing& out);
+    void showWait();
     void UDPClient_DataArrival();
     void TCPClient_Connect();
     void quitVerdict(ReplyKind kind);
@@ -182,7 +199,11 @@ private:
     QSet<WrittenFile> m_unwritten;
     QString LastAddress, LastPort, LastPassword, LastCommand, ReplyText;
     qint32 QueryTicks = 0;
-    bool m_quitAwaitsVerdict = false;          // the reboot's "quit" went out, "reboot" not yet
+    bool m_quitAwaitsVerdict = false; // the reboot's "quit" went out, "reboot" not yet
+    bool m_autoQueryWaits = false;    // an automatic "status" waits for its turn
+    QString m_waitText;               // what the status line says about a wait, if anything
+    QString m_shownStatus;            // the status line as last set
+    ServerPacers* m_pacers;
     std::optional<ConnectionFields> m_restart; // a scheduled restart runs on it
     platform::DatagramChannel* UDPClient;
     platform::RebootClient* m_reboot;

@@ -2,15 +2,19 @@
 
 #include "DatagramChannel.h"
 #include "Rcon.h"
+#include "ServerPacers.h"
 #include "Wire.h"
 
 #include <QRandomGenerator>
+
 #include <QTimer>
+#include <algorithm>
 
 namespace console {
 
-ServerQuery::ServerQuery(QObject* parent, int rconQuietMs)
-    : QObject(parent), m_channel(new platform::DatagramChannel(this)), m_rconQuiet(new QTimer(this)) {
+ServerQuery::ServerQuery(ServerPacers& pacers, QObject* parent, int rconQuietMs)
+    : QObject(parent), m_pacers(pacers), m_channel(new platform::DatagramChannel(this)),
+      m_rconQuiet(new QTimer(this)) {
     m_rconQuiet->setSingleShot(true);
     m_rconQuiet->setInterval(rconQuietMs);
     connect(m_rconQuiet, &QTimer::timeout, this, &ServerQuery::finishRconStatus);
@@ -26,6 +30,8 @@ void ServerQuery::setServer(const QString& host, int port) {
 }
 
 void ServerQuery::cancel() {
+    m_pacers.withdraw(this);
+    std::fill(std::begin(m_queued), std::end(m_queued), false);
     m_statusWanted = false;
     m_challenge.clear();
     endRcon();
@@ -41,22 +47,41 @@ bool ServerQuery::send(const QByteArray& datagram) {
     return m_channel->Connect(m_host, m_port) && m_channel->SendData(datagram);
 }
 
+void ServerQuery::whenAllowed(Kind kind, Traffic traffic, std::function<void()> send) {
+    if (m_queued[kind])
+        return;
+    if (m_host.isEmpty() || m_port <= 0 || m_port > 65535) {
+        send(); // goes nowhere, and fails as it always did
+        return;
+    }
+    m_queued[kind] = true;
+    m_pacers.submit(m_host, quint16(m_port), Urgency::Background, traffic, this, [this, kind, send] {
+        m_queued[kind] = false;
+        send();
+    });
+}
+
 void ServerQuery::requestStatus() {
-    m_statusWanted = send(kGetStatusRequest);
+    whenAllowed(Status, Traffic::Query, [this] { m_statusWanted = send(kGetStatusRequest); });
 }
 
 void ServerQuery::requestInfo() {
-    // A fresh challenge per request, so a late answer to an earlier one is not taken for this one.
-    const QString challenge = QString::number(QRandomGenerator::global()->generate(), 36);
-    if (send(kGetInfoRequest + challenge.toLatin1()))
-        m_challenge = challenge;
+    whenAllowed(Info, Traffic::Query, [this] {
+        // A fresh challenge per request, so a late answer to an earlier one is not taken for this one.
+        const QString challenge = QString::number(QRandomGenerator::global()->generate(), 36);
+        if (send(kGetInfoRequest + challenge.toLatin1()))
+            m_challenge = challenge;
+    });
 }
 
 void ServerQuery::requestRconStatus(const QString& password) {
-    m_rconText.clear();
-    m_rconWanted = send(buildRconDatagram(password, QStringLiteral("status")));
-    if (m_rconWanted)
-        m_rconQuiet->start();
+    m_rconPassword = password;
+    whenAllowed(Rcon, Traffic::Rcon, [this] {
+        m_rconText.clear();
+        m_rconWanted = send(buildRconDatagram(m_rconPassword, QStringLiteral("status")));
+        if (m_rconWanted)
+            m_rconQuiet->start();
+    });
 }
 
 void ServerQuery::readReplies() {

@@ -25,9 +25,10 @@ const QString kUnreachable = QStringLiteral(
 constexpr int kCountMs = 1000;
 } // namespace
 
-ServerWatch::ServerWatch(const WatchTiming& timing, QObject* parent)
+ServerWatch::ServerWatch(ServerPacers& pacers, const WatchTiming& timing, QObject* parent)
     : QObject(parent), m_noReply(new QTimer(this)), m_poll(new QTimer(this)), m_limit(new QTimer(this)),
-      m_count(new QTimer(this)), m_query(new ServerQuery(this)), m_settleMs(timing.inPlaceSettle.count()) {
+      m_count(new QTimer(this)), m_query(new ServerQuery(pacers, this)),
+      m_settleMs(timing.inPlaceSettle.count()) {
     m_noReply->setSingleShot(true);
     m_noReply->setInterval(timing.noReply);
     m_poll->setInterval(timing.rebootPoll);

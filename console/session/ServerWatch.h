@@ -12,6 +12,7 @@ class QTimer;
 
 namespace console {
 
+class ServerPacers;
 class ServerQuery;
 
 struct WatchTiming {
@@ -36,7 +37,8 @@ struct RebootEnd {
 class ServerWatch : public QObject {
     Q_OBJECT
 public:
-    explicit ServerWatch(const WatchTiming& timing = {}, QObject* parent = nullptr);
+    // Its questions go through the pacers, as background traffic.
+    explicit ServerWatch(ServerPacers& pacers, const WatchTiming& timing = {}, QObject* parent = nullptr);
 
     // An rcon command went to host:port.
     void commandSent(const QString& host, quint16 port, const QString& command);

@@ -60,9 +60,9 @@ QString firstLine(const QString& text) {
 } // namespace
 
 frmBans::frmBans(ConsoleSession& session, platform::Desktop& desktop, QWidget* parent)
-    : QDialog(parent), m_session(session), m_desktop(desktop), m_query(new ServerQuery(this)),
-      m_engineWait(new QTimer(this)), m_quiet(new QTimer(this)), m_noReply(new QTimer(this)),
-      m_model(new QStandardItemModel(0, 7, this)) {
+    : QDialog(parent), m_session(session), m_desktop(desktop),
+      m_query(new ServerQuery(session.pacers(), this)), m_engineWait(new QTimer(this)),
+      m_quiet(new QTimer(this)), m_noReply(new QTimer(this)), m_model(new QStandardItemModel(0, 7, this)) {
     setObjectName(QStringLiteral("frmBans"));
     setWindowTitle(kTitle);
     setModal(false);
@@ -153,6 +153,7 @@ frmBans::frmBans(ConsoleSession& session, platform::Desktop& desktop, QWidget* p
         say(QStringLiteral("No reply from %1: nothing is confirmed.").arg(m_server));
         updateButtons();
     });
+    connect(&session, &ConsoleSession::commandSent, this, &frmBans::commandSent);
     connect(&session, &ConsoleSession::replyArrived, this, &frmBans::replyArrived);
     connect(cmdAddBan, &QPushButton::clicked, this, &frmBans::addBan);
     connect(cmdAddException, &QPushButton::clicked, this, &frmBans::addException);
@@ -242,16 +243,22 @@ bool frmBans::send(BanAction action, const BanNote& note) {
                 : QStringLiteral("Not an address or range."));
         return false;
     }
-    m_exchange = Exchange{action, note};
+    m_exchange = Exchange{action, note, *command};
     m_collected.clear();
-    m_noReply->start();
     updateButtons();
     m_session.SendCommand(*command, CommandOrigin::Bans);
     return true;
 }
 
+void frmBans::commandSent(const QString& command) {
+    if (!m_exchange || m_exchange->sent || command != m_exchange->command)
+        return;
+    m_exchange->sent = true;
+    m_noReply->start();
+}
+
 void frmBans::replyArrived(const QString& text) {
-    if (!m_exchange || m_collected.size() > kMaxReplyBytes)
+    if (!m_exchange || !m_exchange->sent || m_collected.size() > kMaxReplyBytes)
         return;
     m_noReply->stop();
     m_collected += text;

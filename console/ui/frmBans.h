@@ -50,13 +50,16 @@ protected:
 private:
     struct Exchange {
         BanAction action;
-        BanNote note; // the entry the action is about
+        BanNote note;      // the entry the action is about
+        QString command;   // as it goes to the server
+        bool sent = false; // it may wait for the server's budget; replies before are not its own
     };
 
     void engineKnown(const ServerStatus& status);
     void listBans();
     void add(BanKind kind);
     bool send(BanAction action, const BanNote& note);
+    void commandSent(const QString& command);
     void replyArrived(const QString& text);
     void exchangeDone();
     void listArrived(const QString& text);

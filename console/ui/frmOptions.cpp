@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "OptionsRules.h"
+#include "RatePacing.h"
 #include "WidgetLook.h"
 
 #include <Desktop.h>
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -21,6 +23,20 @@ using namespace controls;
 namespace {
 const QString kSeconds = QStringLiteral("Seconds");
 const QString kMinutes = QStringLiteral("Minutes");
+
+// The rate limit's row, below the dialog's own controls so none of them moves.
+constexpr int kPacingRowTwips = 555;
+QString pacingCaption(PacingProfile profile) {
+    switch (profile) {
+    case PacingProfile::Ioquake3:
+        return QStringLiteral("ioquake3 (10 at once, then 1 a second)");
+    case PacingProfile::OriginalEngine:
+        return QStringLiteral("original engine (1 every half second)");
+    case PacingProfile::NoLimit:
+        break;
+    }
+    return QStringLiteral("no limit");
+}
 } // namespace
 
 frmOptions::frmOptions(platform::Desktop& desktop, const AppSettings& settings, bool statusTimerRunning,
@@ -28,7 +44,7 @@ frmOptions::frmOptions(platform::Desktop& desktop, const AppSettings& settings, 
     : QDialog(parent), m_desktop(desktop), m_settings(settings) {
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(twipsToPixels(5400), twipsToPixels(2415));
+    setFixedSize(twipsToPixels(5400), twipsToPixels(2415 + kPacingRowTwips));
 
     auto optionsButton = [](QWidget* parent, const char* name, const char* caption, const TwipsRect& at) {
         QPushButton* b = button(parent, name, QString::fromLatin1(caption), at);
@@ -58,13 +74,23 @@ frmOptions::frmOptions(platform::Desktop& desktop, const AppSettings& settings, 
     cmdApply = optionsButton(this, "cmdApply", "Apply", {2760, 1935, 1185, 350});
     QPushButton* cmdOK = optionsButton(this, "cmdOK", "OK", {4080, 1935, 1185, 350});
     cmdOK->setDefault(true);
+    QGroupBox* frame4 = frame(this, "Frame4", {120, 2400, 5175, 480});
+    QLabel* lblRatePacing =
+        label(frame4, "lblRatePacing", QStringLiteral("Server &rate limit:"), {240, 165, 1335, 255});
+    cboRatePacing = new QComboBox(frame4);
+    named(cboRatePacing, "cboRatePacing");
+    place(cboRatePacing, {1620, 105, 3435, 315});
+    for (const QString& name : pacingProfileNames())
+        cboRatePacing->addItem(pacingCaption(*pacingProfileNamed(name)), name);
+    lblRatePacing->setBuddy(cboRatePacing);
 
     tabChain({ckLog, ckSavePwd, ckHideColorTags, ckEnableAutoComplete, ckQueryStat, txtMinutes, cboTimePeriod,
-              cmdShowThemes, cmdApply, cmdOK, cmdCancel, cmdDefaults});
+              cmdShowThemes, cmdApply, cmdOK, cmdCancel, cmdDefaults, cboRatePacing});
 
     for (QCheckBox* box : {ckLog, ckSavePwd, ckHideColorTags, ckEnableAutoComplete})
         connect(box, &QCheckBox::toggled, this, &frmOptions::SetDirty);
     connect(cboTimePeriod, &QComboBox::editTextChanged, this, &frmOptions::SetDirty);
+    connect(cboRatePacing, &QComboBox::currentIndexChanged, this, &frmOptions::SetDirty);
     connect(ckQueryStat, &QCheckBox::toggled, this, &frmOptions::ckQueryStat_Click);
     connect(txtMinutes, &QLineEdit::textChanged, this, &frmOptions::txtMinutes_Change);
     connect(cmdShowThemes, &QPushButton::clicked, this, &frmOptions::themesRequested);
@@ -89,6 +115,7 @@ void frmOptions::Form_Load(bool statusTimerRunning) {
     ckLog->setChecked(s.EnableLogging);
     ckEnableAutoComplete->setChecked(s.UseAutoComplete);
     ckSavePwd->setChecked(s.SavePassword);
+    cboRatePacing->setCurrentIndex(qMax(0, cboRatePacing->findData(s.RatePacing)));
     EnableTextBox(txtMinutes, ckQueryStat->isChecked());
     EnableComboBox(cboTimePeriod, ckQueryStat->isChecked());
     cmdApply->setEnabled(false);
@@ -119,6 +146,7 @@ void frmOptions::cmdApply_Click() {
     s.UseAutoComplete = ckEnableAutoComplete->isChecked();
     s.TimeScale = cboTimePeriod->currentText() == kSeconds ? 1 : 60;
     s.AutoQuery = ckQueryStat->isChecked();
+    s.RatePacing = cboRatePacing->currentData().toString();
     cmdApply->setEnabled(false);
     emit applied(s);
 }

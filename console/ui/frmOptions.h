@@ -48,6 +48,7 @@ private:
     QCheckBox* ckQueryStat;
     QLineEdit* txtMinutes;
     QComboBox* cboTimePeriod;
+    QComboBox* cboRatePacing; // the servers' rate limit, by profile name
     QPushButton* cmdApply;
 };
 

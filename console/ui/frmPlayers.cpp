@@ -75,8 +75,9 @@ QString frmPlayers::banAddress(const QString& address) {
 }
 
 frmPlayers::frmPlayers(ConsoleSession& session, platform::Desktop& desktop, QWidget* parent)
-    : QDialog(parent), m_session(session), m_desktop(desktop), m_query(new ServerQuery(this)),
-      m_roster(new PlayerRoster(this)), m_refresh(new QTimer(this)) {
+    : QDialog(parent), m_session(session), m_desktop(desktop),
+      m_query(new ServerQuery(session.pacers(), this)), m_roster(new PlayerRoster(this)),
+      m_refresh(new QTimer(this)) {
     setObjectName(QStringLiteral("frmPlayers"));
     setWindowTitle(kTitle);
     setModal(false);
