@@ -306,7 +306,9 @@ int runRconTool(const RconOptions& options, QTextStream& out, QTextStream& err) 
         return kUsage;
     }
     if (options.mode == RconOptions::Mode::Restart)
-        return runRestart(options, target->host, target->port, *password, out, err);
+        return runRestart(options, target->host, target->port, *password,
+                          pacingProfileNamed(settings.RatePacing).value_or(PacingProfile::Ioquake3), out,
+                          err);
     return sendCommand(options, *target, *password, cleaning, out, err);
 }
 

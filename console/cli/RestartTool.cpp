@@ -60,11 +60,12 @@ QString outcomeName(RebootEnd::Kind kind) {
 } // namespace
 
 int runRestart(const RconOptions& options, const QString& host, quint16 port, const QString& password,
-               QTextStream& out, QTextStream& err) {
+               PacingProfile pacing, QTextStream& out, QTextStream& err) {
     SessionSeams seams;
     if (options.listenerPort)
         seams.listenerPort = *options.listenerPort;
     ConsoleSession session(seams);
+    session.pacers().setProfile(pacing);
     SystemClock clock;
     Schedules schedules(session, clock);
     session.setAddress(host);
