@@ -53,6 +53,8 @@ private slots:
         f = std::make_unique<ConsoleFixture>();
         f->seams.watch.noReply = kNoReply;
         f->seams.playersRefresh = 50ms;
+        // A refresh every 50 ms would spend the server's budget; the pacer has tests of its own.
+        ConsoleFixture::store("RatePacing", "no limit");
     }
     void cleanup() { f.reset(); }
     // Tests shorten every wait; the program keeps its own.

@@ -304,6 +304,7 @@ private slots:
     // Through the console: what is sent, what became of it, never a password.
     void trailThroughSession() {
         ConsoleFixture f;
+        f.seams.watch.noReply = std::chrono::milliseconds(500);
         ConsoleSession& s = f.session();
         s.SendCommand("rconpassword hunter2");
         QCOMPARE(f.peer.next(), rcon("pw", "rconpassword hunter2"));
