@@ -2,6 +2,7 @@
 #include "ListenerPeer.h"
 #include "LoopbackPeer.h"
 #include "OpenArena.h"
+#include "ServerBehindListener.h"
 
 #include "../console/ui/frmMain.h"
 #include <ProgramFolder.h>
@@ -85,20 +86,10 @@ private slots:
             QSKIP("openarena-server is not installed");
         QTemporaryDir dir;
         platform::setProgramFolder(dir.path());
-        OpenArenaServer first;
-        QStringList params;
-        for (const QString& p : OpenArenaServer::arguments(first.port(), "secret"))
-            params << (p.isEmpty() ? "\"\"" : p);
-        // The listener's executable leaves its pid behind, then becomes the new game server.
-        const QString pidFile = dir.filePath("server.pid"), script = dir.filePath("restart.sh");
-        QVERIFY(writeScript(script, "echo $$ > '" + pidFile.toUtf8() + "'\nHOME='" + dir.path().toUtf8() +
-                                        "' exec " + OpenArenaServer::kLauncher +
-                                        " \"$@\" > /dev/null 2>&1\n"));
-        const quint16 listenerPort = ServiceProcess::freeTcpPort();
-        ServiceProcess kestwold({"--service", "--port", QString::number(listenerPort), "--exe", script,
-                                 "--params", params.join(' ')});
-        QVERIFY(kestwold.waitFor("may ask for a reboot"));
-        QVERIFY(first.waitUntilReady());
+        ServerBehindListener server(dir.path());
+        QVERIFY(server.ready());
+        OpenArenaServer& first = server.first;
+        const quint16 listenerPort = server.listenerPort;
 
         console::resetBasMain();
         // The real four seconds of delay.
@@ -119,9 +110,7 @@ private slots:
         });
         session.SendCommand("reboot");
         QTRY_VERIFY_WITH_TIMEOUT(!first.running(), 4000); // the running server quits on the rcon "quit"
-        QTRY_VERIFY_WITH_TIMEOUT(readFile(pidFile).trimmed().toLongLong() > 0, 10000);
-        const qint64 newPid = readFile(pidFile).trimmed().toLongLong();
-        const auto stopNew = qScopeGuard([newPid] { ::kill(pid_t(newPid), SIGKILL); });
+        QTRY_VERIFY_WITH_TIMEOUT(server.newPid() > 0, 10000);
         QVERIFY2(sinceQuit.elapsed() >= 3900, qPrintable(QString::number(sinceQuit.elapsed())));
         QCOMPARE(sent.size(), 1);
         for (const auto& box : desktop.boxes)

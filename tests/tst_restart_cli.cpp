@@ -1,6 +1,7 @@
 #include "ListenerPeer.h"
 #include "LoopbackPeer.h"
 #include "OpenArena.h"
+#include "ServerBehindListener.h"
 
 #include <RconOptions.h>
 
@@ -106,19 +107,9 @@ private slots:
     void countdownRestartsTheRealServer() {
         if (!OpenArenaServer::installed())
             QSKIP("openarena-server is not installed");
-        OpenArenaServer first;
-        QStringList params;
-        for (const QString& p : OpenArenaServer::arguments(first.port(), "secret"))
-            params << (p.isEmpty() ? "\"\"" : p);
-        const QString pidFile = dir.filePath("server.pid"), script = dir.filePath("restart.sh");
-        QVERIFY(writeScript(script, "echo $$ > '" + pidFile.toUtf8() + "'\nHOME='" + dir.path().toUtf8() +
-                                        "' exec " + OpenArenaServer::kLauncher +
-                                        " \"$@\" > /dev/null 2>&1\n"));
-        const quint16 listenerPort = ServiceProcess::freeTcpPort();
-        ServiceProcess kestwold({"--service", "--port", QString::number(listenerPort), "--exe", script,
-                                 "--params", params.join(' ')});
-        QVERIFY(kestwold.waitFor("may ask for a reboot"));
-        QVERIFY(first.waitUntilReady());
+        ServerBehindListener server(dir.path());
+        QVERIFY(server.ready());
+        OpenArenaServer& first = server.first;
         qsizetype seen = first.output().size(); // output() gives all the server printed so far
 
         QProcess tool;
@@ -126,7 +117,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         tool.start(RCON_TOOL, {"--restart", "--in", "4", "--warn", "3s,1s", "--listener-port",
-                               QString::number(listenerPort), "-H", "127.0.0.1", "-p",
+                               QString::number(server.listenerPort), "-H", "127.0.0.1", "-p",
                                QString::number(first.port()), "--password-file", passwordFile("secret")});
         // The server's own console, line by line as it prints them, with the time each was seen.
         QStringList said;
@@ -145,10 +136,6 @@ private slots:
             }
             finished.wait(20);
         }
-        const auto stopNew = qScopeGuard([&] {
-            if (const qint64 pid = readFile(pidFile).trimmed().toLongLong(); pid > 0)
-                ::kill(pid_t(pid), SIGKILL);
-        });
         QVERIFY(!finished.isEmpty());
         const QString out = QString::fromUtf8(tool.readAllStandardOutput());
         for (const QString& line : said)
