@@ -1,6 +1,7 @@
 // A hand-edited settings file of any bytes, read for the schedules: a daily restart and the message
 // rows load within their bounds or not at all, and the warnings read back as they are written.
 #include "FuzzCheck.h"
+#include "SettingsFile.h"
 
 #include <RestartPlan.h>
 #include <SettingsStore.h>
@@ -11,7 +12,7 @@
 #include <QTemporaryDir>
 
 namespace {
-QString iniPath;
+FuzzSettingsFile* settingsFile = nullptr;
 
 void checkWarnings(const QList<int>& warnings) {
     for (qsizetype i = 0; i < warnings.size(); ++i) {
@@ -23,26 +24,16 @@ void checkWarnings(const QList<int>& warnings) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    iniPath = platform::SettingsStore().fileName();
-    QDir().mkpath(QFileInfo(iniPath).absolutePath());
+    static FuzzSettingsFile file;
+    settingsFile = &file;
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static qint64 stamp = 0;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     if (const auto warnings = console::parseWarnings(QString::fromUtf8(bytes)))
         checkWarnings(*warnings);
-    {
-        QFile file(iniPath);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.flush();
-        // The store reuses its parse of a file whose size and time look unchanged; give each input its own.
-        file.setFileTime(QDateTime::fromMSecsSinceEpoch(++stamp * 1000), QFileDevice::FileModificationTime);
-    }
+    settingsFile->write(bytes);
     const console::StoredSchedules s = console::loadSchedules(platform::SettingsStore());
     FUZZ_CHECK(s.messages.size() <= console::kMostMessages);
     for (const console::RecurringMessage& m : s.messages) {

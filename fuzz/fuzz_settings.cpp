@@ -1,6 +1,7 @@
 // A hand-edited settings file of any bytes, read through the real store: the settings record and the
 // three histories load within their bounds, and what is saved from them loads back the same.
 #include "FuzzCheck.h"
+#include "SettingsFile.h"
 
 #include <AppSettings.h>
 #include <History.h>
@@ -14,7 +15,7 @@
 #include <cmath>
 
 namespace {
-QString iniPath;
+FuzzSettingsFile* settingsFile = nullptr;
 // Widths of a 1920x1080 screen and of the main window, in twips.
 const console::PlacementBasis kBasis{28800, 16200, 9000, 9000};
 const console::HistoryKind* const kHistories[] = {&console::kServerHistory, &console::kPortHistory,
@@ -41,23 +42,13 @@ bool sameRecord(const console::AppSettings& a, const console::AppSettings& b) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    iniPath = platform::SettingsStore().fileName();
-    QDir().mkpath(QFileInfo(iniPath).absolutePath());
+    static FuzzSettingsFile file;
+    settingsFile = &file;
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static qint64 stamp = 0;
-    {
-        QFile file(iniPath);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(reinterpret_cast<const char*>(data), qint64(size));
-        file.flush();
-        // The store reuses its parse of a file whose size and time look unchanged; give each input its own.
-        file.setFileTime(QDateTime::fromMSecsSinceEpoch(++stamp * 1000), QFileDevice::FileModificationTime);
-    }
+    settingsFile->write(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
 
     console::AppSettings loaded;
     QList<console::LoadedHistory> histories;
