@@ -96,6 +96,48 @@ void describe(QCommandLineParser& parser) {
 platform::Failure usage(const QString& why) {
     return {why};
 }
+
+// The options of --restart, into options.restart and options.listenerPort.
+platform::Result<> readRestartOptions(const QCommandLineParser& parser, RconOptions& options) {
+    RestartPlan& plan = options.restart;
+    plan.inSeconds = kDefaultIn;
+    if (parser.isSet(kIn)) {
+        bool ok = false;
+        plan.inSeconds = parser.value(kIn).trimmed().toInt(&ok);
+        if (!ok || plan.inSeconds < 0 || plan.inSeconds > kLongestIn)
+            return usage(QStringLiteral("--in needs a number of seconds from 0 to %1, not '%2'.")
+                             .arg(kLongestIn)
+                             .arg(parser.value(kIn)));
+    }
+    plan.when = plan.inSeconds == 0 ? RestartPlan::When::Now : RestartPlan::When::In;
+    if (parser.isSet(kWarn)) {
+        const auto warnings = parseWarnings(parser.value(kWarn));
+        if (!warnings)
+            return usage(QStringLiteral("--warn needs times before the restart such as 5m,1m,30s,10s (each "
+                                        "once, 1 s to 24 h), not '%1'.")
+                             .arg(parser.value(kWarn)));
+        plan.warnings = *warnings;
+    }
+    if (parser.isSet(kMessage)) {
+        plan.message = parser.value(kMessage);
+        if (plan.message.trimmed().isEmpty() || plan.message.size() > kLongestSay)
+            return usage(QStringLiteral("--message needs a text of at most %1 characters.").arg(kLongestSay));
+    }
+    if (parser.isSet(kVia)) {
+        const auto via = viaByName(parser.value(kVia));
+        if (!via || *via == RestartPlan::Via::Custom)
+            return usage(QStringLiteral("--via needs listener, map_restart or quit, not '%1'.")
+                             .arg(parser.value(kVia)));
+        plan.via = *via;
+    }
+    if (parser.isSet(kListenerPort)) {
+        options.listenerPort = platform::parsePort(parser.value(kListenerPort));
+        if (!options.listenerPort)
+            return usage(QStringLiteral("--listener-port needs a port from 1 to 65535, not '%1'.")
+                             .arg(parser.value(kListenerPort)));
+    }
+    return {};
+}
 } // namespace
 
 QString rconHelpText() {
@@ -133,45 +175,8 @@ platform::Result<RconOptions> parseRconOptions(const QStringList& arguments) {
         options.mode = RconOptions::Mode::Restart;
         if (!options.command.isEmpty())
             return usage(QStringLiteral("--restart takes no command, not '%1'.").arg(options.command));
-        RestartPlan& plan = options.restart;
-        plan.inSeconds = kDefaultIn;
-        if (parser.isSet(kIn)) {
-            bool ok = false;
-            plan.inSeconds = parser.value(kIn).trimmed().toInt(&ok);
-            if (!ok || plan.inSeconds < 0 || plan.inSeconds > kLongestIn)
-                return usage(QStringLiteral("--in needs a number of seconds from 0 to %1, not '%2'.")
-                                 .arg(kLongestIn)
-                                 .arg(parser.value(kIn)));
-        }
-        plan.when = plan.inSeconds == 0 ? RestartPlan::When::Now : RestartPlan::When::In;
-        if (parser.isSet(kWarn)) {
-            const auto warnings = parseWarnings(parser.value(kWarn));
-            if (!warnings)
-                return usage(
-                    QStringLiteral("--warn needs times before the restart such as 5m,1m,30s,10s (each "
-                                   "once, 1 s to 24 h), not '%1'.")
-                        .arg(parser.value(kWarn)));
-            plan.warnings = *warnings;
-        }
-        if (parser.isSet(kMessage)) {
-            plan.message = parser.value(kMessage);
-            if (plan.message.trimmed().isEmpty() || plan.message.size() > kLongestSay)
-                return usage(
-                    QStringLiteral("--message needs a text of at most %1 characters.").arg(kLongestSay));
-        }
-        if (parser.isSet(kVia)) {
-            const auto via = viaByName(parser.value(kVia));
-            if (!via || *via == RestartPlan::Via::Custom)
-                return usage(QStringLiteral("--via needs listener, map_restart or quit, not '%1'.")
-                                 .arg(parser.value(kVia)));
-            plan.via = *via;
-        }
-        if (parser.isSet(kListenerPort)) {
-            options.listenerPort = platform::parsePort(parser.value(kListenerPort));
-            if (!options.listenerPort)
-                return usage(QStringLiteral("--listener-port needs a port from 1 to 65535, not '%1'.")
-                                 .arg(parser.value(kListenerPort)));
-        }
+        if (const platform::Result<> read = readRestartOptions(parser, options); !read)
+            return platform::Failure{read.why()};
     } else if (parser.isSet(kStatus) || parser.isSet(kInfo)) {
         options.mode = parser.isSet(kStatus) ? RconOptions::Mode::Status : RconOptions::Mode::Info;
         if (!options.command.isEmpty())
