@@ -33,6 +33,7 @@ const QString kRecordsDamaged =
                    "started: earlier player history, ban notes and sent commands are in the kept file.");
 // Long enough for a keyring that answers, short enough that an exit never seems to hang.
 constexpr int kKeyringWaitMs = 3000;
+constexpr std::chrono::seconds kRecordsSettle{2};
 const QString kRebootDropped =
     QStringLiteral("The game server was told to quit, but the Kestwold dropped the reboot request.\r\n"
                    "The game server may be down.");
@@ -361,7 +362,11 @@ LoadedEditTexts ConsoleSession::LoadSettings(const PlacementBasis& basis) {
     if (m_settings.SavePassword && m_settings.Password.isEmpty())
         m_keyring->read();
     m_audit->setSettings(loadRecordsSettings(store));
-    m_records->pruneHistory(QDateTime::currentDateTimeUtc().addDays(-m_audit->settings().historyDays));
+    // The first use opens the file and loads the SQLite driver; that waits until the window is up
+    // rather than compete with its start.
+    QTimer::singleShot(kRecordsSettle, this, [this] {
+        m_records->pruneHistory(QDateTime::currentDateTimeUtc().addDays(-m_audit->settings().historyDays));
+    });
     const LoadedHistory servers = loadHistory(store, kServerHistory);
     const LoadedHistory ports = loadHistory(store, kPortHistory);
     m_servers->setStringList(servers.entries);
