@@ -362,6 +362,7 @@ LoadedEditTexts ConsoleSession::LoadSettings(const PlacementBasis& basis) {
     if (m_settings.SavePassword && m_settings.Password.isEmpty())
         m_keyring->read();
     m_audit->setSettings(loadRecordsSettings(store));
+    m_loadedSchedules = loadSchedules(store);
     // The first use opens the file and loads the SQLite driver; that waits until the window is up
     // rather than compete with its start.
     QTimer::singleShot(kRecordsSettle, this, [this] {

@@ -4,6 +4,7 @@
 #include "History.h"
 #include "Look.h"
 #include "RecordRules.h"
+#include "RestartPlan.h"
 #include "ServerPacers.h"
 #include "ServerWatch.h"
 
@@ -118,6 +119,8 @@ public:
     // password the settings file does not hold follows from the keyring (keyringPassword). A settings
     // file that could not be read is said on the status line.
     LoadedEditTexts LoadSettings(const PlacementBasis& basis);
+    // The schedules kept beside the settings, as the same load read them.
+    const StoredSchedules& loadedSchedules() const { return m_loadedSchedules; }
     // Writes the settings and the histories; a saved password goes to the keyring where one answers in
     // time, else to the settings file. Gives where a settings file that could not be read was kept
     // (empty when none was), or why nothing could be written.
@@ -194,6 +197,7 @@ private:
 
     SessionSeams m_seams;
     AppSettings m_settings;
+    StoredSchedules m_loadedSchedules;
     ConnectionFields m_fields;
     std::function<ConnectionFields()> m_fieldSource;
     QSet<WrittenFile> m_unwritten;

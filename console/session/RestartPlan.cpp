@@ -168,14 +168,13 @@ QString restartCommand(const RestartPlan& plan) {
     switch (plan.via) {
     case RestartPlan::Via::Listener:
         return QString();
-    case RestartPlan::Via::MapRestart:
-        return QStringLiteral("map_restart");
-    case RestartPlan::Via::Quit:
-        return QStringLiteral("quit");
     case RestartPlan::Via::Custom:
+        return plan.customCommand.trimmed();
+    case RestartPlan::Via::MapRestart:
+    case RestartPlan::Via::Quit:
         break;
     }
-    return plan.customCommand.trimmed();
+    return viaName(plan.via); // their names are the rcon commands
 }
 
 StoredSchedules loadSchedules(const platform::SettingsStore& store) {

@@ -418,7 +418,7 @@ void frmMain::Form_Load() {
     CheckThemeMenu(s.CurrentTheme);
     SetBigScreenMode(s.BigScreenMode);
     showStatusBar(s.ShowStatusBar);
-    m_schedules->resume(loadSchedules(platform::SettingsStore()));
+    m_schedules->resume(m_session->loadedSchedules());
     if (const auto daily = m_schedules->plan())
         m_lastPlan = *daily;
     cboCommand->setFocus();
