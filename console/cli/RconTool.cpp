@@ -307,8 +307,7 @@ int runRconTool(const RconOptions& options, QTextStream& out, QTextStream& err) 
     }
     if (options.mode == RconOptions::Mode::Restart)
         return runRestart(options, target->host, target->port, *password,
-                          pacingProfileNamed(settings.RatePacing).value_or(PacingProfile::Ioquake3), out,
-                          err);
+                          storedPacingProfile(settings.RatePacing), out, err);
     return sendCommand(options, *target, *password, cleaning, out, err);
 }
 

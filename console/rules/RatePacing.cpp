@@ -31,6 +31,10 @@ std::optional<PacingProfile> pacingProfileNamed(const QString& name) {
     return std::nullopt;
 }
 
+PacingProfile storedPacingProfile(const QString& name) {
+    return pacingProfileNamed(name).value_or(PacingProfile::Ioquake3);
+}
+
 QStringList pacingProfileNames() {
     QStringList names;
     for (const NamedProfile& p : kProfiles)

@@ -14,6 +14,8 @@ enum class PacingProfile { Ioquake3, OriginalEngine, NoLimit };
 // The names the settings store keeps and the Options dialog lists, in that order.
 QString pacingProfileName(PacingProfile profile);
 std::optional<PacingProfile> pacingProfileNamed(const QString& name);
+// The profile a stored setting names; the default, ioquake3, where it names none.
+PacingProfile storedPacingProfile(const QString& name);
 QStringList pacingProfileNames();
 
 // What a datagram is to the server's limit.

@@ -330,7 +330,7 @@ void ConsoleSession::applyOptions(const AppSettings& edited) {
     m_settings.UseAutoComplete = edited.UseAutoComplete;
     m_settings.TimeScale = edited.TimeScale;
     m_settings.RatePacing = edited.RatePacing;
-    m_pacers->setProfile(pacingProfileNamed(m_settings.RatePacing).value_or(PacingProfile::Ioquake3));
+    m_pacers->setProfile(storedPacingProfile(m_settings.RatePacing));
     setAutoQuery(edited.AutoQuery);
 }
 
@@ -356,7 +356,7 @@ LoadedEditTexts ConsoleSession::LoadSettings(const PlacementBasis& basis) {
     if (!store.opened())
         emit statusText(kSettingsUnreadable.arg(store.opened().why()));
     m_settings = loadAppSettings(store, basis);
-    m_pacers->setProfile(pacingProfileNamed(m_settings.RatePacing).value_or(PacingProfile::Ioquake3));
+    m_pacers->setProfile(storedPacingProfile(m_settings.RatePacing));
     // A password still in the file is the newer one: a keyring that refused it at the last exit left it
     // there.
     if (m_settings.SavePassword && m_settings.Password.isEmpty())
