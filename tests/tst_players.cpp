@@ -352,15 +352,20 @@ private slots:
     // From the "quit" the line counts, and the server is asked until it has been seen gone and back, or
     // the time is up, then no more. answers: per question, y answered, . not; the last one repeats.
     void rebootReport_data() {
-        columns<QString, QString>("answers", "expected"); // %1: HOST:PORT
-        row("gone, then back", QString("y..y"), QString("Server back after 0 s: Kestwold Test on oa_dm1"));
+        columns<QString, QString, QByteArray>("answers", "expected", "name"); // %1: HOST:PORT
+        const QByteArray name = "^1Kest^7wold Test";
+        row("gone, then back", QString("y..y"), QString("Server back after 0 s: Kestwold Test on oa_dm1"),
+            name);
+        row("flooded name cut", QString(".y"), "Server back after 0 s: " + QString(256, 'x') + " on oa_dm1",
+            QByteArray(60000, 'x'));
         row("never gone", QString("y"),
-            QString("%1 still answers 0 s after the reboot: the server did not quit"));
-        row("gone for good", QString("y."), QString("No answer from %1 0 s after the reboot"));
+            QString("%1 still answers 0 s after the reboot: the server did not quit"), name);
+        row("gone for good", QString("y."), QString("No answer from %1 0 s after the reboot"), name);
     }
     void rebootReport() {
         QFETCH(QString, answers);
         QFETCH(QString, expected);
+        QFETCH(QByteArray, name);
         UdpPeer server;
         const QString target = "127.0.0.1:" + QString::number(server.port());
         ServerPacers pacers;
@@ -372,9 +377,8 @@ private slots:
             if (const QByteArray q = server.next(20); q != "<nothing>") {
                 QVERIFY(q.startsWith("\xff\xff\xff\xffgetinfo "));
                 if (answers.at(qMin(asked++, int(answers.size()) - 1)) == 'y')
-                    server.reply("\xff\xff\xff\xffinfoResponse\n\\hostname\\^1Kest^7wold "
-                                 "Test\\mapname\\oa_dm1\\challenge\\" +
-                                 q.mid(12));
+                    server.reply("\xff\xff\xff\xffinfoResponse\n\\hostname\\" + name +
+                                 "\\mapname\\oa_dm1\\challenge\\" + q.mid(12));
             }
         QCOMPARE(watch.text(), expected.arg(target));
         QVERIFY(asked >= answers.size());

@@ -46,9 +46,6 @@ private slots:
         row("known type, odd case key", kInfo + "\\GameType\\4\\challenge\\c\\clients\\2\nextra",
             "info: c ||Capture the Flag|2/0");
         row("unknown type as sent", kInfo + "\\gametype\\wolf\\challenge", "info:  ||wolf|0/0");
-        row("flooded names cut",
-            kInfo + "\\hostname\\" + QByteArray(5000, 'h') + "\\mapname\\" + QByteArray(5000, 'm'),
-            "info:  " + QString(256, 'h') + '|' + QString(256, 'm') + "||0/0");
         row("captured refusal", captured("rcon-badpassword"), "bad password");
         row("captured no password", captured("rcon-nopassword"), "no password");
         row("captured silent", captured("rcon-silent"), "");

@@ -8,8 +8,6 @@ namespace console {
 
 namespace {
 
-// A name (a player's, the server's, a map's) no engine would send longer; beyond it is a server's
-// flood, cut here so that no line, text or file built from it grows with it.
 constexpr int kMaxNameChars = 256;
 
 // The body after "\xff\xff\xff\xff<word>\n"; nullopt when the datagram is another reply.
@@ -197,10 +195,10 @@ QString gameTypeName(const QString& value) {
 
 ServerSummary summarize(const ServerStatus& status) {
     ServerSummary s;
-    s.hostname = status.info.value(QStringLiteral("sv_hostname")).left(kMaxNameChars);
+    s.hostname = status.info.value(QStringLiteral("sv_hostname"));
     if (s.hostname.isEmpty())
-        s.hostname = status.info.value(QStringLiteral("hostname")).left(kMaxNameChars);
-    s.map = status.info.value(QStringLiteral("mapname")).left(kMaxNameChars);
+        s.hostname = status.info.value(QStringLiteral("hostname"));
+    s.map = status.info.value(QStringLiteral("mapname"));
     s.gameType = gameTypeName(status.info.value(QStringLiteral("g_gametype")));
     s.players = int(status.players.size());
     s.maxPlayers = status.info.value(QStringLiteral("sv_maxclients")).toInt();
@@ -209,8 +207,8 @@ ServerSummary summarize(const ServerStatus& status) {
 
 ServerSummary summarize(const InfoPairs& info) {
     ServerSummary s;
-    s.hostname = info.value(QStringLiteral("hostname")).left(kMaxNameChars);
-    s.map = info.value(QStringLiteral("mapname")).left(kMaxNameChars);
+    s.hostname = info.value(QStringLiteral("hostname"));
+    s.map = info.value(QStringLiteral("mapname"));
     s.gameType = gameTypeName(info.value(QStringLiteral("gametype")));
     s.players = info.value(QStringLiteral("clients")).toInt();
     s.maxPlayers = info.value(QStringLiteral("sv_maxclients")).toInt();
