@@ -135,12 +135,13 @@ struct Recorder {
     }
 };
 
-// The same search through plain C calls: the same statement, every column read out.
-int baselineSearch(const Sqlite& sql, const QString& text) {
+// The same search through plain C calls: the same statement, prepared once as the console's own,
+// every column read out.
+int baselineSearch(const Recorder& statements, const QString& text) {
     const HistoryQuery q = parseHistoryQuery(text);
-    sqlite3_stmt* s = sql.prepare(q.range                  ? recordsSql::kSearchAddress
-                                  : q.fragment.size() >= 3 ? recordsSql::kSearchName
-                                                           : recordsSql::kSearchShortName);
+    sqlite3_stmt* s = statements.statement(q.range                  ? recordsSql::kSearchAddress
+                                           : q.fragment.size() >= 3 ? recordsSql::kSearchName
+                                                                    : recordsSql::kSearchShortName);
     int at = 1;
     if (q.range) {
         sqlite3_bind_blob(s, at++, q.range->low.constData(), 16, SQLITE_STATIC);
@@ -158,7 +159,6 @@ int baselineSearch(const Sqlite& sql, const QString& text) {
         (void)sqlite3_column_int64(s, 3), (void)sqlite3_column_int64(s, 4), (void)sqlite3_column_int(s, 5);
         ++rows;
     }
-    sqlite3_finalize(s);
     return rows;
 }
 
@@ -194,7 +194,7 @@ int serviceSearch(Records& records, const QString& text) {
 
 // Each side runs its rounds in a block after a warm-up, so neither finds its page cache spoilt by the
 // other's connection at every turn.
-void compare(const char* what, double target, Records& records, const Sqlite& sql,
+void compare(const char* what, double target, Records& records, const Recorder& sql,
              const QStringList& queries) {
     std::vector<double> ours, base;
     int rows = 0;
@@ -283,14 +283,15 @@ int main(int argc, char** argv) {
     Records records(path);
     serviceSearch(records, QStringLiteral("warm")); // opens the file and checks it
     Sqlite sql(path);
-    compare("name fragment (5 letters)", 50, records, sql, fragments);
-    compare("name fragment (2 letters)", 50, records, sql, {QStringLiteral("qz"), QStringLiteral("xu")});
-    compare("address", 5, records, sql, addresses);
+    const Recorder searches{sql, {}};
+    compare("name fragment (5 letters)", 50, records, searches, fragments);
+    compare("name fragment (2 letters)", 50, records, searches, {QStringLiteral("qz"), QStringLiteral("xu")});
+    compare("address", 5, records, searches, addresses);
     QStringList ranges;
     for (const QString& a : addresses.mid(0, 5))
         if (!a.contains(QLatin1Char(':')))
             ranges << a.section(QLatin1Char('.'), 0, 2) + QStringLiteral(".0/24");
-    compare("address range (/24)", 5, records, sql, ranges);
+    compare("address range (/24)", 5, records, searches, ranges);
 
     // Handing a search to the records' thread and its answer back, with no statement run.
     {

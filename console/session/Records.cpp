@@ -10,10 +10,13 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
 #include <QVariant>
+
+#include <sqlite3.h>
 
 namespace console {
 
@@ -22,8 +25,6 @@ const QString kFileName = QStringLiteral("velmora.sqlite");
 // Another console's transaction is short; this long, something holds the file for good.
 constexpr int kBusyTimeoutMs = 5000;
 constexpr int kSlice = 5000;
-constexpr int kSqliteCorrupt = 11;
-constexpr int kSqliteNotADatabase = 26;
 
 qint64 msOf(const QDateTime& at) {
     return at.toMSecsSinceEpoch();
@@ -39,10 +40,30 @@ QString textOf(const QSqlError& error) {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     return text.isEmpty() ? QStringLiteral("unknown error") : text;
 }
-bool isDamage(const QSqlError& error) {
+int codeOf(const QSqlError& error) {
     bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
-    return ok && (code == kSqliteCorrupt || code == kSqliteNotADatabase);
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? code : SQLITE_ERROR;
+}
+bool isDamage(int code) {
+    return (code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB;
+}
+bool isDamage(const QSqlError& error) {
+    return isDamage(codeOf(error));
+}
+// In the file's own encoding, so that no comparison converts it again.
+void bindText(sqlite3_stmt* s, int at, const QString& value) {
+    const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(s, at, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+QString columnText(sqlite3_stmt* s, int column) {
+    const auto* utf8 = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
+    return QString::fromUtf8(utf8, sqlite3_column_bytes(s, column));
+}
+QDateTime columnTime(sqlite3_stmt* s, int column) {
+    return sqlite3_column_type(s, column) == SQLITE_NULL
+               ? QDateTime()
+               : QDateTime::fromMSecsSinceEpoch(sqlite3_column_int64(s, column), Qt::UTC);
 }
 } // namespace
 
@@ -59,6 +80,13 @@ public:
     bool write(const std::function<bool()>& body);
     QSqlQuery& statement(const QString& sql);
     bool run(QSqlQuery& query);
+    // The busiest statements (a refresh, a search) go straight to the driver's sqlite3 handle: Qt SQL's
+    // bookkeeping for each bound value cost a 64-player refresh more than SQLite's own work.
+    // Reset and unbound; null when it cannot be prepared (already reported).
+    sqlite3_stmt* direct(const QString& sql);
+    // Steps once; false on an error, which is reported.
+    bool step(sqlite3_stmt* s, bool& row);
+    bool run(sqlite3_stmt* s);
 
     QHash<quint64, qint64> auditRows;
 
@@ -67,6 +95,8 @@ private:
     Opened open(QString& why);
     void moveAside(const QString& why);
     void failed(const QSqlError& error);
+    void failed(int code, const QString& why);
+    bool exec(const char* sql);
     void tell(const QString& keptAs, const QString& why, bool damage);
 
     QString m_path;
@@ -74,6 +104,8 @@ private:
     QString m_connection;
     QSqlDatabase m_db;
     QHash<QString, QSqlQuery> m_statements;
+    sqlite3* m_handle = nullptr;
+    QHash<QString, sqlite3_stmt*> m_direct;
     bool m_unusable = false;
     bool m_opening = false; // damage found while opening is open()'s to report
 };
@@ -118,6 +150,13 @@ RecordsWorker::Opened RecordsWorker::open(QString& why) {
     if (!m_db.open()) {
         why = textOf(m_db.lastError());
         return isDamage(m_db.lastError()) ? Opened::Damaged : Opened::Unusable;
+    }
+    // Debian's driver links the system's libsqlite3, the one this program links too.
+    const QVariant handle = m_db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0 ||
+        !(m_handle = *static_cast<sqlite3* const*>(handle.constData()))) {
+        why = QStringLiteral("Qt's SQLite driver gives no sqlite3 handle");
+        return Opened::Unusable;
     }
     if (!existed) // names and addresses of people: the owner's only
         QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
@@ -177,6 +216,10 @@ RecordsWorker::Opened RecordsWorker::open(QString& why) {
 
 void RecordsWorker::close() {
     m_statements.clear();
+    for (sqlite3_stmt* s : std::as_const(m_direct))
+        sqlite3_finalize(s);
+    m_direct.clear();
+    m_handle = nullptr;
     if (m_db.isValid())
         m_db.close();
     m_db = QSqlDatabase();
@@ -210,26 +253,80 @@ void RecordsWorker::tell(const QString& keptAs, const QString& why, bool damage)
     });
 }
 
-bool RecordsWorker::write(const std::function<bool()>& body) {
-    QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        failed(q.lastError());
-        return false;
-    }
-    if (body() && q.exec(QStringLiteral("COMMIT")))
+bool RecordsWorker::exec(const char* sql) {
+    const int code = sqlite3_exec(m_handle, sql, nullptr, nullptr, nullptr);
+    if (code == SQLITE_OK)
         return true;
-    const QSqlError error = q.lastError().isValid() ? q.lastError() : m_db.lastError();
-    (void)q.exec(QStringLiteral("ROLLBACK"));
-    failed(error);
+    failed(sqlite3_extended_errcode(m_handle), QString::fromUtf8(sqlite3_errmsg(m_handle)));
     return false;
 }
 
-// Damage found while running: the entry at hand is lost, the file moved aside, a fresh one begun.
+// A failing statement in the body has said why already.
+bool RecordsWorker::write(const std::function<bool()>& body) {
+    if (!exec("BEGIN IMMEDIATE"))
+        return false;
+    if (!body()) {
+        if (m_handle && !sqlite3_get_autocommit(m_handle))
+            sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    if (exec("COMMIT"))
+        return true;
+    if (m_handle && !sqlite3_get_autocommit(m_handle))
+        sqlite3_exec(m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
+}
+
 void RecordsWorker::failed(const QSqlError& error) {
-    if (m_opening || !isDamage(error) || !m_db.isOpen())
+    failed(codeOf(error), textOf(error));
+}
+
+// Damage found while running: the entry at hand is lost, the file moved aside, a fresh one begun.
+void RecordsWorker::failed(int code, const QString& why) {
+    if (m_opening || !isDamage(code) || !m_db.isOpen())
         return;
-    moveAside(textOf(error));
+    moveAside(why.isEmpty() ? QStringLiteral("unknown error") : why);
     ready();
+}
+
+sqlite3_stmt* RecordsWorker::direct(const QString& sql) {
+    sqlite3_stmt*& s = m_direct[sql];
+    if (s) {
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+        return s;
+    }
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v3(m_handle, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &s,
+                           nullptr) == SQLITE_OK)
+        return s;
+    const int code = sqlite3_extended_errcode(m_handle);
+    const QString why = QString::fromUtf8(sqlite3_errmsg(m_handle));
+    sqlite3_finalize(s);
+    m_direct.remove(sql);
+    failed(code, why);
+    return nullptr;
+}
+
+bool RecordsWorker::step(sqlite3_stmt* s, bool& row) {
+    const int code = sqlite3_step(s);
+    row = code == SQLITE_ROW;
+    if (row || code == SQLITE_DONE)
+        return true;
+    // The statement may go with the file: read the error before anything else.
+    const int extended = sqlite3_extended_errcode(m_handle);
+    const QString why = QString::fromUtf8(sqlite3_errmsg(m_handle));
+    sqlite3_reset(s);
+    failed(extended, why);
+    return false;
+}
+
+bool RecordsWorker::run(sqlite3_stmt* s) {
+    bool row = false;
+    while (step(s, row))
+        if (!row)
+            return true;
+    return false;
 }
 
 QSqlQuery& RecordsWorker::statement(const QString& sql) {
@@ -306,35 +403,45 @@ void Records::recordPlayers(const QString& server, const QList<SeenPlayer>& play
             QStringList folded;
             for (const SeenPlayer& player : players)
                 folded << text(foldedName(player.name));
-            QSqlQuery& addNames = w.statement(recordsSql::addNames(count));
-            QSqlQuery& nameIds = w.statement(recordsSql::nameIds(count));
-            for (int i = 0; i < count; ++i) {
-                addNames.bindValue(i, folded[i]);
-                nameIds.bindValue(i, folded[i]);
-            }
-            if (!w.run(addNames) || !w.run(nameIds))
+            sqlite3_stmt* addNames = w.direct(recordsSql::addNames(count));
+            if (!addNames)
                 return false;
+            for (int i = 0; i < count; ++i)
+                bindText(addNames, i + 1, folded[i]);
+            if (!w.run(addNames))
+                return false;
+            sqlite3_stmt* nameIds = w.direct(recordsSql::nameIds(count));
+            if (!nameIds)
+                return false;
+            for (int i = 0; i < count; ++i)
+                bindText(nameIds, i + 1, folded[i]);
             QHash<QString, qint64> ids;
-            while (nameIds.next())
-                ids.insert(nameIds.value(1).toString(), nameIds.value(0).toLongLong());
-            nameIds.finish();
-            QSqlQuery& see = w.statement(recordsSql::seePlayers(count));
-            int at = 0;
+            bool read = false, row = false;
+            while ((read = w.step(nameIds, row)) && row)
+                ids.insert(columnText(nameIds, 1), sqlite3_column_int64(nameIds, 0));
+            if (!read)
+                return false;
+            sqlite3_stmt* see = w.direct(recordsSql::seePlayers(count));
+            if (!see)
+                return false;
+            int at = 1;
             for (int i = 0; i < count; ++i) {
                 const SeenPlayer& player = players[i];
                 const QString host = text(hostOfAddress(player.address));
                 const QByteArray key = addressKey(host);
-                see.bindValue(at++, server);
-                see.bindValue(at++, text(player.name));
-                see.bindValue(at++, text(withoutColours(text(player.name))));
-                see.bindValue(at++, ids.value(folded[i]));
-                see.bindValue(at++, host);
-                see.bindValue(at++,
-                              key.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(key));
-                see.bindValue(at++, ms);
-                see.bindValue(at++, ms);
+                bindText(see, at++, server);
+                bindText(see, at++, text(player.name));
+                bindText(see, at++, text(withoutColours(text(player.name))));
+                sqlite3_bind_int64(see, at++, ids.value(folded[i]));
+                bindText(see, at++, host);
+                if (key.isEmpty())
+                    sqlite3_bind_null(see, at++);
+                else
+                    sqlite3_bind_blob(see, at++, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+                sqlite3_bind_int64(see, at++, ms);
+                sqlite3_bind_int64(see, at++, ms);
             }
-            see.bindValue(at, kVisitGapMs);
+            sqlite3_bind_int64(see, at, kVisitGapMs);
             return w.run(see);
         });
     });
@@ -451,27 +558,27 @@ void Records::searchHistory(const QString& text, QObject* context, HistoryDone d
             if (!query.range && query.fragment.isEmpty())
                 return rows;
             const bool trigrams = query.fragment.size() >= 3;
-            QSqlQuery& q = w.statement(query.range ? recordsSql::kSearchAddress
+            sqlite3_stmt* q = w.direct(query.range ? recordsSql::kSearchAddress
                                        : trigrams  ? recordsSql::kSearchName
                                                    : recordsSql::kSearchShortName);
-            int at = 0;
-            if (query.range) {
-                q.bindValue(at++, query.range->low);
-                q.bindValue(at++, query.range->high);
-            } else {
-                QString phrase = query.fragment;
-                q.bindValue(at++, trigrams ? QLatin1Char('"') +
-                                                 phrase.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
-                                                 QLatin1Char('"')
-                                           : query.fragment);
-            }
-            q.bindValue(at, kMaxRecordRows);
-            if (!w.run(q))
+            if (!q)
                 return rows;
-            while (q.next())
-                rows.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                             timeOf(q.value(3)), timeOf(q.value(4)), q.value(5).toInt()});
-            q.finish();
+            int at = 1;
+            if (query.range) {
+                for (const QByteArray& end : {query.range->low, query.range->high})
+                    sqlite3_bind_blob(q, at++, end.constData(), int(end.size()), SQLITE_TRANSIENT);
+            } else if (trigrams) {
+                QString phrase = query.fragment;
+                bindText(q, at++,
+                         QLatin1Char('"') + phrase.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+                             QLatin1Char('"'));
+            } else {
+                bindText(q, at++, query.fragment);
+            }
+            sqlite3_bind_int(q, at, kMaxRecordRows);
+            for (bool row = false; w.step(q, row) && row;)
+                rows.append({columnText(q, 0), columnText(q, 1), columnText(q, 2), columnTime(q, 3),
+                             columnTime(q, 4), sqlite3_column_int(q, 5)});
             return rows;
         },
         std::move(done));
