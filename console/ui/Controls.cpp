@@ -46,8 +46,12 @@ QCheckBox* check(QWidget* parent, const char* name, const QString& caption, cons
     return made(new QCheckBox(caption, parent), name, at);
 }
 
-QComboBox* combo(QWidget* parent, const char* name, const QString& text, const TwipsRect& at) {
+QComboBox* combo(QWidget* parent, const char* name, const QString& text, const TwipsRect& at,
+                 QAbstractItemModel* items) {
     auto* box = made(new QComboBox(parent), name, at);
+    // Before the box turns editable: its completer is then built once, on these items.
+    if (items)
+        box->setModel(items);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setEditText(text);

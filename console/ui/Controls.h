@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 
+class QAbstractItemModel;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -27,7 +28,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, const T
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const TwipsRect& at);
 QCheckBox* check(QWidget* parent, const char* name, const QString& caption, const TwipsRect& at);
 // Editable; only the code decides what enters the list.
-QComboBox* combo(QWidget* parent, const char* name, const QString& text, const TwipsRect& at);
+QComboBox* combo(QWidget* parent, const char* name, const QString& text, const TwipsRect& at,
+                 QAbstractItemModel* items = nullptr);
 // A plain border without a caption.
 QGroupBox* frame(QWidget* parent, const char* name, const TwipsRect& at);
 

@@ -81,10 +81,7 @@ public:
 // The session keeps the histories; the boxes show them.
 QComboBox* historyBox(QWidget* parent, const char* name, const QString& text, const TwipsRect& at,
                       QStringListModel* history) {
-    QComboBox* box = combo(parent, name, QString(), at);
-    box->setModel(history);
-    box->setEditText(text);
-    return box;
+    return combo(parent, name, text, at, history);
 }
 
 QPushButton* pushButton(QWidget* parent, const char* name, const char* caption, const TwipsRect& at) {
