@@ -1,7 +1,7 @@
 vorlanix_add_test(tst_rcon SOURCES tst_rcon.cpp LIBS console_ui)
 vorlanix_add_test(tst_settings SOURCES tst_settings.cpp LIBS console_ui)
 vorlanix_add_test(tst_console_window SOURCES tst_console_window.cpp LIBS console_ui TIMEOUT 240)
-vorlanix_add_test(tst_openarena SOURCES tst_openarena.cpp LIBS console_ui TIMEOUT 240)
+vorlanix_add_test(tst_openarena REALTIME SOURCES tst_openarena.cpp LIBS console_ui TIMEOUT 240)
 vorlanix_add_test(tst_session SOURCES tst_session.cpp LIBS console_ui)
 vorlanix_add_test(tst_hostile_setups SOURCES tst_hostile_setups.cpp LIBS console_ui)
 vorlanix_add_test(tst_placement SOURCES tst_placement.cpp LIBS console_ui)

@@ -1,6 +1,6 @@
 vorlanix_add_test(tst_listener SOURCES tst_listener.cpp LIBS listener_ui TIMEOUT 120)
 vorlanix_add_test(tst_listener_service SOURCES tst_listener_service.cpp LIBS listener_ui TIMEOUT 120)
-vorlanix_add_test(tst_reboot_e2e SOURCES tst_reboot_e2e.cpp LIBS console_ui listener_ui TIMEOUT 180)
+vorlanix_add_test(tst_reboot_e2e REALTIME SOURCES tst_reboot_e2e.cpp LIBS console_ui listener_ui TIMEOUT 180)
 # Started first: its four seconds of delay overlap the other tests.
 set_tests_properties(tst_reboot_e2e PROPERTIES COST 1000)
 # Their shared helpers run the built program as the service manager would.

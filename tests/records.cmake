@@ -1,5 +1,5 @@
 vorlanix_add_test(tst_records SOURCES tst_records.cpp LIBS console_ui)
 target_compile_definitions(tst_records PRIVATE REPLIES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data/replies")
-vorlanix_add_test(tst_openarena_bans SOURCES tst_openarena_bans.cpp LIBS console_ui TIMEOUT 240)
+vorlanix_add_test(tst_openarena_bans REALTIME SOURCES tst_openarena_bans.cpp LIBS console_ui TIMEOUT 240)
 target_compile_definitions(tst_records PRIVATE RCON_TOOL="$<TARGET_FILE:vorlanix-rcon>")
 add_dependencies(tst_records vorlanix-rcon)

@@ -21,6 +21,7 @@ private slots:
         OpenArenaServer server("secret", {"+addbot", "sarge", "3"});
         QVERIFY2(server.waitUntilReady(), server.output().constData());
         ConsoleFixture f;
+        f.seams.listQuiet = SessionSeams{}.listQuiet; // a real server's lists, at the console's own wait
         f.open();
         f.box("cboPort")->setEditText(QString::number(server.port()));
         f.find<QLineEdit>("txtPassword")->setText("secret");

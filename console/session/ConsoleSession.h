@@ -46,6 +46,8 @@ struct SessionSeams {
     std::chrono::milliseconds rebootStandTime = platform::RebootClient::kStandTime;
     std::chrono::milliseconds queryInterval{1000};
     std::chrono::milliseconds playersRefresh{5000}; // the Players window asks again
+    // A reply spread over datagrams sent back to back is whole after this long without one.
+    std::chrono::milliseconds listQuiet{400};
     WatchTiming watch;
     PacerClock* pacerClock = nullptr; // the pacers' time; the desktop's steady clock when none
     ScheduleClock* clock = nullptr;   // the schedules' time; the desktop's clock when none

@@ -26,8 +26,6 @@ namespace console {
 namespace {
 const QString kTitle = QStringLiteral("Bans");
 const QString kFlushWord = QStringLiteral("FLUSH");
-// A list spans several datagrams, sent back to back: this long without one, it is whole.
-constexpr int kQuietMs = 400;
 constexpr int kEngineWaitMs = 1000;
 constexpr int kRecentPlayers = 40;
 
@@ -140,7 +138,7 @@ frmBans::frmBans(ConsoleSession& session, platform::Desktop& desktop, QWidget* p
     m_engineWait->setSingleShot(true);
     m_engineWait->setInterval(kEngineWaitMs);
     m_quiet->setSingleShot(true);
-    m_quiet->setInterval(kQuietMs);
+    m_quiet->setInterval(session.seams().listQuiet);
     m_noReply->setSingleShot(true);
     m_noReply->setInterval(session.seams().watch.noReply);
     connect(m_engineWait, &QTimer::timeout, this, &frmBans::listBans);

@@ -150,6 +150,7 @@ struct ConsoleFixture {
         s.listenerPort = noListener.port();
         s.rebootDelay = 100ms;
         s.rebootStandTime = 20ms;
+        s.listQuiet = 50ms; // the peer sends a list's datagrams back to back
         return s;
     }();
     std::unique_ptr<console::ConsoleSession> bare;
