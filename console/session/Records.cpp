@@ -51,6 +51,13 @@ bool isDamage(int code) {
 bool isDamage(const QSqlError& error) {
     return isDamage(codeOf(error));
 }
+// Debian's driver links the system's libsqlite3, the one this program links too.
+sqlite3* handleOf(const QSqlDatabase& db) {
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
 // In the file's own encoding, so that no comparison converts it again.
 void bindText(sqlite3_stmt* s, int at, const QString& value) {
     const QByteArray utf8 = value.toUtf8();
@@ -151,10 +158,7 @@ RecordsWorker::Opened RecordsWorker::open(QString& why) {
         why = textOf(m_db.lastError());
         return isDamage(m_db.lastError()) ? Opened::Damaged : Opened::Unusable;
     }
-    // Debian's driver links the system's libsqlite3, the one this program links too.
-    const QVariant handle = m_db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0 ||
-        !(m_handle = *static_cast<sqlite3* const*>(handle.constData()))) {
+    if (!(m_handle = handleOf(m_db))) {
         why = QStringLiteral("Qt's SQLite driver gives no sqlite3 handle");
         return Opened::Unusable;
     }
