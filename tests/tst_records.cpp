@@ -271,6 +271,8 @@ private slots:
         row("v6 range", QString("2001:db8::/32"), QString("s1 Grism 2001:db8::5 1"));
         row("bot", QString("sarge"), QString("s1 Sarge bot 1"));
         row("quote in fragment", QString("o\"brien"), QString("s1 O\"Brien 10.7.7.7 1"));
+        // A lone surrogate does not survive UTF-8 whole: the sighting must still reach its name.
+        row("name not whole in UTF-8", QString("lonely"), QString("s1 ?Lonely 10.8.8.8 1"));
         row("nothing", QString("zebra"), QString());
     }
     void historySearch() {
@@ -280,7 +282,8 @@ private slots:
         r.recordPlayers("s1", {{"^1Big ^3Boss Man", "10.1.2.3:27960"},
                                {"Sarge", "bot"},
                                {"Grism", "[2001:db8::5]:27960"},
-                               {"O\"Brien", "10.7.7.7:1"}});
+                               {"O\"Brien", "10.7.7.7:1"},
+                               {QChar(0xd800) + QString("Lonely"), "10.8.8.8:1"}});
         r.recordPlayers("s2", {{"Big Boss ^7Man", "10.1.9.9:27960"}});
         QCOMPARE(shown(search(r, query)), found);
     }

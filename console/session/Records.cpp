@@ -59,9 +59,11 @@ sqlite3* handleOf(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 // In the file's own encoding, so that no comparison converts it again.
-void bindText(sqlite3_stmt* s, int at, const QString& value) {
-    const QByteArray utf8 = value.toUtf8();
+void bindText(sqlite3_stmt* s, int at, const QByteArray& utf8) {
     sqlite3_bind_text(s, at, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+void bindText(sqlite3_stmt* s, int at, const QString& value) {
+    bindText(s, at, value.toUtf8());
 }
 QString columnText(sqlite3_stmt* s, int column) {
     const auto* utf8 = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
@@ -404,9 +406,10 @@ void Records::recordPlayers(const QString& server, const QList<SeenPlayer>& play
     post([server = text(server), players = players.mid(0, kMaxPlayers), ms = msOf(at)](RecordsWorker& w) {
         w.write([&] {
             const int count = int(players.size());
-            QStringList folded;
+            // Keyed by the bytes stored: a name that does not survive UTF-8 whole still finds its id.
+            QList<QByteArray> folded;
             for (const SeenPlayer& player : players)
-                folded << text(foldedName(player.name));
+                folded << text(foldedName(player.name)).toUtf8();
             sqlite3_stmt* addNames = w.direct(recordsSql::addNames(count));
             if (!addNames)
                 return false;
@@ -419,10 +422,12 @@ void Records::recordPlayers(const QString& server, const QList<SeenPlayer>& play
                 return false;
             for (int i = 0; i < count; ++i)
                 bindText(nameIds, i + 1, folded[i]);
-            QHash<QString, qint64> ids;
+            QHash<QByteArray, qint64> ids;
             bool read = false, row = false;
             while ((read = w.step(nameIds, row)) && row)
-                ids.insert(columnText(nameIds, 1), sqlite3_column_int64(nameIds, 0));
+                ids.insert(QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(nameIds, 1)),
+                                      sqlite3_column_bytes(nameIds, 1)),
+                           sqlite3_column_int64(nameIds, 0));
             if (!read)
                 return false;
             sqlite3_stmt* see = w.direct(recordsSql::seePlayers(count));
