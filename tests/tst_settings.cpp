@@ -154,6 +154,21 @@ private slots:
         QCOMPARE(QFileInfo::exists(SettingsStore().fileName()), !stored.isNull());
     }
 
+    // The Players window's size is kept or put back whole.
+    void playersSize_data() {
+        columns<QString, QString, QString>("width", "height", "loaded");
+        row("both fit", QString("3000"), QString("6000"), QString("3000x6000"));
+        row("one edge too small", QString("100"), QString("6000"), QString("7800x5400"));
+    }
+    void playersSize() {
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        SettingsStore().write(kSettingsSection, "PlayersWidth", width);
+        SettingsStore().write(kSettingsSection, "PlayersHeight", height);
+        const AppSettings s = loadAppSettings(SettingsStore(), {19200, 15360, 8985, 8865});
+        QTEST(QString("%1x%2").arg(s.PlayersWidth).arg(s.PlayersHeight), "loaded");
+    }
+
     // What is saved loads back as it was, every field away from its default, but for what the store
     // keeps apart: the port key always holds the default port, the password only one to be saved, the
     // window's state and geometry come from the window, and the geometry only from a normal one. The

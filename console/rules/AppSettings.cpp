@@ -50,11 +50,11 @@ struct Twips {
     Field<double> field;
     double fallback;
 };
-// One of a few names, in any letter case; anything else is the default.
+// One of a few names, in any letter case, kept as its canonical spelling; anything else is the default.
 struct Choice {
     Field<QString> field;
     QString fallback;
-    QStringList (*names)();
+    QString (*canonical)(const QString& stored);
 };
 // The main window's edge: by default centred on the screen for the window's built-in size, and never
 // negative.
@@ -65,7 +65,6 @@ struct WindowEdge {
 
 enum class Saved {
     Value,       // the field as it is
-    Default,     // always the default, whatever the field holds
     NormalWindow // only from a window neither minimised nor maximised
 };
 
@@ -84,7 +83,7 @@ using S = AppSettings;
 const std::vector<SettingRow>& settingRows() {
     static const std::vector<SettingRow> rows{
         {"CurrentAddr", Text{&S::CurrentAddr, QString()}},
-        {"CurrentPort", Text{&S::CurrentPort, QString::number(kDefaultServerPort)}, Saved::Default},
+        {"CurrentPort", Text{&S::CurrentPort, QString::number(kDefaultServerPort)}},
         {"Password", Text{&S::Password, QString()}},
         {"EnableLogging", Flag{&S::EnableLogging, false}},
         {"TimePeriod", Int16{&S::TimePeriod, 5}},
@@ -109,10 +108,11 @@ const std::vector<SettingRow>& settingRows() {
         {"ShowStatusBar", Flag{&S::ShowStatusBar, true}},
         {"PlayersLeft", Twips{&S::PlayersLeft, -1}},
         {"PlayersTop", Twips{&S::PlayersTop, -1}},
-        {"PlayersWidth", Int16{&S::PlayersWidth, 7800, S::kPlayersMinTwips}},
-        {"PlayersHeight", Int16{&S::PlayersHeight, 5400, S::kPlayersMinTwips}},
+        {"PlayersWidth", Int16{&S::PlayersWidth, 7800}},
+        {"PlayersHeight", Int16{&S::PlayersHeight, 5400}},
         {"RatePacing",
-         Choice{&S::RatePacing, pacingProfileName(PacingProfile::Ioquake3), pacingProfileNames}},
+         Choice{&S::RatePacing, pacingProfileName(PacingProfile::Ioquake3),
+                [](const QString& stored) { return pacingProfileName(storedPacingProfile(stored)); }}},
     };
     return rows;
 }
@@ -202,13 +202,7 @@ AppSettings loadAppSettings(const platform::SettingsStore& store, const Placemen
                     s.*c.field = settingsColour(text(QString::number(c.fallback)), c.fallback);
                 },
                 [&](const Twips& c) { s.*c.field = settingsTwips(text(twipsText(c.fallback)), c.fallback); },
-                [&](const Choice& c) {
-                    const QString stored = text(c.fallback).trimmed();
-                    s.*c.field = c.fallback;
-                    for (const QString& name : c.names())
-                        if (stored.compare(name, Qt::CaseInsensitive) == 0)
-                            s.*c.field = name;
-                },
+                [&](const Choice& c) { s.*c.field = c.canonical(text(c.fallback)); },
                 [&](const WindowEdge& c) {
                     const double screen = c.horizontal ? basis.screenWidth : basis.screenHeight;
                     const double window = c.horizontal ? basis.windowWidth : basis.windowHeight;
@@ -218,13 +212,20 @@ AppSettings loadAppSettings(const platform::SettingsStore& store, const Placemen
                 }},
             row.conversion);
     }
+    // The Players window's size goes back whole: one edge alone would leave an odd shape.
+    if (s.PlayersWidth < S::kPlayersMinTwips || s.PlayersHeight < S::kPlayersMinTwips) {
+        const AppSettings d;
+        s.PlayersWidth = d.PlayersWidth;
+        s.PlayersHeight = d.PlayersHeight;
+    }
     return s;
 }
 
 void saveAppSettings(platform::SettingsStore& store, const AppSettings& settings,
                      const WindowSnapshot& window) {
-    const AppSettings defaults;
     AppSettings s = settings;
+    // The port key is always written as the default, whatever port was used.
+    s.CurrentPort = QString::number(kDefaultServerPort);
     s.TheWindowState = qint16(window.state);
     // The password reaches the disk only when the user asked for it to be saved.
     if (!s.SavePassword)
@@ -238,8 +239,7 @@ void saveAppSettings(platform::SettingsStore& store, const AppSettings& settings
     for (const SettingRow& row : settingRows()) {
         if (row.saved == Saved::NormalWindow && !normal)
             continue;
-        store.write(kSettingsSection, QLatin1String(row.key),
-                    textOf(row, row.saved == Saved::Default ? defaults : s));
+        store.write(kSettingsSection, QLatin1String(row.key), textOf(row, s));
     }
 }
 
