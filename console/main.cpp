@@ -30,8 +30,6 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication::setApplicationName(QStringLiteral("vorlanix"));
-    QApplication::setApplicationVersion(
-        QStringLiteral("%1.%2").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR));
     QApplication app(argc, argv);
     // The installed desktop entry and icon; both are simply absent when run from a build tree.
     QApplication::setDesktopFileName(QStringLiteral("example.velmora.vorlanix"));

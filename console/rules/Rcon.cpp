@@ -22,7 +22,7 @@ QString cleanReply(QString reply, qint16 hideCodes) {
         for (char digit = '0'; digit <= '7'; ++digit)
             reply.remove(QString(QLatin1Char('^')) + QLatin1Char(digit));
     }
-    reply.remove(QString::fromLatin1(kPrintHeader));
+    reply.remove(QLatin1StringView(kPrintHeader));
     reply.replace(QLatin1String("\n"), QLatin1String("\r\n"));
     return reply;
 }

@@ -78,12 +78,6 @@ public:
     }
 };
 
-// The session keeps the histories; the boxes show them.
-QComboBox* historyBox(QWidget* parent, const char* name, const QString& text, const TwipsRect& at,
-                      QStringListModel* history) {
-    return combo(parent, name, text, at, history);
-}
-
 QPushButton* pushButton(QWidget* parent, const char* name, const char* caption, const TwipsRect& at) {
     QPushButton* b = button(parent, name, QString::fromLatin1(caption), at);
     b->setAutoDefault(true); // Enter on a focused button presses that button
@@ -160,13 +154,13 @@ void frmMain::buildControls() {
     setCentralWidget(central);
     buildStatusLine();
 
+    // The session keeps the histories; the boxes show them.
     fraSettings = frame(central, "fraSettings", {});
     label(fraSettings, "Label1", QStringLiteral("Server Address"), {0, 285, 1215, 255});
-    cboAddr =
-        historyBox(fraSettings, "cboAddr", QString(), {1320, 240, 1815, 330}, m_session->serverHistory());
+    cboAddr = combo(fraSettings, "cboAddr", QString(), {1320, 240, 1815, 330}, m_session->serverHistory());
     label(fraSettings, "Label2", QStringLiteral("Server Port"), {3120, 285, 975, 255});
-    cboPort = historyBox(fraSettings, "cboPort", QString::number(kDefaultServerPort), {4200, 240, 1335, 330},
-                         m_session->portHistory());
+    cboPort = combo(fraSettings, "cboPort", QString::number(kDefaultServerPort), {4200, 240, 1335, 330},
+                    m_session->portHistory());
     label(fraSettings, "Label3", QStringLiteral("Rcon Password"), {5520, 285, 1335, 255});
     txtPassword = new QLineEdit(fraSettings);
     named(txtPassword, "txtPassword");
@@ -182,8 +176,7 @@ void frmMain::buildControls() {
     label(fraInput, "lblCommand", QStringLiteral("Command"), {120, 240, 1695, 255});
     lblNotice = label(fraInput, "lblNotice", kNotice, {});
     lblNotice->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    cboCommand =
-        historyBox(fraInput, "cboCommand", QStringLiteral("status"), {}, m_session->commandHistory());
+    cboCommand = combo(fraInput, "cboCommand", QStringLiteral("status"), {}, m_session->commandHistory());
     // The box's own inline completion from its drop-down list would fight the command completion.
     cboCommand->setCompleter(nullptr);
     cmdConnect = pushButton(fraInput, "cmdConnect", "Send", {});
