@@ -73,7 +73,8 @@ void BanKeeper::commandWentOut() {
 }
 
 void BanKeeper::replyArrived(const QString& text) {
-    if (!m_waiting)
+    // Only once the removal has gone: a reply before it answers some earlier command.
+    if (!m_noReply->isActive())
         return;
     const BanNote& note = m_due.front();
     const BanReply reply = parseBanReply(text);
