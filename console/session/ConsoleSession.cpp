@@ -137,15 +137,14 @@ void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
 
 void ConsoleSession::queueCommand(const ConnectionFields& typed, const QString& command, CommandOrigin origin,
                                   Urgency urgency, std::function<void()> afterSend) {
-    LastAddress = typed.address.trimmed();
-    LastPort = typed.port.trimmed();
-    LastPassword = typed.password.trimmed();
-    LastCommand = command;
-    const Outgoing out{LastAddress, LastPort, LastPassword, command, origin, std::move(afterSend)};
+    // The Last* fields are the command's once it goes: one that waits, or is dropped, leaves them.
+    const Outgoing out{
+        typed.address.trimmed(), typed.port.trimmed(), typed.password.trimmed(), command, origin,
+        std::move(afterSend)};
 
-    const std::optional<quint16> port = platform::parsePort(LastPort);
+    const std::optional<quint16> port = platform::parsePort(out.port);
     const quint16 toPort = port ? *port : quint16(UDPClient->RemotePort());
-    if (LastAddress.isEmpty() || toPort == 0) {
+    if (out.address.isEmpty() || toPort == 0) {
         sendNow(out); // reaches no server: nothing to wait for
         return;
     }
@@ -155,7 +154,7 @@ void ConsoleSession::queueCommand(const ConnectionFields& typed, const QString& 
             return; // the one still waiting asks the same
         m_autoQueryWaits = true;
     }
-    m_pacers->submit(LastAddress, toPort, urgency, reboot ? Traffic::NoDatagram : Traffic::Rcon, this,
+    m_pacers->submit(out.address, toPort, urgency, reboot ? Traffic::NoDatagram : Traffic::Rcon, this,
                      [this, out] { sendNow(out); });
 }
 

@@ -144,9 +144,6 @@ public:
     // Says on the status line, the first time in this run, that the file could not be written.
     void fileNotWritten(WrittenFile file, const platform::Failure& failure);
 
-    QString lastAddress() const { return LastAddress; }
-    QString lastPort() const { return LastPort; }
-    QString lastPassword() const { return LastPassword; }
     qint32 queryTicks() const { return QueryTicks; }
     bool autoQueryRunning() const;
     // Where the server's replies arrive; 0 before the first send.
