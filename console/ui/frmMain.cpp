@@ -116,7 +116,8 @@ frmMain::frmMain(platform::Desktop& desktop, const SessionSeams& seams, QWidget*
         m_desktop.messageBox(this, text, title, platform::Desktop::Icon::Information,
                              platform::Desktop::Buttons::Ok);
     });
-    connect(m_schedules, &Schedules::statusText, lblStatus, showStatus);
+    // Through the session, which knows what the line shows: the end of a wait then clears only its own.
+    connect(m_schedules, &Schedules::statusText, m_session, &ConsoleSession::statusText);
     connect(m_schedules, &Schedules::restartFinished, this,
             [this](const RebootEnd& end) { m_desktop.notify(kRestartTitle, end.text); });
     connect(m_schedules, &Schedules::countingChanged, mnuCommandsCancelRestart, &QAction::setEnabled);
