@@ -131,8 +131,9 @@ QString ConsoleSession::currentServer() const {
            QString::number(port ? *port : UDPClient->RemotePort());
 }
 
-void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin) {
-    queueCommand(fields(), command, origin, urgencyOf(origin), {});
+void ConsoleSession::SendCommand(const QString& command, CommandOrigin origin,
+                                 std::function<void()> afterSend) {
+    queueCommand(fields(), command, origin, urgencyOf(origin), std::move(afterSend));
 }
 
 void ConsoleSession::queueCommand(const ConnectionFields& typed, const QString& command, CommandOrigin origin,

@@ -98,8 +98,9 @@ public:
     // The one path by which a command leaves the console. The origin is for the trail of sent commands
     // and says whose it is: the user's goes ahead of the console's own polling. The fields are read
     // now; the echo, the log and the datagram follow when the server's pacer lets it go, at once
-    // unless the server's budget is spent.
-    void SendCommand(const QString& command, CommandOrigin origin = CommandOrigin::User);
+    // unless the server's budget is spent; afterSend runs then.
+    void SendCommand(const QString& command, CommandOrigin origin = CommandOrigin::User,
+                     std::function<void()> afterSend = {});
     // Every datagram to a server passes these, the Players window's and the reboot check's too.
     ServerPacers& pacers() const { return *m_pacers; }
     // The same path, to a server other than the boxes' (a restart set up earlier keeps its server).

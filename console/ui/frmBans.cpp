@@ -3,6 +3,7 @@
 #include "ConsoleSession.h"
 #include "ServerQuery.h"
 #include "ServerReplies.h"
+#include "Wire.h"
 
 #include <Desktop.h>
 #include <PlainText.h>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -46,7 +48,7 @@ QString localTime(const QDateTime& at) {
 ReplyKind refusalOf(const QString& paneText) {
     QString payload = paneText;
     payload.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return classifyReply(QByteArray("\xff\xff\xff\xffprint\n") + payload.left(256).toLatin1());
+    return classifyReply(kPrintHeader + payload.left(256).toLatin1());
 }
 
 QString firstLine(const QString& text) {
@@ -151,7 +153,6 @@ frmBans::frmBans(ConsoleSession& session, platform::Desktop& desktop, QWidget* p
         say(QStringLiteral("No reply from %1: nothing is confirmed.").arg(m_server));
         updateButtons();
     });
-    connect(&session, &ConsoleSession::commandSent, this, &frmBans::commandSent);
     connect(&session, &ConsoleSession::replyArrived, this, &frmBans::replyArrived);
     connect(cmdAddBan, &QPushButton::clicked, this, &frmBans::addBan);
     connect(cmdAddException, &QPushButton::clicked, this, &frmBans::addException);
@@ -241,18 +242,16 @@ bool frmBans::send(BanAction action, const BanNote& note) {
                 : QStringLiteral("Not an address or range."));
         return false;
     }
-    m_exchange = Exchange{action, note, *command};
+    m_exchange = Exchange{action, note};
     m_collected.clear();
     updateButtons();
-    m_session.SendCommand(*command, CommandOrigin::Bans);
+    m_session.SendCommand(*command, CommandOrigin::Bans, [self = QPointer<frmBans>(this)] {
+        if (!self || !self->m_exchange || self->m_exchange->sent)
+            return;
+        self->m_exchange->sent = true;
+        self->m_noReply->start();
+    });
     return true;
-}
-
-void frmBans::commandSent(const QString& command) {
-    if (!m_exchange || m_exchange->sent || command != m_exchange->command)
-        return;
-    m_exchange->sent = true;
-    m_noReply->start();
 }
 
 void frmBans::replyArrived(const QString& text) {

@@ -51,7 +51,6 @@ private:
     struct Exchange {
         BanAction action;
         BanNote note;      // the entry the action is about
-        QString command;   // as it goes to the server
         bool sent = false; // it may wait for the server's budget; replies before are not its own
     };
 
@@ -59,7 +58,6 @@ private:
     void listBans();
     void add(BanKind kind);
     bool send(BanAction action, const BanNote& note);
-    void commandSent(const QString& command);
     void replyArrived(const QString& text);
     void exchangeDone();
     void listArrived(const QString& text);
