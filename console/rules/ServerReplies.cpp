@@ -8,8 +8,6 @@ namespace console {
 
 namespace {
 
-constexpr int kMaxNameChars = 256;
-
 // The body after "\xff\xff\xff\xff<word>\n"; nullopt when the datagram is another reply.
 std::optional<QByteArray> bodyAfter(const QByteArray& datagram, const char* word) {
     const QByteArray header = kOutOfBand + word;

@@ -15,6 +15,8 @@ namespace console {
 constexpr int kMaxReplyBytes = 256 * 1024;
 // More than any engine of the family allows (ioquake3: 64).
 constexpr int kMaxPlayers = 256;
+// Longer names than any server sends (of a player, a server or a map) are a flood: cut there.
+constexpr int kMaxNameChars = 256;
 constexpr int kMaxInfoPairs = 1024;
 
 // `\key\value` pairs in the order sent; lookups ignore case as the engines do.

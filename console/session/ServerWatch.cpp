@@ -11,8 +11,6 @@ namespace {
 const QString kRebooting = QStringLiteral("Rebooting %1: waiting for the server (%2 s)");
 const QString kRestarting = QStringLiteral("Restarting %1: waiting for the server (%2 s)");
 const QString kBack = QStringLiteral("Server back after %1 s: %2 on %3");
-// Longer names than any server sends are a flood: the report stays one line a person can read.
-constexpr int kLongestName = 256;
 const QString kNoAnswer = QStringLiteral("No answer from %1 %2 s after the reboot");
 const QString kNoAnswerRestart = QStringLiteral("No answer from %1 %2 s after the restart");
 const QString kNeverWent = QStringLiteral("%1 still answers %2 s after the reboot: the server did not quit");
@@ -120,7 +118,7 @@ void ServerWatch::serverBack(const InfoPairs& info) {
     const ServerSummary s = summarize(info);
     endReboot(RebootEnd::Kind::Back,
               kBack.arg(secondsSinceQuit())
-                  .arg(withoutColours(s.hostname).left(kLongestName), s.map.left(kLongestName)));
+                  .arg(withoutColours(s.hostname).left(kMaxNameChars), s.map.left(kMaxNameChars)));
 }
 
 void ServerWatch::giveUp() {
