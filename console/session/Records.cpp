@@ -51,10 +51,15 @@ bool isDamage(int code) {
 bool isDamage(const QSqlError& error) {
     return isDamage(codeOf(error));
 }
-// Debian's driver links the system's libsqlite3, the one this program links too.
+// Debian's driver links the system's libsqlite3, the one this program links too. A driver with a
+// SQLite of its own hands over a handle this program's library must not touch.
 sqlite3* handleOf(const QSqlDatabase& db) {
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT sqlite_source_id()")) || !q.next() ||
+        q.value(0).toString() != QLatin1String(sqlite3_sourceid()))
         return nullptr;
     return *static_cast<sqlite3* const*>(handle.constData());
 }
@@ -161,7 +166,7 @@ RecordsWorker::Opened RecordsWorker::open(QString& why) {
         return isDamage(m_db.lastError()) ? Opened::Damaged : Opened::Unusable;
     }
     if (!(m_handle = handleOf(m_db))) {
-        why = QStringLiteral("Qt's SQLite driver gives no sqlite3 handle");
+        why = QStringLiteral("Qt's SQLite driver does not use this program's SQLite library");
         return Opened::Unusable;
     }
     if (!existed) // names and addresses of people: the owner's only
