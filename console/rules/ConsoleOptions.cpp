@@ -2,24 +2,11 @@
 
 #include "Version.h"
 
+#include <ToolkitOptions.h>
+
 #include <QCommandLineParser>
 
 namespace console {
-
-namespace {
-// The toolkit's own options, passed on to it by the application object: those that take a value,
-// then those that do not. A restored desktop session passes -session.
-constexpr const char* kToolkitValued[] = {"platform",      "platformpluginpath",
-                                          "platformtheme", "plugin",
-                                          "qmljsdebugger", "qwindowgeometry",
-                                          "geometry",      "qwindowicon",
-                                          "icon",          "qwindowtitle",
-                                          "title",         "session",
-                                          "display",       "name",
-                                          "visual",        "style",
-                                          "stylesheet"};
-constexpr const char* kToolkitFlags[] = {"reverse", "nograb", "dograb", "sync", "testability", "widgetcount"};
-} // namespace
 
 ConsoleOptions ConsoleOptions::parse(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -32,16 +19,13 @@ ConsoleOptions ConsoleOptions::parse(const QStringList& arguments) {
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Displays version information."));
     parser.addOptions({help, version});
-    for (const char* name : kToolkitValued) {
-        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-    for (const char* name : kToolkitFlags) {
-        QCommandLineOption option(QString::fromLatin1(name));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
+    // A restored desktop session passes -session.
+    platform::passToolkitOptions(parser,
+                                 {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                  "qmljsdebugger", "qwindowgeometry", "geometry", "qwindowicon", "icon",
+                                  "qwindowtitle", "title", "session", "display", "name", "visual", "style",
+                                  "stylesheet"},
+                                 {"reverse", "nograb", "dograb", "sync", "testability", "widgetcount"});
 
     ConsoleOptions options;
     if (!parser.parse(arguments)) {

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <Port.h>
+#include <ToolkitOptions.h>
 
 #include <QCommandLineParser>
 
@@ -49,18 +50,11 @@ void describe(QCommandLineParser& parser) {
         {{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version and exit.")},
     });
     // The toolkit's own window options (a restored desktop session passes -session) go on to it.
-    for (const char* name :
-         {"platform", "platformpluginpath", "platformtheme", "plugin", "display", "session", "style",
-          "stylesheet", "qwindowgeometry", "qwindowtitle", "qwindowicon"}) {
-        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-    for (const char* name : {"reverse", "nograb", "dograb", "sync"}) {
-        QCommandLineOption option(QString::fromLatin1(name));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
+    platform::passToolkitOptions(parser,
+                                 {"platform", "platformpluginpath", "platformtheme", "plugin", "display",
+                                  "session", "style", "stylesheet", "qwindowgeometry", "qwindowtitle",
+                                  "qwindowicon"},
+                                 {"reverse", "nograb", "dograb", "sync"});
 }
 
 CommandLine failure(const QString& why) {
