@@ -6,11 +6,6 @@
 #include <RestartPlan.h>
 #include <SettingsStore.h>
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 namespace {
 FuzzSettingsFile* settingsFile = nullptr;
 

@@ -7,11 +7,6 @@
 #include <History.h>
 #include <SettingsStore.h>
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <cmath>
 
 namespace {

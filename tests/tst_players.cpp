@@ -4,7 +4,7 @@
 #include <ColourNameDelegate.h>
 #include <Layout.h>
 #include <PlayerRoster.h>
-#include <ServerQuery.h>
+#include <ServerPacers.h>
 #include <ServerWatch.h>
 #include <Twips.h>
 #include <WidgetLook.h>
@@ -57,7 +57,6 @@ private slots:
         ConsoleFixture::store("RatePacing", "no limit");
     }
     void cleanup() { f.reset(); }
-    // Tests shorten every wait; the program keeps its own.
     void replies_data() {
         // Commands split at '|', the replies after the first; PORT is the server's.
         columns<QString, QByteArrayList, QString>("commands", "replies", "expected");

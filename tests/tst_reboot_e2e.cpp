@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QScopeGuard>
 
 using namespace std::chrono_literals;
 using platform::RebootClient;

@@ -390,15 +390,14 @@ private slots:
         QFETCH(QString, damage);
         // Open: the damage is met by a refresh's statements, not by the check at opening.
         std::optional<Records> open;
-        if (damage == "open")
-            open.emplace(path());
         if (damage == "pages" || damage == "open") {
-            Records owned(path());
-            Records& healthy = open ? *open : owned;
+            open.emplace(path());
             for (int i = 0; i < 40; ++i)
-                healthy.recordPlayers(
+                open->recordPlayers(
                     "s", {{QString("player %1 with a long name to fill pages").arg(i), "1.2.3.4"}});
-            healthy.flush();
+            open->flush();
+            if (damage == "pages")
+                open.reset();
         }
         QByteArray bytes = "not a database, just words\n";
         if (damage == "folder") {

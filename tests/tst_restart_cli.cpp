@@ -7,9 +7,6 @@
 
 #include <QNetworkDatagram>
 #include <QRegularExpression>
-#include <QScopeGuard>
-
-#include <csignal>
 
 using namespace rcontool;
 

@@ -21,7 +21,6 @@ public:
         }
         m_now = std::max(m_now, target);
     }
-    std::optional<Milliseconds> alarm() const { return m_wake; }
 
 private:
     Milliseconds m_now{0};
