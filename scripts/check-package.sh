@@ -37,7 +37,7 @@ root=$work/root
 dpkg -x "$deb" "$root"
 # Every program of the package is named by the metainfo of its menu entry.
 mapfile -t programs < <(sed -n 's|^ *<binary>\(.*\)</binary>$|\1|p' "$root"/usr/share/metainfo/*.metainfo.xml)
-for p in vorlanix Kestwold; do
+for p in vorlanix Kestwold vorlanix-rcon; do
   [[ " ${programs[*]} " == *" $p "* ]] || fail "no metainfo names $p among the binaries it provides"
 done
 
@@ -81,7 +81,7 @@ for p in "${programs[@]}"; do
   out=$("${nodisplay[@]}" timeout 20 "$root/usr/bin/$p" --help) || fail "$p --help exited $?"
   [[ $out == *--version* ]] || fail "$p --help printed '$out'"
 done
-for p in vorlanix Kestwold; do
+for p in vorlanix Kestwold vorlanix-rcon; do
   status=0
   out=$("${nodisplay[@]}" timeout 20 "$root/usr/bin/$p" --bogus 2>&1) || status=$?
   [ "$status" -eq 2 ] && [[ $out == *"Unknown option 'bogus'."* ]] || fail "$p --bogus: status $status, '$out'"
