@@ -1,4 +1,5 @@
 #include "CapturedReplies.h"
+#include "DataTable.h"
 #include "OpenArena.h"
 
 #include <PasswordKeyring.h>
@@ -19,10 +20,6 @@ using namespace rcontool;
 using console::noReplyText;
 
 namespace {
-
-template <typename... Values> void row(const char* tag, const Values&... values) {
-    (QTest::newRow(tag) << ... << values);
-}
 
 QByteArray rcon(const QByteArray& password, const QByteArray& command) {
     return "\xff\xff\xff\xffrcon " + password + ' ' + command;

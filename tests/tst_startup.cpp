@@ -1,3 +1,5 @@
+#include "DataTable.h"
+
 #include <ConsoleOptions.h>
 
 #include <QProcess>
@@ -7,9 +9,6 @@ using console::ConsoleOptions;
 using Mode = ConsoleOptions::Mode;
 
 namespace {
-template <typename... Values> void row(const char* tag, const Values&... values) {
-    (QTest::newRow(tag) << ... << values);
-}
 const QByteArray kVersionLine =
     "vorlanix " + QByteArray::number(APP_VERSION_MAJOR) + '.' + QByteArray::number(APP_VERSION_MINOR) + '\n';
 const QByteArray kBogus = "vorlanix: Unknown option 'bogus'.\nTry 'vorlanix --help'.\n";

@@ -3,6 +3,7 @@
 // The one fixture of the console's tests: a fresh process state, a program folder and a settings
 // file of its own, a game server stand-in on loopback, and a session or a whole window on them.
 
+#include "DataTable.h"
 #include "FakeDesktop.h"
 #include "LoopbackPeer.h"
 
@@ -156,16 +157,6 @@ struct ConsoleFixture {
     std::unique_ptr<console::ConsoleSession> bare;
     std::unique_ptr<console::frmMain> window;
 };
-
-// One row of a data table: its tag, then a value for each column in order.
-template <typename... Values> void row(const char* tag, const Values&... values) {
-    (QTest::newRow(tag) << ... << values);
-}
-
-// The columns of a data table, named in order: columns<int, QString>("count", "text").
-template <typename... Types, typename... Names> void columns(const Names&... names) {
-    (QTest::addColumn<Types>(names), ...);
-}
 
 // Runs action on the modal dialog of type T once its event loop is running.
 template <typename T> void whenModal(std::function<void(T*)> action) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DataTable.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -59,11 +61,6 @@ inline bool writeScript(const QString& path, const QByteArray& body) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write("#!/bin/sh\n" + body) > 0 &&
            f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
-}
-
-// One table row, each value in the type of its column (text as const char*).
-template <typename... T> void row(const char* tag, T... values) {
-    (QTest::newRow(tag) << ... << values);
 }
 
 // The built Kestwold (KESTWOLD_PATH) as a child process with no display of any kind, as the service
