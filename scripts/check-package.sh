@@ -81,7 +81,7 @@ for p in "${programs[@]}"; do
   out=$("${nodisplay[@]}" timeout 20 "$root/usr/bin/$p" --help) || fail "$p --help exited $?"
   [[ $out == *--version* ]] || fail "$p --help printed '$out'"
 done
-for p in vorlanix Kestwold vorlanix-rcon; do
+for p in vorlanix Kestwold; do
   status=0
   out=$("${nodisplay[@]}" timeout 20 "$root/usr/bin/$p" --bogus 2>&1) || status=$?
   [ "$status" -eq 2 ] && [[ $out == *"Unknown option 'bogus'."* ]] || fail "$p --bogus: status $status, '$out'"
